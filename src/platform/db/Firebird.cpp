@@ -1,0 +1,108 @@
+#include "Firebird.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <ibase.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace db {
+
+namespace {
+std::once_flag envOnce;
+
+QString systemFirebirdDir()
+{
+    for (const char *dir : {"/usr/lib/x86_64-linux-gnu/firebird/3.0", "/usr/lib/aarch64-linux-gnu/firebird/3.0",
+                            "/usr/lib/firebird/3.0", "/opt/firebird"}) {
+        if (QFileInfo::exists(QString::fromLatin1(dir) + QLatin1String("/firebird.conf")))
+            return QString::fromLatin1(dir);
+    }
+    return QString();
+}
+
+void setupEnvironment()
+{
+    if (qEnvironmentVariableIsSet("FIREBIRD") && qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
+        return;
+    const QString system = systemFirebirdDir();
+    if (system.isEmpty())
+        return;
+    // The lock folder must be the same for every process that shares a database file.
+    const QString base = QDir::tempPath() + QStringLiteral("/compras-firebird-%1").arg(getuid());
+    const QString root = base + QStringLiteral("/root");
+    const QString lock = base + QStringLiteral("/lock");
+    QDir().mkpath(root);
+    QDir().mkpath(lock);
+    for (const QFileInfo &entry : QDir(system).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (entry.fileName() == QLatin1String("firebird.conf"))
+            continue;
+        const QString link = root + QLatin1Char('/') + entry.fileName();
+        if (!QFileInfo(link).exists())
+            QFile::link(entry.absoluteFilePath(), link);
+    }
+    const QString conf = root + QStringLiteral("/firebird.conf");
+    if (!QFileInfo::exists(conf)) {
+        QFile src(system + QStringLiteral("/firebird.conf"));
+        QByteArray text;
+        if (src.open(QIODevice::ReadOnly))
+            text = src.readAll();
+        text += "\nServerMode = SuperClassic\n";
+        const QString tmp = conf + QStringLiteral(".%1").arg(getpid());
+        QFile out(tmp);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(text);
+            out.close();
+            QFile::rename(tmp, conf); // atomic; a concurrent process may have won, either is fine
+            QFile::remove(tmp);
+        }
+    }
+    if (!qEnvironmentVariableIsSet("FIREBIRD"))
+        qputenv("FIREBIRD", root.toLocal8Bit());
+    if (!qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
+        qputenv("FIREBIRD_LOCK", lock.toLocal8Bit());
+}
+} // namespace
+
+void PrepararMotorFirebird()
+{
+    std::call_once(envOnce, setupEnvironment);
+}
+
+Firebird::IMaster *master()
+{
+    PrepararMotorFirebird();
+    static Firebird::IMaster *m = Firebird::fb_get_master_interface();
+    return m;
+}
+
+Firebird::IUtil *util()
+{
+    static Firebird::IUtil *u = master()->getUtilInterface();
+    return u;
+}
+
+Firebird::IProvider *provider()
+{
+    static Firebird::IProvider *p = master()->getDispatcher();
+    return p;
+}
+
+Status::Status() : status_(master()->getStatus()), wrapper_(status_) {}
+Status::~Status() { status_->dispose(); }
+
+void rethrow(const Firebird::FbException &e, const QString &context)
+{
+    char buf[2048];
+    util()->formatStatus(buf, sizeof buf, e.getStatus());
+    const ISC_STATUS *vector = e.getStatus()->getErrors();
+    const int sqlCode = isc_sqlcode(vector);
+    const long gds = vector && vector[0] == isc_arg_gds ? static_cast<long>(vector[1]) : 0;
+    QString message = QString::fromUtf8(buf);
+    if (!context.isEmpty())
+        message = context + QStringLiteral(": ") + message;
+    throw DbError(message, sqlCode, gds);
+}
+
+} // namespace db

@@ -1,0 +1,37 @@
+#pragma once
+// Moving values in and out of Firebird message buffers.
+
+#include "Value.h"
+
+#include <firebird/Interface.h>
+#include <vector>
+
+namespace db {
+
+class Transaction;
+
+struct ColumnInfo {
+    QString name;      // alias as returned by the statement, upper case for unquoted names
+    QString relation;  // table the column comes from, when any
+    QString field;     // column name in that table
+    unsigned type = 0; // SQL_* without the null bit
+    int scale = 0;     // decimals (>= 0)
+    unsigned length = 0;
+    unsigned subType = 0;
+    unsigned charSet = 0;
+    unsigned offset = 0;
+    unsigned nullOffset = 0;
+};
+
+std::vector<ColumnInfo> DescribeMessage(Firebird::IMessageMetadata *meta);
+
+// Reads every column of a fetched row. Blobs are read through `tx`.
+void DecodeRow(const std::vector<ColumnInfo> &cols, const unsigned char *buffer, Firebird::IAttachment *att,
+               Firebird::ITransaction *tx, std::vector<Value> &out);
+
+// Writes one value into the buffer slot of `col`, converting to the column's type. Text too long
+// for the slot is cut at a character boundary. Throws DbError for a value that cannot convert.
+void EncodeValue(const ColumnInfo &col, const Value &value, unsigned char *buffer, Firebird::IAttachment *att,
+                 Firebird::ITransaction *tx);
+
+} // namespace db

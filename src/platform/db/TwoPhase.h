@@ -1,0 +1,36 @@
+#pragma once
+// Committing the update transactions of several databases as one, and resolving what an
+// interrupted commit left in limbo.
+
+#include <QString>
+#include <vector>
+
+namespace db {
+
+class Database;
+class Transaction;
+
+// Every database that takes part in a grouped commit has this table; the first member of a
+// group records the group in it, so a recovery can tell "committed" from "never prepared".
+inline const char *const kGroupTable = "TRANSACCIONES_2PC";
+
+// Prepares every transaction in order, then commits them in the same order. A failed
+// prepare rolls all of them back and rethrows; nothing is committed.
+void CommitTwoPhase(const std::vector<Transaction *> &transactions);
+
+struct LimboEntry {
+    QString database;  // connection string of the database holding it
+    std::int64_t id = 0;
+    QString group;     // identifies the grouped commit
+    int index = 0;     // 1-based position in the group
+    int count = 0;
+    enum class Decision { Commit, Rollback } decision = Decision::Rollback;
+};
+
+// Lists the transactions in limbo in `databases` and the decision the group's state implies:
+// commit when the first member committed or every member is prepared, otherwise roll back.
+std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases);
+// Applies those decisions; returns the entries resolved.
+std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases);
+
+} // namespace db

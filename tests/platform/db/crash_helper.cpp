@@ -1,0 +1,57 @@
+// Test helper: leaves a grouped commit half done, as a crash would.
+// Arguments: db0 db1 group value mode (prepared | half | first | insert). Exits with 3.
+#include "Database.h"
+#include "Query.h"
+#include "Transaction.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace db;
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() != 6)
+        return 1;
+    try {
+        if (a[5] == "insert") {
+            Database d;
+            d.open({a[1], "SYSDBA", "", "", "UTF8"});
+            Transaction t(d);
+            Query q(&d, &t);
+            q.setSql("insert into T values (:v)");
+            q.paramByName("v").setAsInteger(a[4].toInt());
+            q.execQuery();
+            t.commit();
+            return 3;  // detaches normally
+        }
+        Database d0, d1;
+        d0.open({a[1], "SYSDBA", "", "", "UTF8"});
+        d1.open({a[2], "SYSDBA", "", "", "UTF8"});
+        Transaction t0(d0), t1(d1);
+        for (auto [d, t] : {std::pair{&d0, &t0}, std::pair{&d1, &t1}}) {
+            Query q(d, t);
+            q.setSql("insert into T values (:v)");
+            q.paramByName("v").setAsInteger(a[4].toInt());
+            q.execQuery();
+        }
+        const QString tag = QStringLiteral("compras-2pc %1 ").arg(a[3]);
+        Query marker(&d0, &t0);
+        marker.setSql("insert into TRANSACCIONES_2PC (GRUPO) values (:g)");
+        marker.paramByName("g").setAsString(a[3]);
+        marker.execQuery();
+        t0.prepare((tag + "1/2").toUtf8());
+        if (a[5] != "first")
+            t1.prepare((tag + "2/2").toUtf8());
+        if (a[5] == "half")
+            t0.commit();
+        _exit(3); // no destructor runs: the prepared work stays in limbo
+    } catch (const DbError &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
+    _exit(3);
+}

@@ -1,0 +1,151 @@
+#include "Dataset.h"
+#include "DatasetModel.h"
+#include "DbFixture.h"
+
+using namespace db;
+
+class DatasetTest : public DbTest {
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        readTx = std::make_unique<Transaction>(*db, TransactionKind::Read);
+        Query q(db, tx.get());
+        q.setSql("delete from ARTI");
+        q.execQuery();
+        q.setSql("insert into ARTI values (:c, :n, :e)");
+        for (int i = 1; i <= 250; ++i) {
+            q.paramByName("c").setAsString(QStringLiteral("A%1").arg(i, 3, 10, QLatin1Char('0')));
+            q.paramByName("n").setAsString(QStringLiteral("Artículo %1").arg(i));
+            q.paramByName("e").setAsFloat(i * 1.5);
+            q.execQuery();
+        }
+        tx->commit();
+    }
+    void TearDown() override
+    {
+        if (readTx->active())
+            readTx->commit();
+        DbTest::TearDown();
+    }
+    void bind(Dataset &d, const QString &sql)
+    {
+        d.setDatabase(db);
+        d.setReadTransaction(readTx.get());
+        d.setUpdateTransaction(tx.get());
+        d.setSelectSql(sql);
+    }
+    std::unique_ptr<Transaction> readTx;
+};
+
+TEST_F(DatasetTest, NavigatesLocatesAndFetchesOnDemand)
+{
+    Dataset d;
+    bind(d, "select * from ARTI order by COD");
+    d.open();
+    EXPECT_EQ(d.fetchedCount(), 1);  // nothing more until asked
+    EXPECT_EQ(d.fieldByName("COD").asString(), "A001");
+    ASSERT_TRUE(d.locate("NOMBRE", Value::text("artículo 100"), true));
+    EXPECT_EQ(d.fieldByName("COD").asString(), "A100");
+    EXPECT_LT(d.fetchedCount(), 250);
+    d.last();
+    EXPECT_EQ(d.fieldByName("COD").asString(), "A250");
+    d.next();
+    EXPECT_TRUE(d.eof());
+    EXPECT_EQ(d.recordCount(), 250);
+    EXPECT_FALSE(d.locate("COD", Value::text("ZZZ")));
+
+    int n = 0;
+    for (d.first(); !d.eof(); d.next())
+        ++n;
+    EXPECT_EQ(n, 250);
+}
+
+TEST_F(DatasetTest, CalculatedAndLookupFieldsFollowEachRow)
+{
+    Dataset prov;
+    bind(prov, "select * from PROV");
+    prov.open();
+
+    Dataset d;
+    bind(d, "select COD, EXIST, 1 as FK from ARTI where COD in ('A001','A002') order by COD");
+    d.addCalculatedField("Doble");
+    d.addLookupField("NombreProv", &prov, "COD", "NOMBRE", "FK");
+    d.onCalcFields = [](Dataset &ds) { ds.fieldByName("Doble").setAsFloat(ds.fieldByName("EXIST").asFloat() * 2); };
+    d.open();
+    EXPECT_DOUBLE_EQ(d.fieldByName("Doble").asFloat(), 3.0);
+    EXPECT_EQ(d.fieldByName("NombreProv").asString(), QString::fromUtf8("Droguería Central"));
+    d.next();
+    EXPECT_DOUBLE_EQ(d.fieldByName("Doble").asFloat(), 6.0);
+}
+
+TEST_F(DatasetTest, EditsThroughHooksAndDetectsVanishedRows)
+{
+    Dataset d;
+    bind(d, "select * from ARTI where COD starting with 'A00' order by COD");
+    int posts = 0, deletes = 0;
+    d.afterPost = [&](Dataset &) { ++posts; tx->commit(); };
+    d.afterDelete = [&](Dataset &) { ++deletes; tx->commit(); };
+    d.open();
+
+    d.append();
+    d.fieldByName("COD").setAsString("A000");
+    d.fieldByName("NOMBRE").setAsString("Nuevo");
+    d.post();
+    d.edit();
+    d.fieldByName("EXIST").setAsFloat(7);
+    d.post();
+    EXPECT_EQ(posts, 2);
+
+    Query check(db, readTx.get());
+    check.setSql("select EXIST from ARTI where COD = 'A000'");
+    check.execQuery();
+    EXPECT_DOUBLE_EQ(check.fieldByName("EXIST").asFloat(), 7.0);
+
+    ASSERT_TRUE(d.locate("COD", Value::text("A005")));
+    d.deleteRecord();
+    EXPECT_EQ(deletes, 1);
+    EXPECT_FALSE(d.locate("COD", Value::text("A005")));
+
+    // Another station deletes the row being edited: the post must fail, not pretend.
+    ASSERT_TRUE(d.locate("COD", Value::text("A006")));
+    Transaction other(*db);
+    Query del(db, &other);
+    del.setSql("delete from ARTI where COD = 'A006'");
+    del.execQuery();
+    other.commit();
+    d.edit();
+    d.fieldByName("EXIST").setAsFloat(1);
+    EXPECT_THROW(d.post(), DbError);
+    d.cancel();
+}
+
+TEST_F(DatasetTest, RefreshKeepsTheCurrentRow)
+{
+    Dataset d;
+    bind(d, "select * from ARTI order by COD");
+    d.open();
+    ASSERT_TRUE(d.locate("COD", Value::text("A120")));
+    d.refresh();
+    EXPECT_EQ(d.fieldByName("COD").asString(), "A120");
+}
+
+TEST_F(DatasetTest, GridModelGrowsAsTheViewAsksForRows)
+{
+    Dataset d;
+    bind(d, "select COD, EXIST from ARTI order by COD");
+    d.open();
+    DatasetModel model(&d);
+    model.setBatchSize(100);
+    model.setColumns({{"COD", "Código", {}, Qt::AlignLeft}, {"EXIST", "Existencia", "#,##0.00", Qt::AlignRight}});
+    EXPECT_EQ(model.rowCount(), 1);
+    ASSERT_TRUE(model.canFetchMore({}));
+    model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), 101);
+    model.fetchMore({});
+    model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), 250);
+    EXPECT_FALSE(model.canFetchMore({}));
+    EXPECT_EQ(model.data(model.index(249, 1), Qt::DisplayRole).toString(), "375.00");
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("Código"));
+}

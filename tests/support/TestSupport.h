@@ -1,0 +1,27 @@
+#pragma once
+// Helpers shared by the test programs.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace testsupport {
+
+// A private folder removed at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    QString path() const { return dir_.path(); }
+    QString file(const QString &name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Folder of the template databases made once per build by `compras init --demo`
+// (COMPRAS_TEMPLATE_DIR); empty when not set.
+QString TemplateDir();
+// Copies the template database `name` (e.g. "tienda.fdb") into `dir`; returns the copy's path.
+QString CopyTemplate(const QString &name, const QString &dir);
+
+} // namespace testsupport
