@@ -1,0 +1,87 @@
+#include "Funcionesprecios.h"
+
+#include "AritmeticaEscalada.h"
+
+using namespace aritmetica;
+
+Currency RedondearValor(Currency valor, int decimales, int unidadRedondeo)
+{
+    // Four decimals are already a multiple of any step finer than 0.0001.
+    if (decimales >= 4)
+        return valor;
+    // One step is 10^k raw units. Beyond k = 19 every value is under half a step.
+    const int k = 4 - decimales;
+    if (k > 19)
+        return Currency();
+    const long double paso = PotenciaDiez(k);
+    // valor x 10^d taken as raw / 10^k: a single exact division, so ties stay ties.
+    if (unidadRedondeo == 5) {
+        const long double r = roundHalfEven(Crudo(valor) * 2 / paso);
+        return DesdeCrudo(r * paso / 2);
+    }
+    const long double r = roundHalfEven(Crudo(valor) / paso);
+    return DesdeCrudo(r * paso);
+}
+
+Currency Redondear(Currency valor, int posicion, const QString &redondea)
+{
+    const AjustesPrecios ajustes = AjustesActuales();
+    if (redondea != QLatin1String("S") && !ajustes.redondeaPrecioFinal)
+        return valor;
+    return RedondearValor(valor, posicion, ajustes.unidadRedondeo);
+}
+
+Currency PrecioVenta1(Currency base, Currency coefA, Currency coefB, Currency sumaFija,
+                      int posicion, const QString &redondea)
+{
+    // Both mark-ups on the running value, the fixed amount last; one conversion.
+    const long double margen = (CienPorCiento + Crudo(coefA)) * (CienPorCiento + Crudo(coefB));
+    const long double crudo = Crudo(base) * margen / (CienPorCiento * CienPorCiento)
+                              + Crudo(sumaFija);
+    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+}
+
+Currency PrecioUltimoPrecioCompra(Currency base, Currency coefA, Currency coefB,
+                                  Currency sumaFija, int posicion, const QString &redondea)
+{
+    return PrecioVenta1(base, coefA, coefB, sumaFija, posicion, redondea);
+}
+
+Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
+                             Currency costoAnterior, Currency costoNuevo)
+{
+    // Products of raws carry Scale^2; dividing by the raw stock sum leaves raw units.
+    const long double total = Crudo(stockAnterior) * Crudo(costoAnterior)
+                              + Crudo(cantidad) * Crudo(costoNuevo);
+    const Currency suma = stockAnterior + cantidad;
+    if (!suma.isZero())
+        return DesdeCrudo(total / Crudo(suma));
+    return DesdeCrudo(total / Currency::Scale);
+}
+
+Currency PrecioGravadoSinIv(Currency precioConIv, Currency porcIv, int posicion,
+                            const QString &redondea)
+{
+    const long double crudo = Crudo(precioConIv) * CienPorCiento / (CienPorCiento + Crudo(porcIv));
+    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+}
+
+Currency PrecioGravadoConIv(Currency precioSinIv, Currency porcIv, int posicion,
+                            const QString &redondea)
+{
+    const long double crudo = Crudo(precioSinIv) * (CienPorCiento + Crudo(porcIv)) / CienPorCiento;
+    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+}
+
+Currency CalcularMontoConImpuesto(Currency monto, Currency porcIv, int posicion,
+                                  const QString &redondea)
+{
+    return PrecioGravadoConIv(monto, porcIv, posicion, redondea);
+}
+
+Currency AplicarDescuento(Currency monto, Currency porcDescuento)
+{
+    if (porcDescuento <= Currency())
+        return monto;
+    return DesdeCrudo(Crudo(monto) * (CienPorCiento - Crudo(porcDescuento)) / CienPorCiento);
+}

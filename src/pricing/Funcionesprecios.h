@@ -1,0 +1,45 @@
+#pragma once
+// Sale price from a base and two margin percentages, final-price rounding, tax on and
+// off, discount and average cost. Pure apart from the store settings (AjustesActuales),
+// which are read at every call.
+//
+// Results are computed in extended precision and come back to four decimals, nearest,
+// ties to even. A rounding position counts decimal places: 2 hundredths, 0 units,
+// -1 tens, -2 hundreds. A rounding switch "S" rounds; any other value leaves it to
+// the store's REDONDEA_PRECIO_FINAL.
+
+#include "AjustesPrecios.h"
+#include "platform/Currency.h"
+
+#include <QString>
+
+// The rounding step itself, always applied: to `decimales` places, or to half units
+// of that place when unidadRedondeo is 5 (0 -> halves, -1 -> fives, 2 -> 0.005).
+Currency RedondearValor(Currency valor, int decimales, int unidadRedondeo);
+
+// Final-price rounding: RedondearValor when the switch or the store says so,
+// otherwise the value unchanged.
+Currency Redondear(Currency valor, int posicion, const QString &redondea);
+
+// Redondear(base x (1 + coefA/100) x (1 + coefB/100) + sumaFija, posicion, redondea).
+Currency PrecioVenta1(Currency base, Currency coefA, Currency coefB, Currency sumaFija,
+                      int posicion, const QString &redondea);
+// Same formula; the posting calls it with a purchase cost as the base.
+Currency PrecioUltimoPrecioCompra(Currency base, Currency coefA, Currency coefB,
+                                  Currency sumaFija, int posicion, const QString &redondea);
+
+// (S x C + Q x N) / (S + Q); the undivided total when S + Q is exactly zero.
+Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
+                             Currency costoAnterior, Currency costoNuevo);
+
+// Redondear(precio / (1 + iv/100), ...).
+Currency PrecioGravadoSinIv(Currency precioConIv, Currency porcIv, int posicion,
+                            const QString &redondea);
+// Redondear(precio x (1 + iv/100), ...).
+Currency PrecioGravadoConIv(Currency precioSinIv, Currency porcIv, int posicion,
+                            const QString &redondea);
+Currency CalcularMontoConImpuesto(Currency monto, Currency porcIv, int posicion,
+                                  const QString &redondea);
+
+// monto - monto x descuento/100 for a positive discount; otherwise monto.
+Currency AplicarDescuento(Currency monto, Currency porcDescuento);

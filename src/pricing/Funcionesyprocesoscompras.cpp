@@ -1,0 +1,41 @@
+#include "Funcionesyprocesoscompras.h"
+
+#include "AritmeticaEscalada.h"
+
+#include <exception>
+
+using namespace aritmetica;
+
+Currency PrecioPromedioPonderado(Currency stockAnterior, Currency costoAnterior,
+                                 Currency cantidad, Currency costoNuevo)
+{
+    const long double total = Crudo(stockAnterior) * Crudo(costoAnterior)
+                              + Crudo(cantidad) * Crudo(costoNuevo);
+    const Currency suma = stockAnterior + cantidad;
+    if (suma > Currency())
+        return DesdeCrudo(total / Crudo(suma));
+    return DesdeCrudo(total / Currency::Scale);
+}
+
+Currency CostoPromedioSeguro(Currency stockAnterior, Currency costoAnterior,
+                             Currency cantidad, Currency costoNuevo)
+{
+    if (stockAnterior + cantidad <= Currency())
+        return costoNuevo;
+    try {
+        return PrecioPromedioPonderado(stockAnterior, costoAnterior, cantidad, costoNuevo);
+    } catch (const std::exception &) {
+        return costoNuevo;
+    }
+}
+
+Currency PromedioPrecioCompra(Currency montoA, Currency montoB, Currency factor)
+{
+    return DesdeCrudo((Crudo(montoA) + Crudo(montoB)) * Crudo(factor) / Currency::Scale);
+}
+
+Currency CantidadPendientedeProcesarConsignacion(Currency cantidad, Currency existencia,
+                                                 Currency procesados)
+{
+    return cantidad - existencia - procesados;
+}

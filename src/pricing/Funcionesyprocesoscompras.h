@@ -1,0 +1,20 @@
+#pragma once
+// Purchase cost arithmetic: weighted average cost and consignment quantities.
+
+#include "platform/Currency.h"
+
+// (S x C + Q x N) / (S + Q) when S + Q > 0; the undivided total S x C + Q x N otherwise.
+Currency PrecioPromedioPonderado(Currency stockAnterior, Currency costoAnterior,
+                                 Currency cantidad, Currency costoNuevo);
+
+// The average cost to store: PrecioPromedioPonderado when S + Q > 0, the new unit
+// cost when S + Q is zero or negative or the average cannot be computed.
+Currency CostoPromedioSeguro(Currency stockAnterior, Currency costoAnterior,
+                             Currency cantidad, Currency costoNuevo);
+
+// (montoA + montoB) x factor.
+Currency PromedioPrecioCompra(Currency montoA, Currency montoB, Currency factor);
+
+// Quantity of a consignment line sold and not yet invoiced.
+Currency CantidadPendientedeProcesarConsignacion(Currency cantidad, Currency existencia,
+                                                 Currency procesados);
