@@ -18,8 +18,8 @@ private:
     QTemporaryDir dir_;
 };
 
-// Folder of the template databases made once per build by `compras init --demo`
-// (COMPRAS_TEMPLATE_DIR); empty when not set.
+// Folder of the demo template databases (COMPRAS_TEMPLATE_DIR, or made on first use from the
+// built-in schema and kept per schema version under the build folder).
 QString TemplateDir();
 // Copies the template database `name` (e.g. "tienda.fdb") into `dir`; returns the copy's path.
 QString CopyTemplate(const QString &name, const QString &dir);

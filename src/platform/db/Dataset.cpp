@@ -152,6 +152,12 @@ void Dataset::calculate(std::vector<Value> &row)
 {
     if (calculated_.isEmpty())
         return;
+    if (&row == &editRow_) {  // the callback works on editRow_ itself
+        std::vector<Value> copy = row;
+        calculate(copy);
+        editRow_ = std::move(copy);
+        return;
+    }
     row.resize(fieldNames_.size());
     for (const Lookup &l : lookups_) {
         const int key = fieldIndex(l.keyField);

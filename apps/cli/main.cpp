@@ -1,0 +1,158 @@
+// Command-line tool: creates and checks the module's databases and runs its work headless.
+#include "Comp_fdatos.h"
+#include "CreacionBases.h"
+#include "Estacion.h"
+#include "Firebird.h"
+#include "Query.h"
+#include "TwoPhase.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+void uso()
+{
+    err() << "Uso:\n"
+             "  compras init CARPETA [--demo] [--servidor HOST --usuario U --clave C]\n"
+             "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
+             "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
+             "      abre cada base, informa lo que falta y resuelve transacciones en limbo\n"
+             "La clave también puede darse en la variable COMPRAS_CLAVE.\n";
+    err().flush();
+}
+
+UbicacionBases ubicacion(const QCommandLineParser &p, const QString &carpeta)
+{
+    UbicacionBases b = UbicacionBases::EnCarpeta(
+        p.isSet(QStringLiteral("servidor")) ? carpeta : QFileInfo(carpeta).absoluteFilePath(),
+        p.value(QStringLiteral("servidor")));
+    b.usuario = p.value(QStringLiteral("usuario"));
+    b.clave = p.isSet(QStringLiteral("clave")) ? p.value(QStringLiteral("clave")) : qEnvironmentVariable("COMPRAS_CLAVE");
+    return b;
+}
+
+int init(const QCommandLineParser &p, const QString &carpeta)
+{
+    if (!p.isSet(QStringLiteral("servidor")) && !QDir().mkpath(carpeta)) {
+        err() << "No se pudo crear la carpeta " << carpeta << "\n";
+        return 1;
+    }
+    const UbicacionBases b = ubicacion(p, carpeta);
+    const bool demo = p.isSet(QStringLiteral("demo"));
+    for (const QString &rol : RolesBases()) {
+        if (!p.isSet(QStringLiteral("servidor")) && QFileInfo::exists(b.ruta(rol))) {
+            err() << "Ya existe la base " << b.ruta(rol) << "; no se modificó nada.\n";
+            return 1;
+        }
+    }
+    for (const QString &rol : RolesBases()) {
+        CrearBase(b.conexion(rol), rol, demo);
+        out() << "Creada " << b.ruta(rol) << (demo ? " (con datos de demostración)" : "") << "\n";
+    }
+    return 0;
+}
+
+int check(const QCommandLineParser &p, const QString &carpeta)
+{
+    const UbicacionBases b = ubicacion(p, carpeta);
+    int faltantes = 0;
+    for (const QString &rol : RolesBases()) {
+        db::Database base;
+        try {
+            base.open(b.conexion(rol));
+        } catch (const db::DbError &e) {
+            out() << "FALTA la base " << rol << ": " << e.message() << "\n";
+            ++faltantes;
+            continue;
+        }
+        db::Transaction t(base, db::TransactionKind::Read);
+        db::Query q(&base, &t);
+        q.setSql(QStringLiteral("select 1 from rdb$relations where rdb$relation_name = :n"));
+        for (const QString &tabla : TablasEsperadas(rol)) {
+            q.paramByName(QStringLiteral("n")).setAsString(tabla);
+            q.execQuery();
+            if (q.eof()) {
+                out() << "FALTA la tabla " << tabla << " en la base " << rol << "\n";
+                ++faltantes;
+            }
+            q.close();
+        }
+        t.commit();
+    }
+    if (faltantes)
+        return 2;
+
+    // Through the data module, as the host would: every shared dataset must open.
+    Estacion estacion(b);
+    estacion.AbrirBases();
+    const auto limbo = db::FindLimbo({&estacion.tienda, &estacion.inventario, &estacion.contabilidad});
+    for (const auto &e : limbo)
+        out() << "Transacción en limbo " << e.id << " en " << e.database << ": se "
+              << (e.decision == db::LimboEntry::Decision::Commit ? "confirma" : "deshace") << "\n";
+    if (!limbo.empty())
+        estacion.ResolverLimbo();
+    const auto cajas = estacion.Cajas();
+    estacion.CargarRegistros(QStringLiteral("ADMIN"), cajas.isEmpty() ? 1 : cajas.first().first);
+    estacion.ConectarModulo(&ConectarBaseDatos, &ConectarConta);
+    out() << "Bases correctas: " << FDatosComp->datasetsTienda().size() + FDatosComp->datasetsInventario().size()
+          << " conjuntos de datos abiertos";
+    if (!limbo.empty())
+        out() << "; " << limbo.size() << " transacciones en limbo resueltas";
+    out() << "\n";
+    delete FDatosComp;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("compras"));
+    db::PrepararMotorFirebird();
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("orden"), QStringLiteral("init | check"));
+    p.addPositionalArgument(QStringLiteral("carpeta"), QStringLiteral("carpeta de las bases"));
+    p.addOption({QStringLiteral("demo"), QStringLiteral("Carga los datos de demostración.")});
+    p.addOption({QStringLiteral("servidor"), QStringLiteral("Servidor Firebird."), QStringLiteral("host")});
+    p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario de la base."), QStringLiteral("usuario")});
+    p.addOption({QStringLiteral("clave"), QStringLiteral("Clave de la base."), QStringLiteral("clave")});
+    if (!p.parse(app.arguments())) {
+        err() << p.errorText() << "\n";
+        uso();
+        return 64;
+    }
+    const QStringList args = p.positionalArguments();
+    if (args.size() < 2) {
+        uso();
+        return 64;
+    }
+    try {
+        if (args[0] == QLatin1String("init"))
+            return init(p, args[1]);
+        if (args[0] == QLatin1String("check"))
+            return check(p, args[1]);
+    } catch (const std::exception &e) {
+        err() << e.what() << "\n";
+        return 1;
+    }
+    uso();
+    return 64;
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The module's single data module: shared queries and datasets bound to the host's
+// connections, the host records, and the operations every window shares.
+
+#include "Currency.h"
+#include "Dataset.h"
+#include "Query.h"
+
+#include <QObject>
+#include <memory>
+
+namespace db {
+class Database;
+class Transaction;
+}
+
+class TFDatosComp : public QObject {
+    Q_OBJECT
+public:
+    explicit TFDatosComp(QObject *parent = nullptr);
+    ~TFDatosComp() override;
+
+    // Binds the shared queries and datasets to the host's connections and opens the datasets.
+    void Conectar(db::Database *dbTienda, db::Transaction *transLectura, db::Transaction *transUpdate,
+                  db::Database *dbInventario, db::Transaction *transLecturaInv, db::Transaction *transUpdateInv,
+                  db::Dataset *permisos, db::Dataset *config, db::Dataset *empresa, db::Dataset *cambio,
+                  db::Dataset *cuentas, db::Dataset *caja, db::Dataset *moneda);
+    void ConectarConta(db::Dataset *asientos, db::Dataset *lineas);
+
+    // Host handles
+    db::Database *dbCorvane = nullptr;  // store database
+    db::Database *dbInv = nullptr;      // inventory database
+    db::Transaction *TransLectura = nullptr;
+    db::Transaction *TransUpdate = nullptr;
+    db::Transaction *TransLecturaInv = nullptr;
+    db::Transaction *TransUpdateInv = nullptr;
+    db::Dataset *DatosPermisos = nullptr;
+    db::Dataset *DatosConfig = nullptr;
+    db::Dataset *DatosEmpresa = nullptr;
+    db::Dataset *DatosCambio = nullptr;
+    db::Dataset *DatosCuentas = nullptr;
+    db::Dataset *DatosCaja = nullptr;
+    db::Dataset *DatosMoneda = nullptr;
+    db::Dataset *AsientosConta = nullptr;
+    db::Dataset *LineasAsientoConta = nullptr;
+    int NroCaja = 0;
+
+    Currency TipoCambio;
+    Currency TipoCambio2;
+    bool TransaccionGlobal = false;
+    bool CamposImpresion = false;
+    QString SisDistribuidora = QStringLiteral("N");
+
+    // Shared queries
+    db::Query Query_Lectura, Query_Update, QueryG_PV, QueryG_PV2, TransaccionV;
+    db::Query QueryL_Inv, QueryG_Inv, TransaccionI, FIBStProcCompuesto;
+
+    // Shared datasets (store database)
+    db::Dataset *TFacturasCompra, *TFacCompraReporte, *TDetCom, *TNC, *TDetNC, *TReporteNotaCredito, *TCaja,
+        *TCajaAnterior, *TCuenPro, *TCuenBanco, *TMovBanco, *TMovistock, *TConsignacion, *TConsignaciones2,
+        *TConsigReporte, *TDetConsig, *TPedidos, *TPedidosGrid, *TDetPedido, *TConsecutivos, *TMP_Compra,
+        *TemporalCompra, *TTablaTemporal, *TEntraSale, *TReporteAduana;
+    // Shared datasets (inventory database)
+    db::Dataset *TInventario, *TInventario2, *TProveedores, *TFamilia, *TFam2, *TFamilias, *TFamiliasGrid,
+        *TExistencias, *TBodegas, *TUnidad, *TUbicacion, *TCompuesto, *TArtFraccionados, *TArtFraccionados1,
+        *TFracciones, *TFraccionamiento, *TempDataset, *T_Componentes, *ds_Laboratorios, *TTipoEntrada, *TTipoSalida;
+
+    const std::vector<db::Dataset *> &datasetsTienda() const { return tienda_; }
+    const std::vector<db::Dataset *> &datasetsInventario() const { return inventario_; }
+
+    // Shared operations
+    static QString VerVariable(const QString &nombre);
+    static int CargarVariable(const QString &nombre, const QString &valor);
+    Currency Redondear(Currency valor, int decimales) const;
+    // Display picture for quantities from DECIMALES_CANTIDADES ("#,##0" or "#,##0.000"...).
+    QString FormatearCantidad() const;
+    void CargarTipoCambio();
+    void GrabaDB(db::Dataset &ds);
+    void GrabaDBInv(db::Dataset &ds);
+    void TMovBancoAfterCancel(db::Dataset &ds);
+
+    // Host record fields read at the time of the call.
+    QString Config(const QString &campo) const;
+    bool ConfigSi(const QString &campo) const { return Config(campo) == QLatin1String("S"); }
+    int ConfigEntero(const QString &campo) const;
+    Currency ConfigMoneda(const QString &campo) const;
+    QString Permiso(const QString &clave) const;
+
+    // Folder of datos.ini (the host executable's folder unless COMPRAS_INI_DIR says otherwise).
+    static QString CarpetaIni();
+
+private:
+    db::Dataset *crear(const char *nombre, bool inventario, const QString &select);
+    void hooksAutoCommit(db::Query &q, db::Transaction *&tx);
+    void hooksSoloInicio(db::Query &q, db::Transaction *&tx);
+    void calcularTotalesFactura(db::Dataset &ds, bool reporte);
+    void calcularConsignacion(db::Dataset &ds);
+    void calcularCamposImpresion(db::Dataset &ds);
+
+    std::vector<db::Dataset *> tienda_;
+    std::vector<db::Dataset *> inventario_;
+};
+
+// The single instance, created by ConectarBaseDatos.
+extern TFDatosComp *FDatosComp;
+
+// True when the consignment has no line still pending.
+bool VerificarConsignacionDevuelta(int idConsignacion);

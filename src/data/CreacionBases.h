@@ -1,0 +1,22 @@
+#pragma once
+// Creating the module's databases from the schema scripts built into the program.
+
+#include "Database.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The database roles, in the order they are created: tienda, inventario, contabilidad,
+// distribuidora, central. A role's file in a folder is "<role>.fdb".
+const QStringList &RolesBases();
+
+// Text of a built-in script ("tienda", "tienda_demo", ...); empty when there is none.
+QString ScriptEsquema(const QString &nombre);
+
+// Creates the database of `rol` at `conexion` and runs its schema (and demo data when asked).
+// Throws db::DbError naming the script and statement that failed.
+void CrearBase(const db::ConnectionParams &conexion, const QString &rol, bool demo);
+
+// The tables each role must have, for checks.
+QStringList TablasEsperadas(const QString &rol);

@@ -1,0 +1,58 @@
+#include "Comp_exports.h"
+
+#include "Comp_fdatos.h"
+#include "Permisos.h"
+
+COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *transLectura,
+                                      db::Transaction *transUpdate, db::Database *dbInventario,
+                                      db::Transaction *transLecturaInv, db::Transaction *transUpdateInv,
+                                      db::Dataset *datosPermisos, db::Dataset *datosConfig, db::Dataset *datosEmpresa,
+                                      db::Dataset *datosCambio, db::Dataset *datosCuentas, db::Dataset *datosCaja,
+                                      db::Dataset *datosMoneda)
+{
+    delete FDatosComp;
+    FDatosComp = new TFDatosComp;
+    FDatosComp->Conectar(dbTienda, transLectura, transUpdate, dbInventario, transLecturaInv, transUpdateInv,
+                         datosPermisos, datosConfig, datosEmpresa, datosCambio, datosCuentas, datosCaja, datosMoneda);
+}
+
+COMPRAS_EXPORT void ConectarConta(db::Dataset *asientos, db::Dataset *lineasAsiento)
+{
+    if (FDatosComp)
+        FDatosComp->ConectarConta(asientos, lineasAsiento);
+}
+
+COMPRAS_EXPORT void AbrirCompras(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Compras"));
+}
+
+COMPRAS_EXPORT void AbrirPedidos(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Pedidos"));
+}
+
+COMPRAS_EXPORT void AbrirConsignacion(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Consignaciones"));
+}
+
+COMPRAS_EXPORT void AbrirFamilias(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Familias"));
+}
+
+COMPRAS_EXPORT void AbrirUnidadMedida(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Unidades de medida"));
+}
+
+COMPRAS_EXPORT void AbrirUbicaciones(bool)
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Ubicaciones"));
+}
+
+COMPRAS_EXPORT void AbrirReporteEntrada()
+{
+    AvisoVentanaNoDisponible(QStringLiteral("Reporte de entrada de mercadería"));
+}

@@ -1,0 +1,159 @@
+#include "Mensajes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+Mensajes *actual = nullptr;
+
+QString tituloO(const QString &titulo, const char *defecto)
+{
+    return titulo.isEmpty() ? QString::fromUtf8(defecto) : titulo;
+}
+
+QWidget *ventanaActiva()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+Mensajes &mensajes()
+{
+    static MensajesPantalla pantalla;
+    return actual ? *actual : pantalla;
+}
+
+void EstablecerMensajes(Mensajes *servicio)
+{
+    actual = servicio;
+}
+
+void MensajesPantalla::Informacion(const QString &texto, const QString &titulo)
+{
+    QMessageBox::information(ventanaActiva(), tituloO(titulo, "Información"), texto);
+}
+
+void MensajesPantalla::Advertencia(const QString &texto, const QString &titulo)
+{
+    QMessageBox::warning(ventanaActiva(), tituloO(titulo, "Atención"), texto);
+}
+
+void MensajesPantalla::Error(const QString &texto, const QString &titulo)
+{
+    QMessageBox::critical(ventanaActiva(), tituloO(titulo, "Error"), texto);
+}
+
+bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
+{
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::Yes | QMessageBox::No,
+                    ventanaActiva());
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
+{
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, ventanaActiva());
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
+    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Cancelar"));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Respuesta::Si;
+    case QMessageBox::No: return Respuesta::No;
+    default: return Respuesta::Cancelar;
+    }
+}
+
+void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos)
+{
+    if (!control)
+        return;
+    // One balloon at a time, below the control.
+    static QPointer<QLabel> globo;
+    if (globo)
+        globo->deleteLater();
+    globo = new QLabel(control->window(), Qt::ToolTip);
+    globo->setObjectName(QStringLiteral("globo"));
+    globo->setTextFormat(Qt::RichText);
+    globo->setText(QStringLiteral("<b>%1</b><br>%2").arg(titulo.toHtmlEscaped(), texto.toHtmlEscaped()));
+    globo->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #767676; padding: 6px; }"));
+    globo->adjustSize();
+    globo->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
+    globo->show();
+    QTimer::singleShot(milisegundos, globo.data(), &QObject::deleteLater);
+    control->setFocus();
+}
+
+MensajesGuion::MensajesGuion()
+{
+    EstablecerMensajes(this);
+}
+
+MensajesGuion::~MensajesGuion()
+{
+    if (actual == this)
+        EstablecerMensajes(nullptr);
+}
+
+QStringList MensajesGuion::textos() const
+{
+    QStringList out;
+    for (const Mostrado &m : mostrados_)
+        out << m.texto;
+    return out;
+}
+
+bool MensajesGuion::Mostro(const QString &texto) const
+{
+    for (const Mostrado &m : mostrados_)
+        if (m.texto == texto)
+            return true;
+    return false;
+}
+
+Mensajes::Respuesta MensajesGuion::siguiente(Respuesta porDefecto)
+{
+    if (respuestas_.empty())
+        return porDefecto;
+    Respuesta r = respuestas_.front();
+    respuestas_.pop_front();
+    return r;
+}
+
+void MensajesGuion::Informacion(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Informacion, texto, titulo, {}});
+}
+
+void MensajesGuion::Advertencia(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Advertencia, texto, titulo, {}});
+}
+
+void MensajesGuion::Error(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Error, texto, titulo, {}});
+}
+
+bool MensajesGuion::Pregunta(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Pregunta, texto, titulo, {}});
+    return siguiente(Respuesta::Si) == Respuesta::Si;
+}
+
+Mensajes::Respuesta MensajesGuion::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Pregunta, texto, titulo, {}});
+    return siguiente(Respuesta::Si);
+}
+
+void MensajesGuion::Globo(QWidget *control, const QString &texto, const QString &titulo, int)
+{
+    mostrados_.push_back({Tipo::Globo, texto, titulo, control ? control->objectName() : QString()});
+}
