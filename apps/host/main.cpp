@@ -1,0 +1,142 @@
+// compras-host: a point-of-sale host for the purchasing module.
+#include "CreacionBases.h"
+#include "Estacion.h"
+#include "Firebird.h"
+#include "Mensajes.h"
+#include "VariablesHost.h"
+#include "VentanaHost.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QSysInfo>
+
+namespace {
+
+QString carpetaDatos()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/compras");
+}
+
+QString archivoAjustes()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/compras/compras-host.ini");
+}
+
+// Creates the embedded demo databases the first time.
+bool crearBasesDemo(const UbicacionBases &bases)
+{
+    QStringList faltan;
+    for (const QString &rol : RolesBases()) {
+        const QString ruta = bases.ruta(rol);
+        if (ruta.contains(QLatin1Char(':')))
+            return true;  // on a server: created by its administrator (compras init --servidor)
+        if (!QFileInfo::exists(ruta))
+            faltan << rol;
+    }
+    if (faltan.isEmpty())
+        return true;
+    QProgressDialog progreso(QStringLiteral("Creando las bases de datos de demostración..."), QString(), 0,
+                             static_cast<int>(faltan.size()));
+    progreso.setWindowTitle(QStringLiteral("Primer inicio"));
+    progreso.setMinimumDuration(0);
+    progreso.setValue(0);
+    for (int i = 0; i < faltan.size(); ++i) {
+        QDir().mkpath(QFileInfo(bases.ruta(faltan[i])).absolutePath());
+        CrearBase(bases.conexion(faltan[i]), faltan[i], true);
+        progreso.setValue(i + 1);
+        QApplication::processEvents();
+    }
+    return true;
+}
+
+// Copies the shipped templates into the reports folder the module reads.
+QString instalarReportes(const QString &destino)
+{
+    QDir().mkpath(destino);
+    const QString origen = qEnvironmentVariable("COMPRAS_REPORTES", QStringLiteral(COMPRAS_REPORTES_ORIGEN));
+    QDirIterator it(origen, QDir::Files);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        const QString d = destino + QLatin1Char('/') + QFileInfo(f).fileName();
+        if (!QFileInfo::exists(d) || QFileInfo(d).lastModified() < QFileInfo(f).lastModified()) {
+            QFile::remove(d);
+            QFile::copy(f, d);
+        }
+    }
+    return destino + QLatin1Char('/');
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("compras-host"));
+    db::PrepararMotorFirebird();
+
+    const QString datos = carpetaDatos();
+    const UbicacionBases bases = UbicacionBases::DesdeIni(archivoAjustes(), UbicacionBases::EnCarpeta(datos));
+    try {
+        crearBasesDemo(bases);
+    } catch (const std::exception &e) {
+        mensajes().Error(QStringLiteral("No se pudieron crear las bases de datos:\n%1").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+
+    Estacion estacion(bases);
+    try {
+        estacion.AbrirBases();
+        const int resueltas = estacion.ResolverLimbo();
+        if (resueltas > 0)
+            mensajes().Advertencia(
+                QStringLiteral("Se completaron %1 transacciones que quedaron pendientes por una interrupción.").arg(resueltas));
+    } catch (const std::exception &e) {
+        mensajes().Error(QStringLiteral("No se pudo conectar con las bases de datos:\n%1").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+
+    DialogoIngreso ingreso(estacion);
+    if (ingreso.exec() != QDialog::Accepted)
+        return 0;
+
+    QLibrary modulo(qEnvironmentVariable("COMPRAS_MODULO", QStringLiteral(COMPRAS_MODULO)));
+    if (!modulo.load()) {
+        mensajes().Error(QStringLiteral("No se pudo cargar el módulo de compras:\n%1").arg(modulo.errorString()));
+        return 1;
+    }
+    auto conectar = reinterpret_cast<ConectarBaseDatosFn>(modulo.resolve("ConectarBaseDatos"));
+    auto conectarConta = reinterpret_cast<ConectarContaFn>(modulo.resolve("ConectarConta"));
+    if (!conectar || !conectarConta) {
+        mensajes().Error(QStringLiteral("El módulo de compras no tiene los puntos de entrada esperados."));
+        return 1;
+    }
+
+    CargarVariable(QStringLiteral("vUsuario"), ingreso.usuario());
+    if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
+        CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
+    CargarVariable(QStringLiteral("PathReportes"), instalarReportes(datos + QStringLiteral("/reportes")));
+    for (const QString &b : BanderasVentanas())
+        CargarVariable(b, QStringLiteral("N"));
+    try {
+        estacion.CargarRegistros(ingreso.usuario(), ingreso.caja());
+        estacion.ConectarModulo(conectar, conectarConta);
+    } catch (const std::exception &e) {
+        mensajes().Error(QStringLiteral("No se pudo iniciar el módulo de compras:\n%1").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+
+    VentanaHost ventana(estacion, modulo);
+    ventana.show();
+    return app.exec();
+}

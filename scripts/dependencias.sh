@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs that are missing. Sourced by ./run and ./test.
+paquetes_compilar=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libboost-dev
+  libxlsxwriter-dev liborcus-dev libixion-dev libfreexl-dev libkainjow-mustache-dev libcurl4-openssl-dev)
+paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3-aiosmtpd firebird3.0-server)
+
+instalar_faltantes() {
+  local faltan=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
+  done
+  [ ${#faltan[@]} -eq 0 ] && return 0
+  echo "Instalando paquetes: ${faltan[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${faltan[@]}"
+}
+
+configurar() {
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  fi
+}

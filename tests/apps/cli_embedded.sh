@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# compras init / check on embedded databases, including a grouped commit left in limbo.
+set -u
+CLI=$1 CRASH=$2
+dir=$(mktemp -d /tmp/compras-cli-XXXXXX)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FALLO: $*"; exit 1; }
+
+"$CLI" init "$dir/bases" --demo > "$dir/out" 2>&1 || fail "init --demo: $(cat "$dir/out")"
+[ "$(ls "$dir/bases" | wc -l)" = 5 ] || fail "init must create five databases"
+"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "check of a fresh folder: $(cat "$dir/out")"
+
+# A second init must refuse and leave the files alone.
+before=$(md5sum "$dir/bases/tienda.fdb")
+"$CLI" init "$dir/bases" > "$dir/out" 2>&1 && fail "init over existing databases must fail"
+[ "$before" = "$(md5sum "$dir/bases/tienda.fdb")" ] || fail "init changed an existing database"
+
+# Missing databases and missing tables are reported with a non-zero exit.
+"$CLI" check "$dir/nada" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check of an empty folder must fail"
+grep -q "FALTA la base tienda" "$dir/out" || fail "missing database not named: $(cat "$dir/out")"
+"$CLI" init "$dir/esquema" > /dev/null 2>&1 || fail "init without demo"
+export FIREBIRD=${FIREBIRD:-/tmp/compras-firebird-$(id -u)/root} FIREBIRD_LOCK=${FIREBIRD_LOCK:-/tmp/compras-firebird-$(id -u)/lock}
+echo "drop table PEDIDOS; commit;" | isql-fb -q "$dir/esquema/tienda.fdb" -user SYSDBA > /dev/null 2>&1
+"$CLI" check "$dir/esquema" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check must fail when a table is missing"
+grep -q "FALTA la tabla PEDIDOS en la base tienda" "$dir/out" || fail "missing table not named: $(cat "$dir/out")"
+
+# A grouped commit interrupted after both prepares is finished by check.
+for f in tienda inventario; do
+  echo "create table T (V integer primary key); commit;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA > /dev/null
+done
+"$CRASH" "$dir/bases/tienda.fdb" "$dir/bases/inventario.fdb" grupo-cli 42 prepared; [ $? -eq 3 ] || fail "crash helper"
+"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "check with limbo: $(cat "$dir/out")"
+grep -q "en limbo" "$dir/out" || fail "limbo not reported: $(cat "$dir/out")"
+"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "second check"
+grep -q "limbo" "$dir/out" && fail "limbo must be gone after check"
+for f in tienda inventario; do
+  n=$(echo "select count(*) from T;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA | grep -Eo '[0-9]+' | tail -1)
+  [ "$n" = 1 ] || fail "the prepared row must be committed in $f (got $n)"
+done
+echo "1 passed, 0 failed"
