@@ -112,29 +112,17 @@ QByteArray encodeText(const ColumnInfo &col, const QString &s)
     return s.toUtf8();
 }
 
+// ISC_DATE counts days from 17 November 1858 (julian day 2400001); ISC_TIME counts 1/10000 s.
+constexpr std::int64_t kJulianOffset = 2400001;
+
 ISC_DATE encodeDate(const QDate &d)
 {
-    return util()->encodeDate(static_cast<unsigned>(d.year()), static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+    return static_cast<ISC_DATE>(d.toJulianDay() - kJulianOffset);
 }
 
 ISC_TIME encodeTime(const QTime &t)
 {
-    return util()->encodeTime(static_cast<unsigned>(t.hour()), static_cast<unsigned>(t.minute()),
-                              static_cast<unsigned>(t.second()), static_cast<unsigned>(t.msec() * 10));
-}
-
-QDate decodeDate(ISC_DATE d)
-{
-    unsigned y = 0, m = 0, day = 0;
-    util()->decodeDate(d, &y, &m, &day);
-    return QDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(day));
-}
-
-QTime decodeTime(ISC_TIME t)
-{
-    unsigned h = 0, m = 0, s = 0, f = 0;
-    util()->decodeTime(t, &h, &m, &s, &f);
-    return QTime(static_cast<int>(h), static_cast<int>(m), static_cast<int>(s), static_cast<int>(f / 10));
+    return static_cast<ISC_TIME>(t.msecsSinceStartOfDay()) * 10;
 }
 
 [[noreturn]] void conversionError(const ColumnInfo &col, const Value &v)
@@ -200,92 +188,83 @@ std::vector<ColumnInfo> DescribeMessage(IMessageMetadata *meta)
     return cols;
 }
 
+Value DecodeColumn(const ColumnInfo &c, const unsigned char *buffer, IAttachment *att, ITransaction *tx)
+{
+    if (*reinterpret_cast<const short *>(buffer + c.nullOffset))
+        return Value();
+    const unsigned char *p = buffer + c.offset;
+    switch (c.type) {
+    case SQL_VARYING: {
+        unsigned short len;
+        std::memcpy(&len, p, 2);
+        const char *data = reinterpret_cast<const char *>(p + 2);
+        return Value::text(c.charSet <= 1 ? QString::fromLatin1(data, len) : QString::fromUtf8(data, len));
+    }
+    case SQL_TEXT: {
+        const char *data = reinterpret_cast<const char *>(p);
+        int len = static_cast<int>(c.length);
+        while (len > 0 && data[len - 1] == ' ')
+            --len;
+        return Value::text(c.charSet <= 1 ? QString::fromLatin1(data, len) : QString::fromUtf8(data, len));
+    }
+    case SQL_SHORT: {
+        short v;
+        std::memcpy(&v, p, sizeof v);
+        return c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
+    }
+    case SQL_LONG: {
+        ISC_LONG v;
+        std::memcpy(&v, p, sizeof v);
+        return c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
+    }
+    case SQL_INT64: {
+        ISC_INT64 v;
+        std::memcpy(&v, p, sizeof v);
+        return c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
+    }
+    case SQL_FLOAT: {
+        float v;
+        std::memcpy(&v, p, sizeof v);
+        return Value::real(v);
+    }
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+        double v;
+        std::memcpy(&v, p, sizeof v);
+        return Value::real(v);
+    }
+    case SQL_TYPE_DATE: {
+        ISC_DATE v;
+        std::memcpy(&v, p, sizeof v);
+        return Value::dateParts(v + kJulianOffset, 0, Value::Kind::Date);
+    }
+    case SQL_TYPE_TIME: {
+        ISC_TIME v;
+        std::memcpy(&v, p, sizeof v);
+        return Value::dateParts(0, static_cast<int>(v / 10), Value::Kind::Time);
+    }
+    case SQL_TIMESTAMP: {
+        ISC_TIMESTAMP v;
+        std::memcpy(&v, p, sizeof v);
+        return Value::dateParts(v.timestamp_date + kJulianOffset, static_cast<int>(v.timestamp_time / 10),
+                                Value::Kind::DateTime);
+    }
+    case SQL_BOOLEAN: return Value::boolean(*p != 0);
+    case SQL_BLOB: {
+        ISC_QUAD id;
+        std::memcpy(&id, p, sizeof id);
+        return Value::blobText(readBlob(att, tx, id, c.subType == 1));
+    }
+    default: return Value();
+    }
+}
+
 void DecodeRow(const std::vector<ColumnInfo> &cols, const unsigned char *buffer, IAttachment *att, ITransaction *tx,
                std::vector<Value> &out)
 {
     out.resize(cols.size());
-    for (std::size_t i = 0; i < cols.size(); ++i) {
-        const ColumnInfo &c = cols[i];
-        if (*reinterpret_cast<const short *>(buffer + c.nullOffset)) {
-            out[i] = Value();
-            continue;
-        }
-        const unsigned char *p = buffer + c.offset;
-        switch (c.type) {
-        case SQL_VARYING: {
-            unsigned short len;
-            std::memcpy(&len, p, 2);
-            const char *data = reinterpret_cast<const char *>(p + 2);
-            out[i] = Value::text(c.charSet <= 1 ? QString::fromLatin1(data, len) : QString::fromUtf8(data, len));
-            break;
-        }
-        case SQL_TEXT: {
-            const char *data = reinterpret_cast<const char *>(p);
-            int len = static_cast<int>(c.length);
-            while (len > 0 && data[len - 1] == ' ')
-                --len;
-            out[i] = Value::text(c.charSet <= 1 ? QString::fromLatin1(data, len) : QString::fromUtf8(data, len));
-            break;
-        }
-        case SQL_SHORT: {
-            short v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
-            break;
-        }
-        case SQL_LONG: {
-            ISC_LONG v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
-            break;
-        }
-        case SQL_INT64: {
-            ISC_INT64 v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = c.scale ? Value::scaled(v, c.scale) : Value::integer(v);
-            break;
-        }
-        case SQL_FLOAT: {
-            float v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = Value::real(v);
-            break;
-        }
-        case SQL_DOUBLE:
-        case SQL_D_FLOAT: {
-            double v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = Value::real(v);
-            break;
-        }
-        case SQL_TYPE_DATE: {
-            ISC_DATE v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = Value::date(decodeDate(v));
-            break;
-        }
-        case SQL_TYPE_TIME: {
-            ISC_TIME v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = Value::time(decodeTime(v));
-            break;
-        }
-        case SQL_TIMESTAMP: {
-            ISC_TIMESTAMP v;
-            std::memcpy(&v, p, sizeof v);
-            out[i] = Value::dateTime(QDateTime(decodeDate(v.timestamp_date), decodeTime(v.timestamp_time)));
-            break;
-        }
-        case SQL_BOOLEAN: out[i] = Value::boolean(*p != 0); break;
-        case SQL_BLOB: {
-            ISC_QUAD id;
-            std::memcpy(&id, p, sizeof id);
-            out[i] = Value::blobText(readBlob(att, tx, id, c.subType == 1));
-            break;
-        }
-        default: out[i] = Value(); break;
-        }
-    }
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        out[i] = DecodeColumn(cols[i], buffer, att, tx);
 }
 
 void EncodeValue(const ColumnInfo &c, const Value &v, unsigned char *buffer, IAttachment *att, ITransaction *tx)

@@ -25,7 +25,10 @@ struct ColumnInfo {
 
 std::vector<ColumnInfo> DescribeMessage(Firebird::IMessageMetadata *meta);
 
-// Reads every column of a fetched row. Blobs are read through `tx`.
+// Reads one column of a fetched row. Blobs are read through `tx`.
+Value DecodeColumn(const ColumnInfo &col, const unsigned char *buffer, Firebird::IAttachment *att,
+                   Firebird::ITransaction *tx);
+// Reads every column of a fetched row.
 void DecodeRow(const std::vector<ColumnInfo> &cols, const unsigned char *buffer, Firebird::IAttachment *att,
                Firebird::ITransaction *tx, std::vector<Value> &out);
 

@@ -3,11 +3,31 @@
 #include "Database.h"
 #include "Transaction.h"
 
+#include <QHash>
 #include <ibase.h>
+#include <mutex>
 
 using namespace Firebird;
 
 namespace db {
+
+namespace {
+// Translations are shared by every query with the same text.
+std::shared_ptr<const TranslatedSql> cachedTranslation(const QString &sql)
+{
+    static std::mutex mutex;
+    static QHash<QString, std::shared_ptr<const TranslatedSql>> cache;
+    std::lock_guard lock(mutex);
+    auto it = cache.constFind(sql);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() > 4096)
+        cache.clear();
+    auto t = std::make_shared<const TranslatedSql>(TranslateParams(sql));
+    cache.insert(sql, t);
+    return t;
+}
+} // namespace
 
 Query::Query(Database *db, Transaction *tx) : db_(db), tx_(tx) {}
 
@@ -40,9 +60,14 @@ void Query::setTransaction(Transaction *tx)
 void Query::setSql(const QString &sql)
 {
     close();
+    if (translated_ && lines_.size() == 1 && lines_.front() == sql) {
+        // Same text again: keep the statement, forget the values.
+        for (Param &p : params_)
+            p.setNull();
+        return;
+    }
     lines_ = sql.isEmpty() ? QStringList() : QStringList{sql};
     translated_ = false;
-    params_.clear();
 }
 
 void Query::addSql(const QString &line)
@@ -50,41 +75,137 @@ void Query::addSql(const QString &line)
     close();
     lines_ << line;
     translated_ = false;
-    params_.clear();
 }
 
 void Query::translate()
 {
     if (translated_)
         return;
-    translation_ = TranslateParams(sql());
+    translation_ = cachedTranslation(sql());
     params_.clear();
-    for (const QString &name : translation_.paramNames)
-        params_.try_emplace(name, Param(name));
+    slots_.clear();
+    for (const QString &name : translation_->paramNames) {
+        int at = findParam(name);
+        if (at < 0) {
+            params_.emplace_back(name);
+            at = static_cast<int>(params_.size()) - 1;
+        }
+        slots_.push_back(at);
+    }
     translated_ = true;
-    if (stmt_ && stmt_->sql != translation_.sql)
+    if (stmt_ && stmt_->sql != translation_->sql)
         releaseStatement();
+}
+
+namespace {
+// Parameter names are ASCII identifiers; the stored ones are upper case.
+bool sameName(const QString &stored, const QString &asked)
+{
+    const qsizetype n = stored.size();
+    if (asked.size() != n)
+        return false;
+    const char16_t *a = reinterpret_cast<const char16_t *>(stored.constData());
+    const char16_t *b = reinterpret_cast<const char16_t *>(asked.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t c = b[i];
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - 32);
+        if (a[i] != c)
+            return stored.compare(asked, Qt::CaseInsensitive) == 0;  // non-ASCII: full comparison
+    }
+    return true;
+}
+} // namespace
+
+int Query::findParam(const QString &name) const
+{
+    // Callers usually set parameters in statement order: try the one after the last match first.
+    const std::size_t n = params_.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (lastParam_ + 1 + k) % n;
+        if (sameName(params_[i].name(), name)) {
+            lastParam_ = i;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int Query::findParam(QLatin1StringView name) const
+{
+    const std::size_t n = params_.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (lastParam_ + 1 + k) % n;
+        const QString &stored = params_[i].name();
+        if (stored.size() != name.size())
+            continue;
+        bool same = true;
+        for (qsizetype j = 0; j < name.size() && same; ++j) {
+            char c = name[j].toLatin1();
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
+            same = stored[j].unicode() == static_cast<char16_t>(static_cast<unsigned char>(c));
+        }
+        if (same) {
+            lastParam_ = i;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Param &Query::paramByName(const char *name)
+{
+    translate();
+    const int i = findParam(QLatin1StringView(name));
+    if (i < 0)
+        throw DbError(QStringLiteral("Parámetro desconocido: %1").arg(QLatin1String(name)));
+    return params_[i];
 }
 
 Param &Query::paramByName(const QString &name)
 {
     translate();
-    auto it = params_.find(name.toUpper());
-    if (it == params_.end())
+    const int i = findParam(name);
+    if (i < 0)
         throw DbError(QStringLiteral("Parámetro desconocido: %1").arg(name));
-    return it->second;
+    return params_[i];
 }
 
 bool Query::hasParam(const QString &name) const
 {
     const_cast<Query *>(this)->translate();
-    return params_.count(name.toUpper()) != 0;
+    return findParam(name) >= 0;
 }
 
 QStringList Query::paramNames() const
 {
     const_cast<Query *>(this)->translate();
-    return translation_.paramNames;
+    return translation_->paramNames;
+}
+
+void Query::newRow()
+{
+    decoded_.assign(columns_.size(), 0);
+    row_.resize(columns_.size());
+}
+
+const Value &Query::valueAt(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(decoded_.size()))
+        throw DbError(QStringLiteral("Campo fuera de rango: %1").arg(index));
+    if (!decoded_[index]) {
+        row_[index] = DecodeColumn(columns_[index], outBuffer_.data(), db_->attachment(), tx_->handle());
+        decoded_[index] = 1;
+    }
+    return row_[index];
+}
+
+const std::vector<Value> &Query::row() const
+{
+    for (int i = 0; i < static_cast<int>(decoded_.size()); ++i)
+        valueAt(i);
+    return row_;
 }
 
 int Query::fieldIndex(const QString &name) const
@@ -110,6 +231,8 @@ void Query::setValueAt(int, const Value &)
 
 void Query::releaseStatement()
 {
+    if (countPending_ && stmt_)
+        rowsAffected();  // the count belongs to this execution of the statement
     if (stmt_ && db_)
         db_->releaseStatement(stmt_);
     stmt_ = nullptr;
@@ -142,10 +265,8 @@ void Query::bindInput(std::vector<unsigned char> &buffer)
     buffer.assign(stmt_->inputLength, 0);
     IAttachment *att = db_->attachment();
     ITransaction *tra = tx_->handle();
-    for (std::size_t i = 0; i < inputColumns_.size(); ++i) {
-        const QString &name = translation_.paramNames.at(static_cast<int>(i));
-        EncodeValue(inputColumns_[i], params_.at(name).value(), buffer.data(), att, tra);
-    }
+    for (std::size_t i = 0; i < inputColumns_.size(); ++i)
+        EncodeValue(inputColumns_[i], params_[slots_[i]].value(), buffer.data(), att, tra);
 }
 
 void Query::execQuery()
@@ -154,7 +275,7 @@ void Query::execQuery()
         throw DbError(QStringLiteral("La consulta no tiene base de datos o transacción"));
     closeCursor();
     translate();
-    if (translation_.sql.empty())
+    if (translation_->sql.empty())
         throw DbError(QStringLiteral("La consulta no tiene texto SQL"));
     if (beforeExecute)
         beforeExecute(*this);
@@ -167,22 +288,24 @@ void Query::execute()
 {
     ITransaction *tra = tx_->ensureActive();
     const bool fresh = !stmt_;
+    const QStringList &names = translation_->paramNames;
     if (fresh)
-        stmt_ = db_->acquireStatement(*tx_, translation_.sql);
-    if (fresh || inputColumns_.size() != static_cast<std::size_t>(translation_.paramNames.size())) {
+        stmt_ = db_->acquireStatement(*tx_, translation_->sql);
+    if (fresh || inputColumns_.size() != static_cast<std::size_t>(names.size())) {
         inputColumns_ = DescribeMessage(stmt_->input);
         columns_ = DescribeMessage(stmt_->output);
-        for (std::size_t i = 0; i < inputColumns_.size() && i < static_cast<std::size_t>(translation_.paramNames.size()); ++i)
-            inputColumns_[i].name = translation_.paramNames.at(static_cast<int>(i));
+        for (std::size_t i = 0; i < inputColumns_.size() && i < static_cast<std::size_t>(names.size()); ++i)
+            inputColumns_[i].name = names.at(static_cast<int>(i));
     }
-    if (inputColumns_.size() != static_cast<std::size_t>(translation_.paramNames.size()))
+    if (inputColumns_.size() != static_cast<std::size_t>(names.size()))
         throw DbError(QStringLiteral("La sentencia espera %1 parámetros").arg(inputColumns_.size()));
 
-    std::vector<unsigned char> inBuffer;
+    std::vector<unsigned char> &inBuffer = inBuffer_;
     bindInput(inBuffer);
-    outBuffer_.assign(stmt_->outputLength, 0);
+    outBuffer_.resize(stmt_->outputLength);
     rowsAffected_ = 0;
-    Status st;
+    countPending_ = false;
+    Status &st = status_;
     try {
         IMessageMetadata *in = inputColumns_.empty() ? nullptr : stmt_->input;
         void *inData = inputColumns_.empty() ? nullptr : inBuffer.data();
@@ -195,13 +318,14 @@ void Query::execute()
             const bool hasOutput = !columns_.empty();
             stmt_->statement->execute(&st, tra, in, inData, hasOutput ? stmt_->output : nullptr,
                                       hasOutput ? outBuffer_.data() : nullptr);
-            rowsAffected_ = stmt_->statement->getAffectedRecords(&st);
+            countPending_ = true;
             if (hasOutput) {
-                DecodeRow(columns_, outBuffer_.data(), db_->attachment(), tra, row_);
+                newRow();
                 hasSingleton_ = true;
                 eof_ = false;
             } else {
                 row_.clear();
+                decoded_.clear();
                 eof_ = true;
             }
         }
@@ -210,6 +334,19 @@ void Query::execute()
         eof_ = true;
         rethrow(e);
     }
+}
+
+std::uint64_t Query::rowsAffected() const
+{
+    if (countPending_ && stmt_) {
+        countPending_ = false;
+        try {
+            rowsAffected_ = stmt_->statement->getAffectedRecords(const_cast<Status &>(status_).get());
+        } catch (const FbException &e) {
+            rethrow(e);
+        }
+    }
+    return rowsAffected_;
 }
 
 bool Query::next()
@@ -223,10 +360,10 @@ bool Query::next()
         eof_ = true;
         return false;
     }
-    Status st;
+    Status &st = status_;
     try {
         if (cursor_->fetchNext(&st, outBuffer_.data()) == IStatus::RESULT_OK) {
-            DecodeRow(columns_, outBuffer_.data(), db_->attachment(), tx_->handle(), row_);
+            newRow();
             return true;
         }
     } catch (const FbException &e) {

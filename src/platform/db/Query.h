@@ -4,6 +4,7 @@
 // database's cache, so running the same text again does not prepare it again.
 
 #include "Field.h"
+#include "Firebird.h"
 #include "MessageCodec.h"
 #include "SqlParams.h"
 #include "Value.h"
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -27,14 +29,14 @@ public:
     bool isNull() const { return value_.isNull(); }
 
     void setValue(const Value &v) { value_ = v; }
-    void setAsString(const QString &v) { value_ = Value::text(v); }
-    void setAsInteger(std::int64_t v) { value_ = Value::integer(v); }
-    void setAsCurrency(Currency v) { value_ = Value::currency(v); }
-    void setAsFloat(double v) { value_ = Value::real(v); }
-    void setAsDate(const QDate &v) { value_ = Value::date(v); }
+    void setAsString(const QString &v) { value_.setText(v); }
+    void setAsInteger(std::int64_t v) { value_.setInteger(v); }
+    void setAsCurrency(Currency v) { value_.setScaled(v.raw(), 4); }
+    void setAsFloat(double v) { value_.setReal(v); }
+    void setAsDate(const QDate &v) { value_.setDate(v); }
     void setAsDateTime(const QDateTime &v) { value_ = Value::dateTime(v); }
     void setAsBlobText(const QString &v) { value_ = Value::blobText(v); }
-    void setNull() { value_ = Value(); }
+    void setNull() { value_.setNull(); }
 
 private:
     QString name_;
@@ -60,6 +62,8 @@ public:
     void addSql(const QString &line);
 
     Param &paramByName(const QString &name);
+    // Literal names are matched without building a QString.
+    Param &paramByName(const char *name);
     bool hasParam(const QString &name) const;
     QStringList paramNames() const;
 
@@ -70,7 +74,7 @@ public:
     bool eof() const { return eof_; }
     // Moves to the next row; false at the end.
     bool next();
-    std::uint64_t rowsAffected() const { return rowsAffected_; }
+    std::uint64_t rowsAffected() const;
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     QString fieldName(int index) const { return columns_.at(index).name; }
@@ -78,13 +82,14 @@ public:
     Field fieldByName(const QString &name);
     Field field(int index) { return Field(this, index); }
     const std::vector<ColumnInfo> &columns() const { return columns_; }
-    const std::vector<Value> &row() const { return row_; }
+    // The whole current row (decoded on first access).
+    const std::vector<Value> &row() const;
 
     // Hooks run around every execution (transaction starting and committing).
     std::function<void(Query &)> beforeExecute;
     std::function<void(Query &)> afterExecute;
 
-    const Value &valueAt(int index) const override { return row_.at(index); }
+    const Value &valueAt(int index) const override;
     void setValueAt(int index, const Value &value) override;
     QString fieldNameAt(int index) const override { return fieldName(index); }
 
@@ -94,22 +99,31 @@ private:
     void closeCursor();
     void bindInput(std::vector<unsigned char> &buffer);
     void execute();
+    void newRow();
+    int findParam(const QString &name) const;
+    int findParam(QLatin1StringView name) const;
 
     Database *db_ = nullptr;
     Transaction *tx_ = nullptr;
     QStringList lines_;
     bool translated_ = false;
-    TranslatedSql translation_;
-    std::map<QString, Param> params_;
+    std::shared_ptr<const TranslatedSql> translation_;
+    std::vector<Param> params_;  // one per distinct name
+    std::vector<int> slots_;     // for each "?", its entry in params_
     PreparedStatement *stmt_ = nullptr;
     Firebird::IResultSet *cursor_ = nullptr;
     std::vector<ColumnInfo> inputColumns_;
     std::vector<ColumnInfo> columns_;
     std::vector<unsigned char> outBuffer_;
-    std::vector<Value> row_;
+    std::vector<unsigned char> inBuffer_;
+    mutable std::vector<Value> row_;
+    mutable std::vector<char> decoded_;
     bool eof_ = true;
     bool hasSingleton_ = false;
-    std::uint64_t rowsAffected_ = 0;
+    mutable bool countPending_ = false;
+    mutable std::uint64_t rowsAffected_ = 0;
+    mutable std::size_t lastParam_ = 0;
+    Status status_;
 };
 
 } // namespace db

@@ -42,9 +42,9 @@ QString Value::asString() const
     case Kind::Double: return FormatFloat(QStringLiteral("0.##############"), d_);
     case Kind::Text:
     case Kind::Blob: return s_;
-    case Kind::Date: return dt_.date().toString(QStringLiteral("dd/MM/yyyy"));
-    case Kind::Time: return dt_.time().toString(QStringLiteral("HH:mm:ss"));
-    case Kind::DateTime: return dt_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    case Kind::Date: return asDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case Kind::Time: return QTime::fromMSecsSinceStartOfDay(scale_).toString(QStringLiteral("HH:mm:ss"));
+    case Kind::DateTime: return asDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     }
     return QString();
 }
@@ -105,7 +105,7 @@ double Value::asFloat() const
 QDate Value::asDate() const
 {
     if (kind_ == Kind::Date || kind_ == Kind::DateTime)
-        return dt_.date();
+        return QDate::fromJulianDay(i_);
     if (kind_ == Kind::Text) {
         QDate d = QDate::fromString(s_.trimmed(), Qt::ISODate);
         return d.isValid() ? d : QDate::fromString(s_.trimmed(), QStringLiteral("dd/MM/yyyy"));
@@ -115,8 +115,10 @@ QDate Value::asDate() const
 
 QDateTime Value::asDateTime() const
 {
-    if (kind_ == Kind::Date || kind_ == Kind::DateTime || kind_ == Kind::Time)
-        return dt_;
+    if (kind_ == Kind::Date || kind_ == Kind::DateTime)
+        return QDateTime(QDate::fromJulianDay(i_), QTime::fromMSecsSinceStartOfDay(scale_));
+    if (kind_ == Kind::Time)
+        return QDateTime(QDate(1900, 1, 1), QTime::fromMSecsSinceStartOfDay(scale_));
     if (kind_ == Kind::Text)
         return QDateTime::fromString(s_.trimmed(), Qt::ISODate);
     return QDateTime();
@@ -141,7 +143,7 @@ bool Value::operator==(const Value &o) const
     case Kind::Double: return d_ == o.d_;
     case Kind::Text:
     case Kind::Blob: return s_ == o.s_;
-    default: return dt_ == o.dt_;
+    default: return i_ == o.i_ && scale_ == o.scale_;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QTime>
 #include <QString>
 #include <cstdint>
 
@@ -23,10 +24,27 @@ public:
     static Value real(double v) { Value x; x.kind_ = Kind::Double; x.d_ = v; return x; }
     static Value text(const QString &s) { Value x; x.kind_ = Kind::Text; x.s_ = s; return x; }
     static Value blobText(const QString &s) { Value x; x.kind_ = Kind::Blob; x.s_ = s; return x; }
-    static Value date(const QDate &d) { Value x; x.kind_ = d.isValid() ? Kind::Date : Kind::Null; x.dt_ = QDateTime(d, QTime(0, 0)); return x; }
-    static Value time(const QTime &t) { Value x; x.kind_ = t.isValid() ? Kind::Time : Kind::Null; x.dt_ = QDateTime(QDate(1900, 1, 1), t); return x; }
-    static Value dateTime(const QDateTime &d) { Value x; x.kind_ = d.isValid() ? Kind::DateTime : Kind::Null; x.dt_ = d; return x; }
+    static Value date(const QDate &d) { Value x; x.kind_ = d.isValid() ? Kind::Date : Kind::Null; x.i_ = d.toJulianDay(); return x; }
+    static Value time(const QTime &t) { Value x; x.kind_ = t.isValid() ? Kind::Time : Kind::Null; x.scale_ = t.msecsSinceStartOfDay(); return x; }
+    static Value dateTime(const QDateTime &d)
+    {
+        Value x;
+        x.kind_ = d.isValid() ? Kind::DateTime : Kind::Null;
+        x.i_ = d.date().toJulianDay();
+        x.scale_ = d.time().msecsSinceStartOfDay();
+        return x;
+    }
+    // Date as a julian day and time of day in milliseconds, without building Qt date objects.
+    static Value dateParts(std::int64_t julianDay, int msecs, Kind kind) { Value x; x.kind_ = kind; x.i_ = julianDay; x.scale_ = msecs; return x; }
     static Value boolean(bool b) { Value x; x.kind_ = Kind::Boolean; x.i_ = b; return x; }
+
+    // In-place setters (no temporary): used by parameters set row after row.
+    void setInteger(std::int64_t v) { kind_ = Kind::Integer; i_ = v; }
+    void setScaled(std::int64_t v, int scale) { kind_ = Kind::Scaled; i_ = v; scale_ = scale; }
+    void setReal(double v) { kind_ = Kind::Double; d_ = v; }
+    void setText(const QString &v) { kind_ = Kind::Text; s_ = v; }
+    void setDate(const QDate &d) { kind_ = d.isValid() ? Kind::Date : Kind::Null; i_ = d.isValid() ? d.toJulianDay() : 0; }
+    void setNull() { kind_ = Kind::Null; }
 
     Kind kind() const { return kind_; }
     bool isNull() const { return kind_ == Kind::Null; }
@@ -51,8 +69,7 @@ private:
     std::int64_t i_ = 0;
     int scale_ = 0;
     double d_ = 0;
-    QString s_;
-    QDateTime dt_;
+    QString s_;  // text and blobs; dates keep julian day in i_ and msecs in scale_
 };
 
 } // namespace db
