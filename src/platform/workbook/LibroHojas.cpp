@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QXmlStreamReader>
 
 #include <freexl.h>
 #include <ixion/cell.hpp>
@@ -14,7 +15,6 @@
 #include <ixion/formula.hpp>
 #include <ixion/formula_name_resolver.hpp>
 #include <ixion/model_context.hpp>
-#include <orcus/format_detection.hpp>
 #include <orcus/measurement.hpp>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
@@ -22,6 +22,8 @@
 #include <orcus/spreadsheet/factory.hpp>
 #include <orcus/spreadsheet/sheet.hpp>
 #include <orcus/spreadsheet/styles.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
 #include <xlsxwriter.h>
 
 #include <cmath>
@@ -207,6 +209,8 @@ QString numeroGeneral(double v)
 QString TextoVisible(const CeldaLibro &celda, bool fecha1904)
 {
     double valor = celda.numero;
+    if (!celda.textoMostrado.isNull() && celda.tipo != CeldaLibro::Tipo::Texto)
+        return celda.textoMostrado;
     switch (celda.tipo) {
     case CeldaLibro::Tipo::Vacia: return QString();
     case CeldaLibro::Tipo::Texto: return celda.texto;
@@ -320,6 +324,61 @@ LibroHojas leerXls(const QString &archivo)
 
 QColor colorDe(const orcus::spreadsheet::color_t &c) { return QColor(c.red, c.green, c.blue); }
 
+std::vector<unsigned char> entradaZip(const QByteArray &contenido, const char *nombre)
+{
+    orcus::zip_archive_stream_blob flujo(reinterpret_cast<const uint8_t *>(contenido.constData()),
+                                         static_cast<std::size_t>(contenido.size()));
+    orcus::zip_archive zip(&flujo);
+    zip.load();
+    std::vector<unsigned char> buf;
+    if (!zip.read_file_entry(nombre, buf))
+        buf.clear();
+    return buf;
+}
+
+// An .ods cell stores the text it shows beside its value; number formats are
+// not read otherwise, so that text is what GetCellText gives back.
+void textosMostradosOds(const QByteArray &contenido, LibroHojas &libro)
+{
+    std::vector<unsigned char> xml = entradaZip(contenido, "content.xml");
+    QXmlStreamReader xr(QByteArray(reinterpret_cast<const char *>(xml.data()), static_cast<qsizetype>(xml.size())));
+    int hoja = -1, fila = 0, columna = 0, repFila = 1;
+    while (!xr.atEnd()) {
+        auto t = xr.readNext();
+        if (t == QXmlStreamReader::StartElement) {
+            const auto n = xr.name();
+            const auto a = xr.attributes();
+            if (n == QLatin1String("table") && xr.prefix() == QLatin1String("table")) {
+                ++hoja;
+                fila = 0;
+            } else if (n == QLatin1String("table-row")) {
+                repFila = std::max(1, a.value(QLatin1String("table:number-rows-repeated")).toInt());
+                ++fila;
+                columna = 0;
+            } else if (n == QLatin1String("table-cell") || n == QLatin1String("covered-table-cell")) {
+                int rep = std::max(1, a.value(QLatin1String("table:number-columns-repeated")).toInt());
+                const QString tipo = a.value(QLatin1String("office:value-type")).toString();
+                ++columna;
+                if (!tipo.isEmpty() && tipo != QLatin1String("string") && hoja >= 0 &&
+                    hoja < static_cast<int>(libro.hojas.size())) {
+                    QString texto;
+                    while (!(xr.isEndElement() && xr.name() == n) && !xr.atEnd()) {
+                        xr.readNext();
+                        if (xr.isStartElement() && xr.name() == QLatin1String("p"))
+                            texto += (texto.isEmpty() ? QString() : QStringLiteral("\n")) + xr.readElementText(QXmlStreamReader::IncludeChildElements);
+                    }
+                    for (int k = 0; k < rep; ++k)
+                        if (auto it = libro.hojas[hoja].celdas.find({fila, columna + k}); it != libro.hojas[hoja].celdas.end())
+                            it->second.textoMostrado = texto;
+                }
+                columna += rep - 1;
+            }
+        } else if (t == QXmlStreamReader::EndElement && xr.name() == QLatin1String("table-row")) {
+            fila += repFila - 1;
+        }
+    }
+}
+
 LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus::format_t formato)
 {
     namespace ss = orcus::spreadsheet;
@@ -338,6 +397,11 @@ LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus:
     const ss::styles &estilos = doc.get_styles();
     const ixion::model_context &cxt = doc.get_model_context();
     auto resolutor = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
+    std::map<std::size_t, QString> formatosNumericos;
+    for (std::size_t i = 0; i < estilos.get_number_format_count(); ++i)
+        if (const ss::number_format_t *nf = estilos.get_number_format(i); nf && !nf->format_string.empty())
+            formatosNumericos[nf->identifier] =
+                QString::fromUtf8(nf->format_string.data(), static_cast<qsizetype>(nf->format_string.size()));
     for (std::size_t s = 0; s < doc.get_sheet_count(); ++s) {
         const ss::sheet *sh = doc.get_sheet(static_cast<ss::sheet_t>(s));
         HojaLibro hoja;
@@ -412,10 +476,12 @@ LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus:
                         if (const ss::fill_t *fill = estilos.get_fill(cf->fill))
                             if (fill->pattern_type == ss::fill_pattern_t::solid)
                                 celda.fondo = colorDe(fill->fg_color);
-                        if (const ss::number_format_t *nf = estilos.get_number_format(cf->number_format)) {
+                        if (formato == orcus::format_t::xlsx) {
+                            // The cell format holds the file's format id, not a position.
+                            auto nf = formatosNumericos.find(cf->number_format);
+                            celda.formato = nf != formatosNumericos.end() ? nf->second : formatoIntegrado(cf->number_format);
+                        } else if (const ss::number_format_t *nf = estilos.get_number_format(cf->number_format)) {
                             celda.formato = QString::fromUtf8(nf->format_string.data(), static_cast<qsizetype>(nf->format_string.size()));
-                            if (celda.formato.isEmpty())
-                                celda.formato = formatoIntegrado(nf->identifier);
                         }
                     }
                     hoja.celdas[{static_cast<int>(r) + 1, static_cast<int>(c) + 1}] = celda;
@@ -427,11 +493,16 @@ LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus:
             ss::col_t ini = c, fin = c;
             ss::col_width_t w = sh->get_col_width(c, &ini, &fin);
             if (w != predeterminado) {
-                double caracteres = orcus::convert(w, orcus::length_unit_t::twip, orcus::length_unit_t::xlsx_column_digit);
-                for (ss::col_t k = std::max(ini, c); k <= fin && k <= 255; ++k)
+                // Stored widths carry 5 px of cell padding over 7 px digits;
+                // what the spreadsheet shows is the width without it.
+                static const double twipsPorDigito =
+                    orcus::convert(100.0, orcus::length_unit_t::xlsx_column_digit, orcus::length_unit_t::twip) / 100.0;
+                double guardado = w / twipsPorDigito;
+                double caracteres = std::max(0.0, std::round((guardado - 5.0 / 7.0) * 10.0) / 10.0);
+                for (ss::col_t k = std::max(ini, c); k < fin && k <= 255; ++k)
                     hoja.anchos[k + 1] = caracteres;
             }
-            c = std::max<ss::col_t>(fin, c) + 1;
+            c = std::max<ss::col_t>(fin, c + 1);  // the range end is exclusive
         }
         libro.hojas.push_back(std::move(hoja));
     }
@@ -463,21 +534,24 @@ LibroHojas LeerLibro(const QString &archivo)
     }
     if (!contenido.startsWith(zip))
         fallarLectura(archivo, QStringLiteral("no es un libro de Excel ni de OpenOffice."));
+    // Entry names of a zip are stored in clear in its headers.
     orcus::format_t formato = orcus::format_t::unknown;
+    if (contenido.contains("xl/workbook.xml") || contenido.contains("[Content_Types].xml"))
+        formato = orcus::format_t::xlsx;
+    else if (contenido.contains("application/vnd.oasis.opendocument.spreadsheet"))
+        formato = orcus::format_t::ods;
+    if (formato == orcus::format_t::unknown)
+        fallarLectura(archivo, QStringLiteral("no es un libro de Excel ni de OpenOffice."));
     try {
-        formato = orcus::detect(reinterpret_cast<const unsigned char *>(contenido.constData()),
-                                static_cast<std::size_t>(contenido.size()));
-    } catch (const std::exception &) {
-        fallarLectura(archivo, danado());
-    }
-    if (formato != orcus::format_t::xlsx && formato != orcus::format_t::ods) {
-        if (contenido.contains("encrypted-data") || contenido.contains("manifest:encryption-data"))
-            fallarLectura(archivo, QStringLiteral("el libro está protegido con contraseña."));
-        fallarLectura(archivo, danado());
-    }
-    if (formato == orcus::format_t::ods && contenido.contains("manifest:encryption-data"))
-        fallarLectura(archivo, QStringLiteral("el libro está protegido con contraseña."));
-    try {
+        if (formato == orcus::format_t::ods) {
+            std::vector<unsigned char> manifiesto = entradaZip(contenido, "META-INF/manifest.xml");
+            if (QByteArray::fromRawData(reinterpret_cast<const char *>(manifiesto.data()), static_cast<qsizetype>(manifiesto.size()))
+                    .contains("encryption-data"))
+                fallarLectura(archivo, QStringLiteral("el libro está protegido con contraseña."));
+            LibroHojas libro = leerOrcus(archivo, contenido, formato);
+            textosMostradosOds(contenido, libro);
+            return libro;
+        }
         return leerOrcus(archivo, contenido, formato);
     } catch (const ErrorLibro &) {
         throw;

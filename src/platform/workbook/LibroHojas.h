@@ -28,6 +28,7 @@ struct CeldaLibro {
     bool conResultado = false;  // formula: numero/textoResultado hold its last value
     QString textoResultado;  // formula with a text result
     QString formato;         // number format code; empty is General
+    QString textoMostrado;   // text the file says it shows (.ods), when known
 
     QString fuente;          // empty: the workbook default
     double tamano = 0;       // points; 0: default

@@ -16,6 +16,8 @@
 #include <QFont>
 #include <QString>
 
+#include "Mensajes.h"
+
 #include <functional>
 
 class TmxNativeExcel {
@@ -48,8 +50,9 @@ public:
     // The whole workbook as written so far (one sheet).
     const LibroHojas &Libro() const { return libro_; }
 
-    std::function<void(const QString &)> AlInformar;
-    std::function<void(const QString &)> AlError;
+    // Through the message service unless a caller replaces them.
+    std::function<void(const QString &)> AlInformar = [](const QString &t) { mensajes().Informacion(t); };
+    std::function<void(const QString &)> AlError = [](const QString &t) { mensajes().Error(t); };
 
     static QString MensajeExito(const QString &archivo);
     static QString MensajeErrorGuardar();

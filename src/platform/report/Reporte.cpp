@@ -1,0 +1,1137 @@
+#include "Reporte.h"
+
+#include "Currency.h"
+#include "Formato.h"
+#include "PlantillaReporte.h"
+#include "TmxNativeExcel.h"
+#include "VistaPreviaReporte.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDataStream>
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPicture>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <kainjow/mustache.hpp>
+
+#include <unordered_map>
+
+namespace {
+
+namespace mu = kainjow::mustache;
+
+QString textoDe(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    switch (v.typeId()) {
+    case QMetaType::QString: return v.toString();
+    case QMetaType::Double:
+    case QMetaType::Float: return FormatFloat(QStringLiteral("0.##########"), v.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short: return QString::number(v.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort: return QString::number(v.toULongLong());
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("S") : QStringLiteral("N");
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::QTime: return v.toTime().toString(QStringLiteral("hh:mm:ss"));
+    case QMetaType::QDateTime: {
+        QDateTime dt = v.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return dt.date().toString(QStringLiteral("dd/MM/yyyy"));
+        return dt.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+    }
+    default: return v.toString();
+    }
+}
+
+bool aMoneda(const QVariant &v, Currency &out)
+{
+    if (!v.isValid() || v.isNull())
+        return false;
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: out = Currency::fromDouble(v.toDouble()); return true;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UInt:
+    case QMetaType::UShort: out = Currency(static_cast<long long>(v.toLongLong())); return true;
+    default: break;
+    }
+    QString t = v.toString().trimmed();
+    if (t.isEmpty())
+        return false;
+    try {
+        out = Currency::fromString(t);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool esFormatoFecha(const QString &formato)
+{
+    for (QChar c : formato) {
+        switch (c.toLower().unicode()) {
+        case 'd': case 'm': case 'y': case 'h': case 'n': case 's': return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
+// Picture letters d m y h n s (n = minutes) to Qt's.
+QString formatoFechaQt(const QString &formato)
+{
+    QString out;
+    for (QChar c : formato) {
+        switch (c.toLower().unicode()) {
+        case 'm': out += QLatin1Char('M'); break;
+        case 'n': out += QLatin1Char('m'); break;
+        case 'h': out += QLatin1Char('H'); break;
+        case 'd': case 'y': case 's': out += c.toLower(); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QDateTime aFechaHora(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    if (v.typeId() == QMetaType::QTime)
+        return QDateTime(QDate(1899, 12, 30), v.toTime());
+    const QString t = v.toString().trimmed();
+    for (const char *f : {"yyyy-MM-dd", "dd/MM/yyyy", "yyyy-MM-dd hh:mm:ss", "yyyy-MM-ddThh:mm:ss", "dd/MM/yyyy hh:mm:ss",
+                          "yyyy-MM-dd hh:mm:ss.zzz"}) {
+        QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
+        if (dt.isValid())
+            return dt;
+    }
+    return {};
+}
+
+QString formatear(const QVariant &v, const QString &formato)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    if (esFormatoFecha(formato)) {
+        QDateTime dt = aFechaHora(v);
+        return dt.isValid() ? dt.toString(formatoFechaQt(formato)) : textoDe(v);
+    }
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return FormatFloat(formato, v.toDouble());
+    Currency c;
+    if (aMoneda(v, c))
+        return FormatCurrency(formato, c);
+    return textoDe(v);
+}
+
+bool compararCondicion(const QString &izquierda, const QString &op, const QString &literal)
+{
+    if (op.isEmpty())
+        return !izquierda.trimmed().isEmpty();
+    const QString a = izquierda.trimmed();
+    int cmp;
+    Currency x, y;
+    if (aMoneda(a, x) && aMoneda(literal, y))
+        cmp = x < y ? -1 : (x == y ? 0 : 1);
+    else
+        cmp = a.compare(literal);
+    if (op == QLatin1String("=="))
+        return cmp == 0;
+    if (op == QLatin1String("!="))
+        return cmp != 0;
+    if (op == QLatin1String("<"))
+        return cmp < 0;
+    if (op == QLatin1String("<="))
+        return cmp <= 0;
+    if (op == QLatin1String(">"))
+        return cmp > 0;
+    return cmp >= 0;
+}
+
+QString desentrecomillar(const QString &valor)
+{
+    QString t = valor.trimmed();
+    if (t.size() >= 2 && t.front() == QLatin1Char('\'') && t.back() == QLatin1Char('\''))
+        return t.mid(1, t.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
+    return valor;
+}
+
+QString envolver(const QString &html)
+{
+    return QStringLiteral("<html><body>") + html + QStringLiteral("</body></html>");
+}
+
+// One data band while the report runs.
+struct Nivel {
+    BandaPlantilla *banda = nullptr;
+    ReporteDatos *enlace = nullptr;
+    FuenteDatosReporte *fuente = nullptr;
+    Nivel *padre = nullptr;
+    QHash<QString, QString> camposFuente;  // upper-case -> name as the source spells it
+    QStringList necesarios;                // real names read on every row
+    QHash<QString, int> indice;            // upper-case -> position in `actual`
+    std::vector<QVariant> actual;
+    qint64 linea = 0;
+    int claveMaestro = -1;  // index in padre->actual
+    QString campoDetalle;
+    std::vector<BandaPlantilla *> grupos;  // outer to inner
+    std::vector<int> clavesGrupo;
+
+    bool tieneCampo(const QString &mayus) const { return camposFuente.contains(mayus); }
+    int necesitar(const QString &mayus)
+    {
+        auto it = indice.find(mayus);
+        if (it != indice.end())
+            return it.value();
+        necesarios << camposFuente.value(mayus);
+        int i = static_cast<int>(necesarios.size()) - 1;
+        indice.insert(mayus, i);
+        return i;
+    }
+};
+
+// Sums and counts a footer or the summary shows.
+struct Acumulado {
+    QStringList campos;  // upper-case
+    std::vector<Nivel *> niveles;  // levels whose rows feed it
+    std::vector<Nivel *> contados;  // levels whose rows it counts
+    std::unordered_map<Nivel *, std::vector<std::pair<int, int>>> mapa;  // (sum index, snapshot index)
+};
+
+struct Ambito {
+    const Acumulado *acumulado;
+    std::vector<Currency> sumas;
+    qint64 cuenta = 0;
+};
+
+struct Resolvedor {
+    enum Tipo { Campo, Variable, Pagina, TotalPaginas, Linea, FechaImpresion, HoraImpresion, Suma, Cuenta } tipo;
+    Nivel *nivel = nullptr;
+    int indice = -1;
+    QString texto;
+};
+
+struct BandaPreparada {
+    std::vector<Resolvedor> resolvedores;
+    Nivel *nivel = nullptr;
+};
+
+// Lays bands out one after the other into page-sized pictures, spooled to disk.
+class Paginador {
+public:
+    Paginador(double ancho, double alto, const QString &css, QIODevice &spool)
+        : ancho_(ancho), alto_(alto), css_(css), spool_(spool)
+    {
+        offsets.push_back(spool_.pos());
+        empezarPagina();
+    }
+
+    std::unique_ptr<QTextDocument> maquetar(const QString &html) const
+    {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setUndoRedoEnabled(false);
+        doc->setDocumentMargin(0);
+        doc->setDefaultStyleSheet(css_);
+        doc->setHtml(envolver(html));
+        doc->setTextWidth(ancho_);
+        return doc;
+    }
+
+    // Bands kept with the next one (headers) wait until it arrives. A band
+    // given `repetir` text is reprinted at the top of every later page until
+    // `repetidos` is cut back.
+    void colocar(std::unique_ptr<QTextDocument> doc, bool conSiguiente, const QString &repetir = QString())
+    {
+        double h = doc->size().height();
+        pendientes_.push_back({std::move(doc), h, repetir});
+        if (conSiguiente)
+            return;
+        double total = 0;
+        for (const auto &p : pendientes_)
+            total += p.alto;
+        if (y_ > 0 && y_ + total > alto_ + 0.01)
+            nuevaPagina();
+        auto lista = std::move(pendientes_);
+        pendientes_.clear();
+        for (auto &p : lista) {
+            dibujar(*p.doc, p.alto);
+            if (!p.repetir.isEmpty())
+                repetidos.push_back(p.repetir);
+        }
+    }
+
+    // Explicit break: only when something is already on the page.
+    void saltar()
+    {
+        if (y_ > 0)
+            nuevaPagina();
+    }
+
+    void terminar()
+    {
+        auto lista = std::move(pendientes_);
+        pendientes_.clear();
+        for (auto &p : lista)
+            dibujar(*p.doc, p.alto);
+        cerrarPagina();
+    }
+
+    int pagina() const { return static_cast<int>(offsets.size()); }
+
+    std::vector<QString> repetidos;
+    std::vector<qint64> offsets;  // start of each page's picture in the spool, plus the end
+
+private:
+    struct Pendiente {
+        std::unique_ptr<QTextDocument> doc;
+        double alto;
+        QString repetir;
+    };
+
+    void empezarPagina()
+    {
+        picture_ = std::make_unique<QPicture>();
+        painter_ = std::make_unique<QPainter>(picture_.get());
+        y_ = 0;
+    }
+
+    void cerrarPagina()
+    {
+        painter_->end();
+        painter_.reset();
+        spool_.write(picture_->data(), picture_->size());
+        offsets.push_back(spool_.pos());
+        picture_.reset();
+    }
+
+    void nuevaPagina()
+    {
+        cerrarPagina();
+        empezarPagina();
+        if (!repitiendo_) {
+            repitiendo_ = true;
+            for (const QString &html : repetidos) {
+                auto doc = maquetar(html);
+                dibujar(*doc, doc->size().height());
+            }
+            repitiendo_ = false;
+        }
+    }
+
+    void dibujar(QTextDocument &doc, double h)
+    {
+        if (y_ + h <= alto_ + 0.01) {
+            pintar(doc, 0, h);
+            return;
+        }
+        // Taller than what is left: cut it across pages.
+        double hecho = 0;
+        while (hecho < h - 0.01) {
+            double libre = alto_ - y_;
+            if (libre < 1) {
+                nuevaPagina();
+                continue;
+            }
+            double tramo = std::min(libre, h - hecho);
+            pintar(doc, hecho, tramo);
+            hecho += tramo;
+            if (hecho < h - 0.01)
+                nuevaPagina();
+        }
+    }
+
+    void pintar(QTextDocument &doc, double desde, double alto)
+    {
+        painter_->save();
+        painter_->translate(0, y_ - desde);
+        doc.drawContents(painter_.get(), QRectF(0, desde, ancho_, alto));
+        painter_->restore();
+        y_ += alto;
+    }
+
+    double ancho_, alto_;
+    QString css_;
+    QIODevice &spool_;
+    std::unique_ptr<QPicture> picture_;
+    std::unique_ptr<QPainter> painter_;
+    double y_ = 0;
+    bool repitiendo_ = false;
+    std::vector<Pendiente> pendientes_;
+};
+
+} // namespace
+
+struct Reporte::Impl {
+    std::vector<ReporteDatos *> enlaces;
+    ReporteDatos *principal = nullptr;
+    std::unique_ptr<PlantillaReporte> plantilla;
+    QString archivo;
+
+    // Prepared state.
+    bool preparado = false;
+    std::vector<std::unique_ptr<Nivel>> niveles;
+    std::vector<std::unique_ptr<Acumulado>> acumulados;
+    std::unordered_map<const BandaPlantilla *, Acumulado *> acumuladoDe;  // footers and summary
+    std::unordered_map<const BandaPlantilla *, BandaPreparada> preparadas;
+    QHash<QString, QString> variables;  // upper-case name -> unquoted value
+    std::vector<Ambito *> ambitos;
+    Ambito *ambitoReporte = nullptr;
+    std::unique_ptr<QTemporaryFile> spoolPaginas;
+    std::unique_ptr<QTemporaryFile> spoolBandas;
+    std::vector<qint64> offsets;
+    int paginas = 0;
+    double dpi = 96;
+    QSizeF pagina;   // device pixels at dpi
+    QMarginsF margenes;
+    double altoEncabezado = 0, altoPie = 0;
+    QDateTime impresion;
+
+    // While running.
+    Paginador *paginador = nullptr;
+
+    [[noreturn]] void fallar(const QString &mensaje) const { throw ErrorReporte(mensaje); }
+
+    ReporteDatos *enlacePorNombre(const QString &nombre) const
+    {
+        for (auto *e : enlaces)
+            if (e->UserName.compare(nombre, Qt::CaseInsensitive) == 0)
+                return e;
+        return nullptr;
+    }
+
+    void limpiarPreparado()
+    {
+        preparado = false;
+        niveles.clear();
+        acumulados.clear();
+        acumuladoDe.clear();
+        preparadas.clear();
+        spoolPaginas.reset();
+        spoolBandas.reset();
+        offsets.clear();
+        paginas = 0;
+    }
+
+    // --- binding names -----------------------------------------------------
+
+    Nivel *crearNivel(BandaPlantilla *b, Nivel *padre)
+    {
+        ReporteDatos *enlace = enlacePorNombre(b->origen);
+        if (!enlace || !enlace->DataSet)
+            fallar(QStringLiteral("La plantilla de reporte \"%1\" usa el origen de datos \"%2\", que no está enlazado")
+                       .arg(archivo, b->origen));
+        for (Nivel *p = padre; p; p = p->padre)
+            if (p->fuente == enlace->DataSet)
+                fallar(QStringLiteral("La plantilla de reporte \"%1\" recorre el origen de datos \"%2\" dentro de sí mismo")
+                           .arg(archivo, b->origen));
+        auto n = std::make_unique<Nivel>();
+        n->banda = b;
+        n->enlace = enlace;
+        n->fuente = enlace->DataSet;
+        n->padre = padre;
+        for (const QString &c : n->fuente->fieldNames())
+            n->camposFuente.insert(c.toUpper(), c);
+        Nivel *raw = n.get();
+        niveles.push_back(std::move(n));
+        if (padre && !enlace->CampoDetalle.isEmpty()) {
+            const QString cm = enlace->CampoMaestro.toUpper(), cd = enlace->CampoDetalle.toUpper();
+            if (!padre->tieneCampo(cm) || !raw->tieneCampo(cd))
+                fallar(QStringLiteral("La plantilla de reporte \"%1\": el enlace de \"%2\" usa un campo inexistente (\"%3\" = \"%4\")")
+                           .arg(archivo, b->origen, enlace->CampoMaestro, enlace->CampoDetalle));
+            raw->claveMaestro = padre->necesitar(cm);
+            raw->campoDetalle = raw->camposFuente.value(cd);
+        }
+        return raw;
+    }
+
+    void errorNombre(const BandaPlantilla *b, const QString &nombre) const
+    {
+        fallar(QStringLiteral("La plantilla de reporte \"%1\" usa la variable desconocida \"%2\" (banda \"%3\", línea %4)")
+                   .arg(archivo, nombre, nombreTipoBanda(b->tipo))
+                   .arg(b->linea));
+    }
+
+    void enlazarBanda(const BandaPlantilla *b, Nivel *nivel, Acumulado *acumulado, bool conPaginas)
+    {
+        if (!b)
+            return;
+        BandaPreparada bp;
+        bp.nivel = nivel;
+        for (const auto &ref : b->refs) {
+            Resolvedor r{Resolvedor::Variable, nullptr, -1, {}};
+            const QString raiz = ref.nombre.section(QLatin1Char('.'), 0, 0);
+            const QString sub = ref.nombre.section(QLatin1Char('.'), 1);
+            const QString raizM = raiz.toUpper(), subM = sub.toUpper();
+            bool hecho = false;
+            if (!sub.isEmpty() && raizM == QLatin1String("SUMA")) {
+                if (!acumulado)
+                    fallar(QStringLiteral("La plantilla de reporte \"%1\" usa \"%2\" fuera de un pie o del resumen (línea %3)")
+                               .arg(archivo, ref.nombre)
+                               .arg(b->linea));
+                bool existe = false;
+                for (Nivel *n : acumulado->niveles)
+                    existe = existe || n->tieneCampo(subM);
+                if (!existe)
+                    errorNombre(b, ref.nombre);
+                int i = static_cast<int>(acumulado->campos.indexOf(subM));
+                if (i < 0) {
+                    acumulado->campos << subM;
+                    i = static_cast<int>(acumulado->campos.size()) - 1;
+                }
+                r = {Resolvedor::Suma, nullptr, i, {}};
+                hecho = true;
+            } else if (!sub.isEmpty()) {
+                for (Nivel *n = nivel; n && !hecho; n = n->padre) {
+                    if (n->enlace->UserName.compare(raiz, Qt::CaseInsensitive) == 0) {
+                        if (!n->tieneCampo(subM))
+                            errorNombre(b, ref.nombre);
+                        r = {Resolvedor::Campo, n, n->necesitar(subM), {}};
+                        hecho = true;
+                    }
+                }
+                if (!hecho)
+                    errorNombre(b, ref.nombre);
+            } else {
+                for (Nivel *n = nivel; n && !hecho; n = n->padre) {
+                    if (n->tieneCampo(raizM)) {
+                        r = {Resolvedor::Campo, n, n->necesitar(raizM), {}};
+                        hecho = true;
+                    }
+                }
+                if (!hecho && variables.contains(raizM)) {
+                    r = {Resolvedor::Variable, nullptr, -1, variables.value(raizM)};
+                    hecho = true;
+                }
+                if (!hecho) {
+                    hecho = true;
+                    if (raizM == QLatin1String("PAGINA"))
+                        r.tipo = Resolvedor::Pagina;
+                    else if (raizM == QLatin1String("TOTALPAGINAS") && conPaginas)
+                        r.tipo = Resolvedor::TotalPaginas;
+                    else if (raizM == QLatin1String("LINEA") && nivel)
+                        r = {Resolvedor::Linea, nivel, -1, {}};
+                    else if (raizM == QLatin1String("FECHAIMPRESION"))
+                        r.tipo = Resolvedor::FechaImpresion;
+                    else if (raizM == QLatin1String("HORAIMPRESION"))
+                        r.tipo = Resolvedor::HoraImpresion;
+                    else if (raizM == QLatin1String("CUENTA") && acumulado)
+                        r.tipo = Resolvedor::Cuenta;
+                    else if (raizM == QLatin1String("TOTALPAGINAS"))
+                        fallar(QStringLiteral("La plantilla de reporte \"%1\" usa \"TotalPaginas\" fuera del encabezado o pie de página (línea %2)")
+                                   .arg(archivo)
+                                   .arg(b->linea));
+                    else
+                        errorNombre(b, ref.nombre);
+                }
+            }
+            bp.resolvedores.push_back(r);
+        }
+        preparadas[b] = std::move(bp);
+    }
+
+    Acumulado *nuevoAcumulado(const BandaPlantilla *pie, std::vector<Nivel *> nivelesFuente, std::vector<Nivel *> contados)
+    {
+        auto a = std::make_unique<Acumulado>();
+        a->niveles = std::move(nivelesFuente);
+        a->contados = std::move(contados);
+        Acumulado *raw = a.get();
+        acumulados.push_back(std::move(a));
+        if (pie)
+            acumuladoDe[pie] = raw;
+        return raw;
+    }
+
+    // Creates the levels of a data band and its details; returns them all.
+    std::vector<Nivel *> crearNiveles(BandaPlantilla *datos, Nivel *padre, std::vector<Nivel *> &propios)
+    {
+        Nivel *n = crearNivel(datos, padre);
+        propios.push_back(n);
+        std::vector<Nivel *> todos{n};
+        BandaPlantilla *interior = datos;
+        while (interior->grupo) {
+            interior = interior->grupo;
+            n->grupos.push_back(interior);
+        }
+        for (BandaPlantilla *detalle : interior->detalles) {
+            std::vector<Nivel *> dummy;
+            auto sub = crearNiveles(detalle, n, dummy);
+            todos.insert(todos.end(), sub.begin(), sub.end());
+        }
+        return todos;
+    }
+
+    void enlazarDatos(Nivel *n, const std::vector<Nivel *> &arbol)
+    {
+        BandaPlantilla *datos = n->banda;
+        for (BandaPlantilla *g : n->grupos) {
+            const QString campo = g->campo.toUpper();
+            if (!n->tieneCampo(campo))
+                fallar(QStringLiteral("La plantilla de reporte \"%1\" agrupa por el campo desconocido \"%2\" (línea %3)")
+                           .arg(archivo, g->campo)
+                           .arg(g->linea));
+            n->clavesGrupo.push_back(n->necesitar(campo));
+        }
+        enlazarBanda(datos->encabezado, n, nullptr, false);
+        enlazarBanda(datos->pie, n, nuevoAcumulado(datos->pie, arbol, {n}), false);
+        for (BandaPlantilla *g : n->grupos) {
+            enlazarBanda(g->encabezado, n, nullptr, false);
+            enlazarBanda(g->pie, n, nuevoAcumulado(g->pie, arbol, {n}), false);
+        }
+        BandaPlantilla *interior = n->grupos.empty() ? datos : n->grupos.back();
+        enlazarBanda(interior->fila, n, nullptr, false);
+        for (BandaPlantilla *detalle : interior->detalles) {
+            Nivel *hijo = nullptr;
+            for (auto &cand : niveles)
+                if (cand->banda == detalle && cand->padre == n)
+                    hijo = cand.get();
+            std::vector<Nivel *> sub;
+            recolectar(hijo, sub);
+            enlazarDatos(hijo, sub);
+        }
+    }
+
+    void recolectar(Nivel *n, std::vector<Nivel *> &out)
+    {
+        out.push_back(n);
+        for (auto &cand : niveles)
+            if (cand->padre == n)
+                recolectar(cand.get(), out);
+    }
+
+    void enlazarTodo()
+    {
+        variables.clear();
+        for (const QString &v : plantilla->variables)
+            variables.insert(v.toUpper(), QString());
+        for (auto it = PublicVariables->cbegin(); it != PublicVariables->cend(); ++it)
+            variables.insert(it.key().toUpper(), desentrecomillar(it.value()));
+
+        std::vector<Nivel *> superiores, todos;
+        for (auto &b : plantilla->bandas)
+            if (b->tipo == TipoBanda::Datos) {
+                auto sub = crearNiveles(b.get(), nullptr, superiores);
+                todos.insert(todos.end(), sub.begin(), sub.end());
+            }
+        ambitoAcumulado = nuevoAcumulado(nullptr, todos, superiores);
+        for (auto &b : plantilla->bandas) {
+            switch (b->tipo) {
+            case TipoBanda::Datos: {
+                Nivel *n = nullptr;
+                for (Nivel *s : superiores)
+                    if (s->banda == b.get())
+                        n = s;
+                std::vector<Nivel *> sub;
+                recolectar(n, sub);
+                enlazarDatos(n, sub);
+                break;
+            }
+            case TipoBanda::Titulo: enlazarBanda(b.get(), nullptr, nullptr, false); break;
+            case TipoBanda::Resumen:
+                acumuladoDe[b.get()] = ambitoAcumulado;
+                enlazarBanda(b.get(), nullptr, ambitoAcumulado, false);
+                break;
+            default: enlazarBanda(b.get(), nullptr, nullptr, true); break;
+            }
+        }
+        for (auto &a : acumulados)
+            for (Nivel *n : a->niveles) {
+                std::vector<std::pair<int, int>> pares;
+                for (int i = 0; i < a->campos.size(); ++i)
+                    if (n->tieneCampo(a->campos[i]))
+                        pares.push_back({i, n->necesitar(a->campos[i])});
+                if (!pares.empty())
+                    a->mapa[n] = std::move(pares);
+            }
+    }
+
+    // --- running -----------------------------------------------------------
+
+    QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int pagina, int totalPaginas) const
+    {
+        const BandaPreparada &bp = preparadas.at(b);
+        mu::data datos{mu::data::type::object};
+        for (std::size_t k = 0; k < b->refs.size(); ++k) {
+            const auto &ref = b->refs[k];
+            const Resolvedor &r = bp.resolvedores[k];
+            QVariant v;
+            switch (r.tipo) {
+            case Resolvedor::Campo: v = r.nivel->actual[r.indice]; break;
+            case Resolvedor::Variable: v = r.texto; break;
+            case Resolvedor::Pagina: v = pagina; break;
+            case Resolvedor::TotalPaginas: v = totalPaginas; break;
+            case Resolvedor::Linea: v = r.nivel->linea; break;
+            case Resolvedor::FechaImpresion: v = impresion.date(); break;
+            case Resolvedor::HoraImpresion: v = impresion.time().toString(QStringLiteral("hh:mm:ss")); break;
+            case Resolvedor::Suma: v = QString::fromStdString(ambito->sumas[r.indice].toString()); break;
+            case Resolvedor::Cuenta: v = ambito->cuenta; break;
+            }
+            const std::string clave = "_" + std::to_string(k);
+            if (ref.condicion)
+                datos.set(clave, mu::data(compararCondicion(textoDe(v), ref.operador, ref.literal)));
+            else
+                datos.set(clave, mu::data((ref.formato.isEmpty() ? textoDe(v) : formatear(v, ref.formato)).toStdString()));
+        }
+        return QString::fromStdString(b->mustache->render(datos));
+    }
+
+    Ambito *ambitoDe(const BandaPlantilla *pie)
+    {
+        auto it = acumuladoDe.find(pie);
+        for (auto a = ambitos.rbegin(); a != ambitos.rend(); ++a)
+            if (it != acumuladoDe.end() && (*a)->acumulado == it->second)
+                return *a;
+        return nullptr;
+    }
+
+    // Places a body band and keeps its text for the workbook export.
+    void emitir(const BandaPlantilla *b, bool conSiguiente, bool repetible = false)
+    {
+        if (!b)
+            return;
+        QString html = renderizar(b, ambitoDe(b), paginador->pagina(), 0);
+        if (html.trimmed().isEmpty())
+            return;
+        QByteArray utf8 = html.toUtf8();
+        QDataStream ds(spoolBandas.get());
+        ds << utf8;
+        paginador->colocar(paginador->maquetar(html), conSiguiente, repetible ? html : QString());
+    }
+
+    void abrirAmbito(const BandaPlantilla *pie, std::vector<std::unique_ptr<Ambito>> &duenos)
+    {
+        auto it = acumuladoDe.find(pie);
+        if (!pie || it == acumuladoDe.end())
+            return;
+        auto a = std::make_unique<Ambito>();
+        a->acumulado = it->second;
+        a->sumas.assign(it->second->campos.size(), Currency());
+        ambitos.push_back(a.get());
+        duenos.push_back(std::move(a));
+    }
+
+    void cerrarAmbito(const BandaPlantilla *pie, std::vector<std::unique_ptr<Ambito>> &duenos)
+    {
+        auto it = acumuladoDe.find(pie);
+        if (!pie || it == acumuladoDe.end())
+            return;
+        for (auto a = ambitos.end(); a != ambitos.begin();) {
+            --a;
+            if ((*a)->acumulado == it->second) {
+                ambitos.erase(a);
+                break;
+            }
+        }
+        for (auto d = duenos.begin(); d != duenos.end(); ++d)
+            if ((*d)->acumulado == it->second) {
+                duenos.erase(d);
+                break;
+            }
+    }
+
+    void sumarFila(Nivel *n)
+    {
+        for (Ambito *a : ambitos) {
+            auto it = a->acumulado->mapa.find(n);
+            if (it != a->acumulado->mapa.end())
+                for (auto [suma, campo] : it->second) {
+                    Currency c;
+                    if (aMoneda(n->actual[campo], c))
+                        a->sumas[suma] += c;
+                }
+            for (Nivel *contado : a->acumulado->contados)
+                if (contado == n)
+                    ++a->cuenta;
+        }
+    }
+
+    void recorrer(Nivel *n)
+    {
+        FuenteDatosReporte *f = n->fuente;
+        if (n->padre && n->enlace->AlCambiarMaestro)
+            n->enlace->AlCambiarMaestro();
+        QString claveMaestro;
+        if (n->claveMaestro >= 0)
+            claveMaestro = textoDe(n->padre->actual[n->claveMaestro]).trimmed();
+        BandaPlantilla *datos = n->banda;
+        BandaPlantilla *interior = n->grupos.empty() ? datos : n->grupos.back();
+        std::vector<std::unique_ptr<Ambito>> duenos;
+        const std::size_t repetidosAntes = paginador->repetidos.size();
+        const int nGrupos = static_cast<int>(n->grupos.size());
+        n->linea = 0;
+        n->actual.assign(n->necesarios.size(), QVariant());
+
+        auto cerrarGrupos = [&](int desde) {
+            for (int g = nGrupos - 1; g >= desde; --g) {
+                emitir(n->grupos[g]->pie, false);
+                cerrarAmbito(n->grupos[g]->pie, duenos);
+            }
+        };
+        auto abrirGrupos = [&](int desde, bool primero) {
+            for (int g = desde; g < nGrupos; ++g) {
+                if (n->grupos[g]->nuevaPagina && !primero)
+                    paginador->saltar();
+                abrirAmbito(n->grupos[g]->pie, duenos);
+                emitir(n->grupos[g]->encabezado, true);
+            }
+        };
+
+        f->first();
+        while (!f->eof()) {
+            if (n->claveMaestro >= 0 && textoDe(f->value(n->campoDetalle)).trimmed() != claveMaestro) {
+                f->next();
+                continue;
+            }
+            int cambio = -1;
+            if (n->linea > 0) {
+                for (int g = 0; g < nGrupos && cambio < 0; ++g) {
+                    const QString campo = n->necesarios[n->clavesGrupo[g]];
+                    if (textoDe(f->value(campo)) != textoDe(n->actual[n->clavesGrupo[g]]))
+                        cambio = g;
+                }
+                if (cambio >= 0)
+                    cerrarGrupos(cambio);
+            }
+            for (int i = 0; i < n->necesarios.size(); ++i)
+                n->actual[i] = f->value(n->necesarios[i]);
+            ++n->linea;
+            if (n->linea == 1) {
+                abrirAmbito(datos->pie, duenos);
+                emitir(datos->encabezado, true, datos->encabezado && datos->encabezado->repetir);
+                abrirGrupos(0, true);
+            } else if (cambio >= 0) {
+                abrirGrupos(cambio, false);
+            }
+            sumarFila(n);
+            emitir(interior->fila, false);
+            for (BandaPlantilla *detalle : interior->detalles)
+                for (auto &cand : niveles)
+                    if (cand->banda == detalle && cand->padre == n)
+                        recorrer(cand.get());
+            f->next();
+        }
+        if (n->linea > 0) {
+            cerrarGrupos(0);
+            paginador->repetidos.resize(std::min(paginador->repetidos.size(), repetidosAntes));
+            emitir(datos->pie, false);
+            cerrarAmbito(datos->pie, duenos);
+        }
+    }
+
+    double altoDe(const BandaPlantilla *b, double ancho)
+    {
+        if (!b)
+            return 0;
+        QString html = renderizar(b, nullptr, 9999, 9999);
+        if (html.trimmed().isEmpty())
+            return 0;
+        QTextDocument doc;
+        doc.setDocumentMargin(0);
+        doc.setDefaultStyleSheet(plantilla->css);
+        doc.setHtml(envolver(html));
+        doc.setTextWidth(ancho);
+        return doc.size().height();
+    }
+
+    void preparar()
+    {
+        if (!plantilla)
+            fallar(QStringLiteral("No se ha cargado ninguna plantilla de reporte"));
+        limpiarPreparado();
+        enlazarTodo();
+        impresion = QDateTime::currentDateTime();
+
+        QPicture referencia;
+        dpi = referencia.logicalDpiY();
+        QPageLayout disposicion(plantilla->tamano, plantilla->orientacion, QMarginsF());
+        QSizeF puntos = disposicion.fullRect(QPageLayout::Point).size();
+        pagina = puntos * dpi / 72.0;
+        const double mm = dpi / 25.4;
+        const QMarginsF &m = plantilla->margenesMm;
+        margenes = QMarginsF(m.left() * mm, m.top() * mm, m.right() * mm, m.bottom() * mm);
+        const double ancho = pagina.width() - margenes.left() - margenes.right();
+        altoEncabezado = altoDe(plantilla->encabezadoPagina, ancho);
+        altoPie = altoDe(plantilla->piePagina, ancho);
+        const double alto = pagina.height() - margenes.top() - margenes.bottom() - altoEncabezado - altoPie;
+        if (ancho < 20 || alto < 20)
+            fallar(QStringLiteral("La plantilla de reporte \"%1\" no deja espacio para el cuerpo de la página").arg(archivo));
+
+        spoolPaginas = std::make_unique<QTemporaryFile>();
+        spoolBandas = std::make_unique<QTemporaryFile>();
+        if (!spoolPaginas->open() || !spoolBandas->open())
+            fallar(QStringLiteral("No se pudo crear un archivo temporal para el reporte \"%1\"").arg(archivo));
+
+        Paginador pag(ancho, alto, plantilla->css, *spoolPaginas);
+        paginador = &pag;
+        std::vector<std::unique_ptr<Ambito>> duenos;
+        auto reporte = std::make_unique<Ambito>();
+        reporte->acumulado = ambitoAcumulado;
+        reporte->sumas.assign(ambitoAcumulado->campos.size(), Currency());
+        ambitos = {reporte.get()};
+        try {
+            for (auto &b : plantilla->bandas) {
+                switch (b->tipo) {
+                case TipoBanda::Titulo:
+                case TipoBanda::Resumen:
+                    if (b->nuevaPagina)
+                        pag.saltar();
+                    emitir(b.get(), false);
+                    break;
+                case TipoBanda::Datos:
+                    for (auto &n : niveles)
+                        if (n->banda == b.get() && !n->padre)
+                            recorrer(n.get());
+                    break;
+                default: break;
+                }
+            }
+            pag.terminar();
+        } catch (...) {
+            paginador = nullptr;
+            ambitos.clear();
+            throw;
+        }
+        paginador = nullptr;
+        ambitos.clear();
+        offsets = pag.offsets;
+        paginas = static_cast<int>(offsets.size()) - 1;
+        spoolBandas->flush();
+        preparado = true;
+    }
+
+    void dibujarDocumento(QPainter &p, const BandaPlantilla *b, int numero, double x, double y, bool abajo)
+    {
+        if (!b)
+            return;
+        QString html = renderizar(b, nullptr, numero, paginas);
+        if (html.trimmed().isEmpty())
+            return;
+        QTextDocument doc;
+        doc.setDocumentMargin(0);
+        doc.setDefaultStyleSheet(plantilla->css);
+        doc.setHtml(envolver(html));
+        doc.setTextWidth(pagina.width() - margenes.left() - margenes.right());
+        double h = doc.size().height();
+        p.save();
+        p.translate(x, abajo ? y - h : y);
+        doc.drawContents(&p, QRectF(QPointF(0, 0), doc.size()));
+        p.restore();
+    }
+
+    void dibujarPagina(QPainter &p, int i)
+    {
+        spoolPaginas->seek(offsets[i]);
+        QByteArray bytes = spoolPaginas->read(offsets[i + 1] - offsets[i]);
+        QPicture pic;
+        pic.setData(bytes.constData(), static_cast<uint>(bytes.size()));
+        dibujarDocumento(p, plantilla->encabezadoPagina, i + 1, margenes.left(), margenes.top(), false);
+        p.drawPicture(QPointF(margenes.left(), margenes.top() + altoEncabezado), pic);
+        dibujarDocumento(p, plantilla->piePagina, i + 1, margenes.left(), pagina.height() - margenes.bottom(), true);
+    }
+
+    QMap<QString, QString> *PublicVariables = nullptr;
+    Acumulado *ambitoAcumulado = nullptr;
+};
+
+Reporte::Reporte() : d(std::make_unique<Impl>())
+{
+    d->PublicVariables = &Variables;
+}
+
+Reporte::~Reporte() = default;
+
+void Reporte::setDataSet(ReporteDatos *datos)
+{
+    d->principal = datos;
+    AgregarDatos(datos);
+}
+
+void Reporte::AgregarDatos(ReporteDatos *datos)
+{
+    if (!datos)
+        return;
+    std::erase_if(d->enlaces, [&](ReporteDatos *e) { return e == datos || e->UserName.compare(datos->UserName, Qt::CaseInsensitive) == 0; });
+    d->enlaces.push_back(datos);
+    d->preparado = false;
+}
+
+void Reporte::LimpiarDatos()
+{
+    d->enlaces.clear();
+    d->principal = nullptr;
+    d->preparado = false;
+}
+
+void Reporte::LoadFromFile(const QString &archivo)
+{
+    QString ruta = archivo;
+    QFileInfo info(archivo);
+    if (info.suffix().compare(QLatin1String("fr3"), Qt::CaseInsensitive) == 0) {
+        ruta = archivo.left(archivo.size() - info.suffix().size()) + QStringLiteral("html");
+    }
+    d->limpiarPreparado();
+    d->plantilla.reset();
+    d->archivo = ruta;
+    Variables.clear();
+    d->plantilla = PlantillaReporte::cargar(ruta);
+}
+
+QString Reporte::FileName() const { return d->archivo; }
+
+bool Reporte::PrepareReport()
+{
+    d->preparar();
+    return true;
+}
+
+int Reporte::PageCount() const { return d->preparado ? d->paginas : 0; }
+
+void Reporte::ShowReport(QWidget *parent)
+{
+    if (!d->preparado)
+        PrepareReport();
+    VistaPreviaReporte vista(*this, parent);
+    vista.exec();
+}
+
+void Reporte::Print(QPrinter *printer)
+{
+    if (!d->preparado)
+        PrepareReport();
+    printer->setResolution(qRound(d->dpi));
+    printer->setFullPage(true);
+    printer->setPageLayout(QPageLayout(d->plantilla->tamano, d->plantilla->orientacion, QMarginsF()));
+    QPainter p;
+    if (!p.begin(printer))
+        throw ErrorReporte(QStringLiteral("No se pudo imprimir el reporte \"%1\"").arg(d->archivo));
+    const int desde = printer->fromPage() > 0 ? printer->fromPage() : 1;
+    const int hasta = printer->toPage() > 0 ? std::min(printer->toPage(), d->paginas) : d->paginas;
+    for (int i = desde - 1; i < hasta; ++i) {
+        if (i > desde - 1)
+            printer->newPage();
+        d->dibujarPagina(p, i);
+    }
+    p.end();
+}
+
+void Reporte::ExportToPdf(const QString &archivo)
+{
+    if (!d->preparado)
+        PrepareReport();
+    QPdfWriter pdf(archivo);
+    pdf.setResolution(qRound(d->dpi));
+    pdf.setPageLayout(QPageLayout(d->plantilla->tamano, d->plantilla->orientacion, QMarginsF()));
+    pdf.setCreator(QStringLiteral("Compras"));
+    pdf.setTitle(QFileInfo(d->archivo).completeBaseName());
+    QPainter p;
+    if (!p.begin(&pdf))
+        throw ErrorReporte(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(archivo));
+    for (int i = 0; i < d->paginas; ++i) {
+        if (i > 0)
+            pdf.newPage();
+        d->dibujarPagina(p, i);
+    }
+    if (!p.end())
+        throw ErrorReporte(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(archivo));
+}
+
+void Reporte::ExportToXlsx(const QString &archivo)
+{
+    if (!d->preparado)
+        PrepareReport();
+    static const QRegularExpression numero(QStringLiteral("^-?(\\d{1,3}(,\\d{3})+|\\d+)(\\.\\d+)?$"));
+    TmxNativeExcel libro;
+    libro.NewFile();
+    libro.SetFileName(archivo);
+    libro.AddFont(QStringLiteral("DejaVu Sans"), 9, false);
+    libro.SetActiveFont(0);
+    int fila = 1;
+    int anchos[64] = {};
+    auto escribir = [&](int col, const QString &texto) {
+        QString t = texto.trimmed();
+        if (t.isEmpty() || col > 64)
+            return;
+        if (numero.match(t).hasMatch()) {
+            Currency c;
+            if (ParseDecimal(t, c)) {
+                libro.WriteNumber(fila, col, c.toDouble());
+                anchos[col - 1] = std::max(anchos[col - 1], static_cast<int>(t.size()));
+                return;
+            }
+        }
+        libro.WriteLabel(fila, col, t);
+        anchos[col - 1] = std::max(anchos[col - 1], static_cast<int>(std::min<qsizetype>(t.size(), 60)));
+    };
+    auto textoCelda = [](QTextTableCell celda) {
+        QTextCursor c = celda.firstCursorPosition();
+        c.setPosition(celda.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        return c.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char(' '));
+    };
+    d->spoolBandas->seek(0);
+    QDataStream ds(d->spoolBandas.get());
+    while (!ds.atEnd()) {
+        QByteArray utf8;
+        ds >> utf8;
+        if (ds.status() != QDataStream::Ok)
+            break;
+        QTextDocument doc;
+        doc.setHtml(envolver(QString::fromUtf8(utf8)));
+        QTextFrame *raiz = doc.rootFrame();
+        for (auto it = raiz->begin(); !it.atEnd(); ++it) {
+            if (auto *tabla = qobject_cast<QTextTable *>(it.currentFrame())) {
+                for (int r = 0; r < tabla->rows(); ++r) {
+                    bool alguno = false;
+                    for (int c = 0; c < tabla->columns(); ++c) {
+                        QTextTableCell celda = tabla->cellAt(r, c);
+                        if (celda.row() != r || celda.column() != c)
+                            continue;
+                        QString t = textoCelda(celda);
+                        alguno = alguno || !t.trimmed().isEmpty();
+                        escribir(c + 1, t);
+                    }
+                    if (alguno)
+                        ++fila;
+                }
+            } else if (it.currentFrame()) {
+                continue;
+            } else {
+                QString t = it.currentBlock().text();
+                if (!t.trimmed().isEmpty()) {
+                    escribir(1, t);
+                    ++fila;
+                }
+            }
+        }
+    }
+    for (int c = 0; c < 64; ++c)
+        if (anchos[c] > 0)
+            libro.SetColumnWidth(c + 1, anchos[c] + 2);
+    libro.CloseFile();
+    if (!libro.SaveToFile())
+        throw ErrorReporte(TmxNativeExcel::MensajeErrorGuardar());
+}
+
+QString Reporte::QuotedStr(const QString &texto)
+{
+    QString t = texto;
+    t.replace(QLatin1String("'"), QLatin1String("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
