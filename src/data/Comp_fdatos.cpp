@@ -5,6 +5,7 @@
 #include "Database.h"
 #include "Formato.h"
 #include "Funcionesprecios.h"
+#include "Mensajes.h"
 #include "Transaction.h"
 #include "VariablesHost.h"
 
@@ -156,6 +157,7 @@ TFDatosComp::TFDatosComp(QObject *parent) : QObject(parent)
     hooksSoloInicio(TransaccionV, TransUpdate);
     hooksSoloInicio(TransaccionI, TransUpdateInv);
     TMovBanco->afterCancel = [this](db::Dataset &ds) { TMovBancoAfterCancel(ds); };
+    Reporte.AlError = [](const QString &texto) { mensajes().Error(texto); };
 
     // Price arithmetic reads the store settings at every call.
     EstablecerProveedorAjustes([this] {

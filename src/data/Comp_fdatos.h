@@ -5,6 +5,7 @@
 #include "Currency.h"
 #include "Dataset.h"
 #include "Query.h"
+#include "Reporte.h"
 
 #include <QObject>
 #include <memory>
@@ -64,6 +65,12 @@ public:
     db::Dataset *TInventario, *TInventario2, *TProveedores, *TFamilia, *TFam2, *TFamilias, *TFamiliasGrid,
         *TExistencias, *TBodegas, *TUnidad, *TUbicacion, *TCompuesto, *TArtFraccionados, *TArtFraccionados1,
         *TFracciones, *TFraccionamiento, *TempDataset, *T_Componentes, *ds_Laboratorios, *TTipoEntrada, *TTipoSalida;
+
+    // Printing: the report object templates are loaded into, and its data link.
+    ::Reporte Reporte;
+    ReporteDatos dsReporte{QStringLiteral("dsReporte")};
+    // PDF export without dialog.
+    void ExportaPDF(const QString &archivo) { Reporte.ExportToPdf(archivo); }
 
     const std::vector<db::Dataset *> &datasetsTienda() const { return tienda_; }
     const std::vector<db::Dataset *> &datasetsInventario() const { return inventario_; }

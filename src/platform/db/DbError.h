@@ -14,7 +14,7 @@ public:
     int sqlCode() const { return sqlCode_; }
     long gdsCode() const { return gdsCode_; }
     // Lock conflict / deadlock / update conflict.
-    bool isLockConflict() const { return sqlCode_ == -913 || sqlCode_ == -901 && message_.contains(QLatin1String("lock")); }
+    bool isLockConflict() const { return sqlCode_ == -913 || (sqlCode_ == -901 && message_.contains(QLatin1String("lock"))); }
 
 private:
     QString message_;
