@@ -19,6 +19,17 @@ QWidget *ventanaActiva()
 {
     return QApplication::activeWindow();
 }
+
+// Without a screen nobody can answer a box: say it on stderr and take the default answer
+// (batch runs, tests that did not install their own service).
+bool sinPantalla(const QString &texto)
+{
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())
+        && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return false;
+    qWarning("%s", qPrintable(texto));
+    return true;
+}
 } // namespace
 
 Mensajes &mensajes()
@@ -34,21 +45,29 @@ void EstablecerMensajes(Mensajes *servicio)
 
 void MensajesPantalla::Informacion(const QString &texto, const QString &titulo)
 {
+    if (sinPantalla(texto))
+        return;
     QMessageBox::information(ventanaActiva(), tituloO(titulo, "Información"), texto);
 }
 
 void MensajesPantalla::Advertencia(const QString &texto, const QString &titulo)
 {
+    if (sinPantalla(texto))
+        return;
     QMessageBox::warning(ventanaActiva(), tituloO(titulo, "Atención"), texto);
 }
 
 void MensajesPantalla::Error(const QString &texto, const QString &titulo)
 {
+    if (sinPantalla(texto))
+        return;
     QMessageBox::critical(ventanaActiva(), tituloO(titulo, "Error"), texto);
 }
 
 bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
 {
+    if (sinPantalla(texto))
+        return true;
     QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::Yes | QMessageBox::No,
                     ventanaActiva());
     box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
@@ -58,6 +77,8 @@ bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
 
 Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
 {
+    if (sinPantalla(texto))
+        return Respuesta::Si;
     QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, ventanaActiva());
     box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
@@ -72,7 +93,7 @@ Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto,
 
 void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos)
 {
-    if (!control)
+    if (!control || sinPantalla(texto))
         return;
     // One balloon at a time, below the control.
     static QPointer<QLabel> globo;
