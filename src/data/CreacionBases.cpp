@@ -31,8 +31,10 @@ void CrearBase(const db::ConnectionParams &conexion, const QString &rol, bool de
     db::RunScript(base, esquema, rol + QStringLiteral(".sql"));
     if (demo) {
         const QString datos = ScriptEsquema(rol + QStringLiteral("_demo"));
-        if (!datos.isEmpty())
+        if (!datos.isEmpty()) {
             db::RunScript(base, datos, rol + QStringLiteral("_demo.sql"));
+            db::RunScript(base, ScriptEsquema(QStringLiteral("identidades")), QStringLiteral("identidades.sql"));
+        }
     }
     base.close();
 }
