@@ -69,6 +69,15 @@ public:
     // Printing: the report object templates are loaded into, and its data link.
     ::Reporte Reporte;
     ReporteDatos dsReporte{QStringLiteral("dsReporte")};
+    // In-memory tables of the goods-receipt report and of the consignment return printout.
+    TablaReporte JvMemReporte{{QStringLiteral("NroFactura"), QStringLiteral("Codigo_Articulo"), QStringLiteral("Cantidad"),
+                               QStringLiteral("Descripcion"), QStringLiteral("Precio_Unitario"),
+                               QStringLiteral("Precio_Total"), QStringLiteral("Peso"), QStringLiteral("CodUnidad"),
+                               QStringLiteral("Unidad")}};
+    TablaReporte TRepConsig{{QStringLiteral("NombreArticulo"), QStringLiteral("CodigoArticulo"), QStringLiteral("Edicion"),
+                             QStringLiteral("CodigoInterno"), QStringLiteral("NroFactura"), QStringLiteral("Fecha"),
+                             QStringLiteral("Devolver"), QStringLiteral("Total"), QStringLiteral("Devolucion"),
+                             QStringLiteral("Diferencia"), QStringLiteral("Facturado")}};
     // PDF export without dialog.
     void ExportaPDF(const QString &archivo) { Reporte.ExportToPdf(archivo); }
 
