@@ -1,6 +1,10 @@
 #include "Comp_exports.h"
 
 #include "Comp_fdatos.h"
+#if __has_include("Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
+#include "Comp_frmprincipalcompras.h"
+#define COMPRAS_CON_VENTANA_COMPRAS 1
+#endif
 #include "Permisos.h"
 
 COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *transLectura,
@@ -22,9 +26,14 @@ COMPRAS_EXPORT void ConectarConta(db::Dataset *asientos, db::Dataset *lineasAsie
         FDatosComp->ConectarConta(asientos, lineasAsiento);
 }
 
-COMPRAS_EXPORT void AbrirCompras(bool)
+COMPRAS_EXPORT void AbrirCompras(bool Crear)
 {
+#ifdef COMPRAS_CON_VENTANA_COMPRAS
+    AbrirVentanaPrincipal(frmPrincipalCompras, Crear, QStringLiteral("venCompras"),
+                          [] { return new TfrmPrincipalCompras; });
+#else
     AvisoVentanaNoDisponible(QStringLiteral("Compras"));
+#endif
 }
 
 COMPRAS_EXPORT void AbrirPedidos(bool)

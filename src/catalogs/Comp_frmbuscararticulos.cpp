@@ -1,0 +1,219 @@
+#include "Comp_frmbuscararticulos.h"
+
+#include "BusquedaArticulos.h"
+#include "Comp_fdatos.h"
+#include "DbError.h"
+#include "Mensajes.h"
+#include "Permisos.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TfrmBuscarArticulos::TfrmBuscarArticulos(QWidget *parent) : QWidget(parent, Qt::Dialog)
+{
+    setObjectName(QStringLiteral("frmBuscarArticulos"));
+    setWindowTitle(QStringLiteral("Buscar Artículos"));
+    resize(640, 450);
+
+    auto *lblBuscar = new QLabel(QStringLiteral("Buscar:"), this);
+    edBuscar = new QLineEdit(this);
+    edBuscar->setObjectName(QStringLiteral("edBuscar"));
+    edBuscar->setMaxLength(BusquedaArticulos::kLargoMaximo);
+    edBuscar->setValidator(new ValidadorMayusculas(edBuscar));
+    lblBuscar->setBuddy(edBuscar);
+
+    GridArticulos = new QTableView(this);
+    GridArticulos->setObjectName(QStringLiteral("GridArticulos"));
+    modelo_ = new db::DatasetModel(FDatosComp->TInventario, this);
+    modelo_->setColumns({{QStringLiteral("COD_BARRAS"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         {QStringLiteral("NOMBRE"), QStringLiteral("Descripción"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         {QStringLiteral("STOCK"), QStringLiteral("Cantidad"), FDatosComp->FormatearCantidad(),
+                          Qt::AlignRight | Qt::AlignVCenter}});
+    PrepararGrillaBusqueda(GridArticulos, modelo_);
+    GridArticulos->setColumnWidth(0, 130);
+    GridArticulos->setColumnWidth(1, 380);
+    GridArticulos->horizontalHeader()->setStretchLastSection(true);
+
+    btnAceptar = new QPushButton(QStringLiteral(" &Aceptar "), this);
+    btnAceptar->setObjectName(QStringLiteral("btnAceptar"));
+    btnCancelar = new QPushButton(QStringLiteral(" &Cancelar "), this);
+    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
+    btnAgregar = new QPushButton(QStringLiteral(" Agregar [F1]"), this);
+    btnAgregar->setObjectName(QStringLiteral("btnAgregar"));
+
+    auto *filaBuscar = new QHBoxLayout;
+    filaBuscar->addWidget(lblBuscar);
+    filaBuscar->addWidget(edBuscar, 1);
+    auto *botones = new QHBoxLayout;
+    botones->addWidget(btnAgregar);
+    botones->addStretch(1);
+    botones->addWidget(btnAceptar);
+    botones->addWidget(btnCancelar);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filaBuscar);
+    layout->addWidget(GridArticulos, 1);
+    layout->addLayout(botones);
+
+    setTabOrder(edBuscar, GridArticulos);
+    setTabOrder(GridArticulos, btnAceptar);
+    setTabOrder(btnAceptar, btnCancelar);
+    setTabOrder(btnCancelar, btnAgregar);
+
+    connect(edBuscar, &QLineEdit::textChanged, this, [this] {
+        if (isVisible())
+            FiltrarArticulos();
+    });
+    connect(GridArticulos, &QTableView::doubleClicked, this, &TfrmBuscarArticulos::btnAceptarClick);
+    connect(btnAceptar, &QPushButton::clicked, this, &TfrmBuscarArticulos::btnAceptarClick);
+    connect(btnCancelar, &QPushButton::clicked, this, &TfrmBuscarArticulos::btnCancelarClick);
+    connect(btnAgregar, &QPushButton::clicked, this, &TfrmBuscarArticulos::AgregarArticulo);
+    for (QWidget *w : {static_cast<QWidget *>(edBuscar), static_cast<QWidget *>(GridArticulos),
+                       static_cast<QWidget *>(btnAceptar), static_cast<QWidget *>(btnCancelar),
+                       static_cast<QWidget *>(btnAgregar)})
+        w->installEventFilter(this);
+}
+
+void TfrmBuscarArticulos::AbrirDesde(QWidget *llamador)
+{
+    llamador_.Asignar(llamador, true);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmBuscarArticulos::FiltrarArticulos()
+{
+    try {
+        busqueda_.FiltrarAlEscribir(*FDatosComp->TInventario, edBuscar->text(), Origen);
+    } catch (const db::DbError &e) {
+        mensajes().Error(e.message());
+    }
+}
+
+void TfrmBuscarArticulos::AgregarArticulo()
+{
+    if (!VerificarPermiso(QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
+        return;
+    if (!AbrirFichaArticulo) {
+        AvisoVentanaNoDisponible(QStringLiteral("Ficha de artículo"));
+        return;
+    }
+    setEnabled(false);  // the card enables this window again when it closes
+    AbrirFichaArticulo(*this);
+}
+
+void TfrmBuscarArticulos::ArticuloCreado(const QString &codigo)
+{
+    setEnabled(true);
+    edBuscar->setText(codigo);
+    edBuscar->setFocus();
+}
+
+void TfrmBuscarArticulos::btnAceptarClick()
+{
+    const QString codigo = BusquedaArticulos::CodigoElegido(*FDatosComp->TInventario);
+    llamador_.Habilitar();
+    QPointer<TfrmBuscarArticulos> yo(this);
+    emit articuloElegido(codigo, Origen);
+    if (yo)
+        close();
+}
+
+void TfrmBuscarArticulos::btnCancelarClick()
+{
+    close();
+}
+
+void TfrmBuscarArticulos::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    FiltrarArticulos();
+    edBuscar->setFocus();
+}
+
+void TfrmBuscarArticulos::closeEvent(QCloseEvent *e)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    llamador_.Habilitar();
+    QWidget::closeEvent(e);
+    emit cerrada();
+}
+
+void TfrmBuscarArticulos::changeEvent(QEvent *e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        edBuscar->setFocus();
+}
+
+bool TfrmBuscarArticulos::eventFilter(QObject *objeto, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        auto *tecla = static_cast<QKeyEvent *>(e);
+        if (objeto == edBuscar ? teclaEnBusqueda(tecla) : teclaFueraDeBusqueda(tecla))
+            return true;
+    }
+    return QWidget::eventFilter(objeto, e);
+}
+
+bool TfrmBuscarArticulos::teclaEnBusqueda(QKeyEvent *tecla)
+{
+    switch (tecla->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        GridArticulos->setFocus();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        btnAceptarClick();
+        return true;
+    case Qt::Key_Escape:
+        btnCancelarClick();
+        return true;
+    case Qt::Key_F1:
+        AgregarArticulo();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfrmBuscarArticulos::teclaFueraDeBusqueda(QKeyEvent *tecla)
+{
+    switch (tecla->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        btnAceptarClick();
+        return true;
+    case Qt::Key_Escape:
+        btnCancelarClick();
+        return true;
+    case Qt::Key_F1:
+        AgregarArticulo();
+        return true;
+    case Qt::Key_Backspace:
+        edBuscar->setText(edBuscar->text().chopped(edBuscar->text().isEmpty() ? 0 : 1));
+        return true;
+    case Qt::Key_Space:
+        edBuscar->setText(edBuscar->text() + QLatin1Char(' '));
+        return true;
+    default:
+        break;
+    }
+    if ((tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
+        const QString texto = tecla->text();
+        if (texto.size() == 1 && BusquedaArticulos::CaracterDeBusqueda(texto.at(0))) {
+            edBuscar->setText(edBuscar->text() + texto);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Article search ("Buscar Artículos") opened by purchase entry and the order editor.
+// The chosen code goes back through articuloElegido; the opener puts it into its code field
+// and runs its code-exit step.
+
+#include "BusquedaArticulos.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+class TfrmBuscarArticulos : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmBuscarArticulos(QWidget *parent = nullptr);
+
+    // "AgregarCompra" (purchase entry) or "AgregarPedido" (order editor); set before showing.
+    QString Origen;
+
+    // Shows the window without blocking and disables `llamador` until it closes.
+    void AbrirDesde(QWidget *llamador);
+
+    void FiltrarArticulos();
+    // Opens the article card when the user may add articles.
+    void AgregarArticulo();
+    // Called by the article card once it has saved: searches the new code.
+    void ArticuloCreado(const QString &codigo);
+
+    // Opens the article card for this search (caller tag "Buscar"); while unset the user is
+    // told the card is not available.
+    static inline std::function<void(TfrmBuscarArticulos &)> AbrirFichaArticulo;
+
+    QLineEdit *edBuscar = nullptr;
+    QTableView *GridArticulos = nullptr;
+    QPushButton *btnAceptar = nullptr;
+    QPushButton *btnCancelar = nullptr;
+    QPushButton *btnAgregar = nullptr;
+
+signals:
+    // Empty code when the list was empty.
+    void articuloElegido(const QString &codigo, const QString &origen);
+    void cerrada();
+
+public slots:
+    void btnAceptarClick();
+    void btnCancelarClick();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    bool eventFilter(QObject *objeto, QEvent *e) override;
+
+private:
+    bool teclaEnBusqueda(QKeyEvent *tecla);
+    bool teclaFueraDeBusqueda(QKeyEvent *tecla);
+
+    db::DatasetModel *modelo_ = nullptr;
+    Llamador llamador_;
+    BusquedaArticulos busqueda_;
+};

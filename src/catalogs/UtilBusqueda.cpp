@@ -1,0 +1,89 @@
+#include "UtilBusqueda.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
+
+ConsultaFiltrada &ConsultaFiltrada::Linea(const QString &linea)
+{
+    lineas << linea;
+    return *this;
+}
+
+ConsultaFiltrada &ConsultaFiltrada::Parametro(const QString &nombre, const db::Value &valor)
+{
+    parametros.emplace_back(nombre, valor);
+    return *this;
+}
+
+bool ConsultaFiltrada::TieneParametro(const QString &nombre) const
+{
+    for (const auto &p : parametros)
+        if (p.first.compare(nombre, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+db::Value ConsultaFiltrada::ValorParametro(const QString &nombre) const
+{
+    for (const auto &p : parametros)
+        if (p.first.compare(nombre, Qt::CaseInsensitive) == 0)
+            return p.second;
+    return db::Value();
+}
+
+void ConsultaFiltrada::Abrir(db::Dataset &ds) const
+{
+    ds.close();
+    ds.setSelectSql(Sql());
+    for (const auto &p : parametros)
+        ds.paramByName(p.first).setValue(p.second);
+    ds.open();
+}
+
+QValidator::State ValidadorMayusculas::validate(QString &texto, int &) const
+{
+    texto = texto.toUpper();
+    return Acceptable;
+}
+
+void PrepararGrillaBusqueda(QTableView *grid, db::DatasetModel *modelo)
+{
+    grid->setModel(modelo);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);
+    grid->setAlternatingRowColors(true);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->horizontalHeader()->setHighlightSections(false);
+
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
+                     [modelo](const QModelIndex &actual) {
+                         db::Dataset *ds = modelo->dataset();
+                         if (ds && ds->active() && actual.isValid())
+                             ds->setRecNo(actual.row());
+                     });
+    QObject::connect(modelo, &QAbstractItemModel::modelReset, grid, [grid, modelo] {
+        if (modelo->rowCount() > 0)
+            grid->setCurrentIndex(modelo->index(0, 0));
+    });
+    if (modelo->rowCount() > 0)
+        grid->setCurrentIndex(modelo->index(0, 0));
+}
+
+void Llamador::Asignar(QWidget *ventana, bool deshabilitar)
+{
+    ventana_ = ventana;
+    deshabilitado_ = ventana && deshabilitar;
+    if (deshabilitado_)
+        ventana->setEnabled(false);
+}
+
+void Llamador::Habilitar()
+{
+    if (ventana_ && deshabilitado_)
+        ventana_->setEnabled(true);
+    deshabilitado_ = false;
+}
