@@ -90,7 +90,9 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const Value &v = dataset_->valueAtRow(index.row(), f);
-    if (col && !col->format.isEmpty() && !v.isNull()) {
+    if (col && !col->format.isEmpty() && v.isNull())
+        return FormatCurrency(col->format, Currency());  // an empty amount reads as zero
+    if (col && !col->format.isEmpty()) {
         if (v.kind() == Value::Kind::Scaled || v.kind() == Value::Kind::Integer)
             return FormatCurrency(col->format, v.asCurrency());
         if (v.kind() == Value::Kind::Double)
