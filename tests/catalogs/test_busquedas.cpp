@@ -91,7 +91,7 @@ TEST_F(Busquedas, LaCompraNoOfreceCompuestosNiSinMarcaYArticuloInactivoNOcultaIn
     EntornoPrueba::Ejecutar(env.inventario, QStringLiteral(
         "insert into INVENTARIO (COD_BARRAS, NOMBRE, COMPUESTO) values ('SINMARCA', 'BOTIQUIN DE VIAJE', null)"));
     // An emptied field included.
-    for (const QString texto : {QStringLiteral("BOTIQUIN"), QString(), QStringLiteral("   ")}) {
+    for (const QString &texto : {QStringLiteral("BOTIQUIN"), QString(), QStringLiteral("   ")}) {
         const QStringList compra = Codigos(texto, kCompra), pedido = Codigos(texto, kPedido);
         EXPECT_FALSE(compra.contains(kBotiquin) || compra.contains(QStringLiteral("SINMARCA"))) << texto.toStdString();
         EXPECT_TRUE(pedido.contains(kBotiquin) && pedido.contains(QStringLiteral("SINMARCA"))) << texto.toStdString();

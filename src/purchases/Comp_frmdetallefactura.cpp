@@ -1,0 +1,181 @@
+#include "Comp_frmdetallefactura.h"
+
+#include "Comp_fdatos.h"
+#include "Comp_frmnotacreditofactura.h"
+#include "DatasetModel.h"
+#include "Formato.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TfrmDetalleFactura::TfrmDetalleFactura(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Detalles de Factura"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(774, 467);
+
+    db::Dataset &f = *FDatosComp->TFacturasCompra;
+    const bool hay = f.active() && !f.isEmpty();
+    auto texto = [&](const QString &v) {
+        auto *e = new QLineEdit(v, this);
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+        return e;
+    };
+    auto valor = [&](const char *campo) { return hay ? f.fieldByName(QLatin1String(campo)).asString() : QString(); };
+    auto monto = [&](const char *campo) {
+        auto *e = texto(hay ? FormatoMoneda(f.fieldByName(QLatin1String(campo)).asCurrency()) : QString());
+        e->setObjectName(QLatin1String("ed") + QLatin1String(campo));
+        e->setAlignment(Qt::AlignRight);
+        return e;
+    };
+
+    auto *g = new QGridLayout;
+    auto *proveedor = texto(valor("NOMBRE"));
+    proveedor->setObjectName(QStringLiteral("edProveedor"));
+    auto *comprobante = texto(valor("COMPROBANTE"));
+    comprobante->setObjectName(QStringLiteral("edComprobante"));
+    auto *fecha = texto(hay ? f.fieldByName(QStringLiteral("FECHA")).asDate().toString(QStringLiteral("dd/MM/yyyy"))
+                            : QString());
+    g->addWidget(new QLabel(QStringLiteral("Proveedor"), this), 0, 0);
+    g->addWidget(proveedor, 0, 1, 1, 3);
+    g->addWidget(new QLabel(QStringLiteral("Comprobante:"), this), 1, 0);
+    g->addWidget(comprobante, 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("Fecha:"), this), 1, 2);
+    g->addWidget(fecha, 1, 3);
+    lblMonedaFactura = new QLabel(this);
+    lblMonedaFactura->setObjectName(QStringLiteral("lblMonedaFactura"));
+    g->addWidget(lblMonedaFactura, 0, 4, 2, 1, Qt::AlignRight);
+
+    GridDetalles = new QTableView(this);
+    GridDetalles->setObjectName(QStringLiteral("GridDetalles"));
+    auto *modelo = new db::DatasetModel(FDatosComp->TDetCom, this);
+    modelo->setColumns({{QStringLiteral("CODIGO_ARTICULO"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                        {QStringLiteral("DESCRIPCION"), QStringLiteral("Artículo"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                        {QStringLiteral("IMPORTE_UNITARIO"), QStringLiteral("Precio Unitario"), QStringLiteral("#,##0.00"),
+                         Qt::AlignRight | Qt::AlignVCenter},
+                        {QStringLiteral("CANTIDAD"), QStringLiteral("Cantidad"), FDatosComp->FormatearCantidad(),
+                         Qt::AlignCenter},
+                        {QStringLiteral("PORC_DESCUENTO"), QStringLiteral("Descuento"), QStringLiteral("#,##0.00"),
+                         Qt::AlignCenter},
+                        {QStringLiteral("IMPORTE_TOTAL"), QStringLiteral("Importe Total"), QStringLiteral("#,##0.00"),
+                         Qt::AlignRight | Qt::AlignVCenter}});
+    modelo->rowStyle = [](int row, int role) -> QVariant {
+        if (role == Qt::BackgroundRole && row % 2 == 1)
+            return QColor(255, 255, 240);
+        return QVariant();
+    };
+    GridDetalles->setModel(modelo);
+    GridDetalles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GridDetalles->setSelectionMode(QAbstractItemView::SingleSelection);
+    GridDetalles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GridDetalles->verticalHeader()->hide();
+    const int anchos[] = {110, 276, 98, 61, 58, 97};
+    for (int i = 0; i < 6; ++i)
+        GridDetalles->setColumnWidth(i, anchos[i]);
+    GridDetalles->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+
+    auto *t = new QGridLayout;
+    auto fila = [&](int r, const QString &etiqueta, QWidget *w) {
+        t->addWidget(new QLabel(etiqueta, this), r, 0, Qt::AlignRight);
+        t->addWidget(w, r, 1);
+    };
+    auto *subtotal1 = monto("SubTotal1");
+    auto *descuento = texto(hay ? FormatFloat(QStringLiteral("#,##0.00"), f.fieldByName(QStringLiteral("PORC_DESCUENTO")).asFloat()) +
+                                      QStringLiteral(" = ") +
+                                      FormatoMoneda(f.fieldByName(QStringLiteral("IMPORTE_DESCUENTO")).asCurrency())
+                                : QString());
+    descuento->setObjectName(QStringLiteral("edDescuento"));
+    descuento->setAlignment(Qt::AlignRight);
+    fila(0, QStringLiteral("SubTotal:"), subtotal1);
+    fila(1, QStringLiteral("Descuento:"), descuento);
+    fila(2, QStringLiteral("SubTotal:"), monto("SubTotal2"));
+    fila(3, QStringLiteral("Impuesto:"), monto("IMPORTE_IV"));
+    fila(4, QStringLiteral("Total Facturado:"), monto("IMPORTE_TOTAL"));
+
+    btnCerrar = new QPushButton(QStringLiteral(" &Cerrar "), this);
+    btnCerrar->setObjectName(QStringLiteral("btnCerrar"));
+    btnVerNotas = new QPushButton(QStringLiteral(" &Ver Notas de Crédito "), this);
+    btnVerNotas->setObjectName(QStringLiteral("btnVerNotas"));
+    auto *abajo = new QHBoxLayout;
+    auto *botones = new QVBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(btnVerNotas);
+    botones->addWidget(btnCerrar);
+    abajo->addLayout(botones);
+    abajo->addStretch(1);
+    abajo->addLayout(t);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(g);
+    layout->addWidget(GridDetalles, 1);
+    layout->addLayout(abajo);
+
+    connect(btnCerrar, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnVerNotas, &QPushButton::clicked, this, &TfrmDetalleFactura::btnVerNotasClick);
+    if (QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void TfrmDetalleFactura::AbrirDesde(QWidget *navegador)
+{
+    navegador_ = navegador;
+    if (navegador_)
+        navegador_->setEnabled(false);
+    show();
+}
+
+void TfrmDetalleFactura::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    db::Dataset &f = *FDatosComp->TFacturasCompra;
+    if (FDatosComp->ConfigSi(QStringLiteral("COMPRA_MULTIMONEDA")) && f.active() && !f.isEmpty()) {
+        const bool local = f.fieldByName(QStringLiteral("MONEDA_CARGA")).asInteger() == 1;
+        lblMonedaFactura->setText(
+            QStringLiteral("Factura en ") +
+            FDatosComp->Config(local ? QStringLiteral("DENOMINACION_MONEDA") : QStringLiteral("DENOMINACION_MONEDA2")).trimmed());
+        lblMonedaFactura->show();
+    } else {
+        lblMonedaFactura->hide();
+    }
+    btnCerrar->setFocus();
+}
+
+void TfrmDetalleFactura::btnVerNotasClick()
+{
+    TfrmNotaCreditoFactura::Abrir(*FDatosComp, this);
+}
+
+void TfrmDetalleFactura::closeEvent(QCloseEvent *e)
+{
+    if (navegador_)
+        navegador_->setEnabled(true);
+    QWidget::closeEvent(e);
+    emit cerrada();
+}
+
+void TfrmDetalleFactura::keyPressEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Escape:
+        close();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        focusNextChild();
+        return;
+    default:
+        QWidget::keyPressEvent(e);
+    }
+}

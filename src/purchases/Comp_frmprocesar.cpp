@@ -1,0 +1,519 @@
+#include "Comp_frmprocesar.h"
+
+#include "Comp_fdatos.h"
+#include "Comp_frmnotascredito.h"
+#include "Comp_frmregistrarcheque.h"
+#include "DbError.h"
+#include "ErrorReporte.h"
+#include "Formato.h"
+#include "FuenteDatosReporte.h"
+#include "ListadoCompras.h"
+#include "Mensajes.h"
+#include "Permisos.h"
+#include "VariablesHost.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+// --- EdicionMoneda
+
+EdicionMoneda::EdicionMoneda(QWidget *parent) : QLineEdit(parent)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setValor(Currency());
+}
+
+Currency EdicionMoneda::valor() const
+{
+    QString t = text();
+    if (!simbolo_.isEmpty() && t.startsWith(simbolo_))
+        t = t.mid(simbolo_.size());
+    Currency c;
+    if (!ParseDecimal(t.trimmed(), c))
+        return Currency();
+    return c;
+}
+
+void EdicionMoneda::setValor(Currency v)
+{
+    setText((simbolo_.isEmpty() ? QString() : simbolo_ + QLatin1Char(' ')) + FormatoMoneda(v));
+}
+
+void EdicionMoneda::setSimbolo(const QString &simbolo)
+{
+    const Currency v = valor();
+    simbolo_ = simbolo.trimmed();
+    setValor(v);
+}
+
+void EdicionMoneda::focusOutEvent(QFocusEvent *e)
+{
+    setValor(valor());
+    QLineEdit::focusOutEvent(e);
+}
+
+// --- TfrmProcesar
+
+namespace {
+// To two decimals, ties to even.
+Currency DosDecimales(Currency v)
+{
+    const std::int64_t r = v.raw(), q = r / 100, resto = r % 100;
+    std::int64_t n = q;
+    if (resto > 50 || (resto == 50 && (q % 2 != 0)))
+        ++n;
+    else if (resto < -50 || (resto == -50 && (q % 2 != 0)))
+        --n;
+    return Currency::fromRaw(n * 100);
+}
+} // namespace
+
+TfrmProcesar::TfrmProcesar(const DocumentoCompra &documento, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), documento_(documento), proceso_(ProcesoCompra::DesdeDatosComp(*FDatosComp))
+{
+    totales_ = proceso_->TotalesDeEstacion(documento_.proveedorExento);
+    Construir();
+}
+
+TfrmProcesar::TfrmProcesar(const DocumentoCompra &documento, const TotalesCompra &totales, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), documento_(documento), totales_(totales),
+      proceso_(ProcesoCompra::DesdeDatosComp(*FDatosComp))
+{
+    Construir();
+}
+
+TfrmProcesar::~TfrmProcesar() = default;
+
+void TfrmProcesar::Construir()
+{
+    setWindowTitle(QStringLiteral("Procesar Comprobante"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(430, 330);
+    total_ = DosDecimales(totales_.total);
+    NotasSeleccionadas = QStringList{QString()};
+
+    const QString simbolo = documento_.monedaCarga == 2 ? FDatosComp->Config(QStringLiteral("SIGNO_MONEDA2"))
+                          : FDatosComp->DatosMoneda && FDatosComp->DatosMoneda->active()
+                              ? FDatosComp->DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
+                              : QString();
+
+    lblTotal = new QLabel(FormatFloat(QStringLiteral("0.00"), total_.toLongDouble()), this);
+    lblTotal->setObjectName(QStringLiteral("lblTotal"));
+    QFont f = lblTotal->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 6);
+    lblTotal->setFont(f);
+    lblTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    panelPago = new QWidget(this);
+    auto nueva = [&](const char *nombre) {
+        auto *e = new EdicionMoneda(panelPago);
+        e->setObjectName(QLatin1String(nombre));
+        e->setSimbolo(simbolo);
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, [this] { SumaEdits(); });
+        return e;
+    };
+    edImpEfectivo = nueva("edImpEfectivo");
+    rbCaja = new QRadioButton(QStringLiteral("Caja Diaria"), panelPago);
+    rbCaja->setObjectName(QStringLiteral("rbCaja"));
+    rbCaja->setChecked(true);
+    rbOtros = new QRadioButton(QStringLiteral("Otros Fondos"), panelPago);
+    rbOtros->setObjectName(QStringLiteral("rbOtros"));
+    edImpCheque = nueva("edImpCheque");
+    edNumCheque = new QLineEdit(panelPago);
+    edNumCheque->setObjectName(QStringLiteral("edNumCheque"));
+    edNumCheque->setMaxLength(20);
+    edNumCheque->installEventFilter(this);
+    connect(edNumCheque, &QLineEdit::textEdited, this, [this](const QString &t) {
+        const int pos = edNumCheque->cursorPosition();
+        edNumCheque->setText(t.toUpper());
+        edNumCheque->setCursorPosition(pos);
+    });
+    edImpCredito = nueva("edImpCredito");
+    edDias = new QSpinBox(panelPago);
+    edDias->setObjectName(QStringLiteral("edDias"));
+    edDias->setRange(0, 9999);
+    edDias->installEventFilter(this);
+    edImpNC = nueva("edImpNC");
+    btnBuscarNota = new QPushButton(QStringLiteral("Buscar Nota de Crédito"), panelPago);
+    btnBuscarNota->setObjectName(QStringLiteral("btnBuscarNota"));
+    btnAceptar = new QPushButton(QStringLiteral(" &Aceptar "), this);
+    btnAceptar->setObjectName(QStringLiteral("btnAceptar"));
+    btnCancelar = new QPushButton(QStringLiteral(" &Volver "), this);
+    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
+    for (QWidget *w : {static_cast<QWidget *>(rbCaja), static_cast<QWidget *>(rbOtros),
+                       static_cast<QWidget *>(btnBuscarNota), static_cast<QWidget *>(btnAceptar),
+                       static_cast<QWidget *>(btnCancelar)})
+        w->installEventFilter(this);
+
+    auto *g = new QGridLayout(panelPago);
+    g->addWidget(new QLabel(QStringLiteral("Efectivo:"), panelPago), 0, 0);
+    g->addWidget(edImpEfectivo, 0, 1);
+    auto *origen = new QHBoxLayout;
+    origen->addWidget(rbCaja);
+    origen->addWidget(rbOtros);
+    g->addLayout(origen, 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("Cheque:"), panelPago), 2, 0);
+    g->addWidget(edImpCheque, 2, 1);
+    g->addWidget(new QLabel(QStringLiteral("Nº:"), panelPago), 2, 2);
+    g->addWidget(edNumCheque, 2, 3);
+    g->addWidget(new QLabel(QStringLiteral("Crédito:"), panelPago), 3, 0);
+    g->addWidget(edImpCredito, 3, 1);
+    g->addWidget(new QLabel(QStringLiteral("Días:"), panelPago), 3, 2);
+    g->addWidget(edDias, 3, 3);
+    g->addWidget(new QLabel(QStringLiteral("Notas de Crédito:"), panelPago), 4, 0);
+    g->addWidget(edImpNC, 4, 1);
+    g->addWidget(btnBuscarNota, 4, 2, 1, 2);
+
+    auto *cabecera = new QHBoxLayout;
+    cabecera->addWidget(new QLabel(QStringLiteral("Total:"), this));
+    cabecera->addWidget(lblTotal, 1);
+    auto *botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(btnAceptar);
+    botones->addWidget(btnCancelar);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(cabecera);
+    layout->addWidget(panelPago, 1);
+    layout->addLayout(botones);
+
+    setTabOrder(edImpEfectivo, rbCaja);
+    setTabOrder(rbCaja, rbOtros);
+    setTabOrder(rbOtros, edImpCheque);
+    setTabOrder(edImpCheque, edNumCheque);
+    setTabOrder(edNumCheque, edImpCredito);
+    setTabOrder(edImpCredito, edDias);
+    setTabOrder(edDias, edImpNC);
+    setTabOrder(edImpNC, btnBuscarNota);
+    setTabOrder(btnBuscarNota, btnAceptar);
+    setTabOrder(btnAceptar, btnCancelar);
+
+    connect(btnAceptar, &QPushButton::clicked, this, &TfrmProcesar::btnAceptarClick);
+    connect(btnCancelar, &QPushButton::clicked, this, &TfrmProcesar::btnCancelarClick);
+    connect(btnBuscarNota, &QPushButton::clicked, this, &TfrmProcesar::btnBuscarNotaClick);
+
+    RegistrarCheque = [this](MovimientoBanco &m) { return TfrmRegistrarCheque::Registrar(m, this); };
+    MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
+    proceso_->RegistrarCheque = [this](MovimientoBanco &m) { return !RegistrarCheque || RegistrarCheque(m); };
+
+    // The whole total proposed as cash.
+    edImpEfectivo->setValor(total_);
+    SumaEdits();
+}
+
+void TfrmProcesar::AbrirDesde(QWidget *entrada)
+{
+    entrada_ = entrada;
+    if (entrada_)
+        entrada_->setEnabled(false);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmProcesar::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    edImpEfectivo->setFocus();
+    edImpEfectivo->selectAll();
+}
+
+Currency TfrmProcesar::SumaEdits()
+{
+    const Currency suma = edImpEfectivo->valor() + edImpCheque->valor() + edImpCredito->valor() + edImpNC->valor();
+    const bool efectivo = edImpEfectivo->valor() > Currency();
+    rbCaja->setVisible(efectivo);
+    rbOtros->setVisible(efectivo);
+    if (DosDecimales(suma) == total_ && isVisible())
+        btnAceptar->setFocus();
+    return suma;
+}
+
+PagoCompra TfrmProcesar::Pago() const
+{
+    PagoCompra p;
+    p.efectivo = edImpEfectivo->valor();
+    p.efectivoDeCaja = rbCaja->isChecked();
+    p.cheque = edImpCheque->valor();
+    p.numeroCheque = edNumCheque->text().trimmed();
+    p.credito = edImpCredito->valor();
+    p.diasCredito = edDias->value();
+    p.notasCredito = edImpNC->valor();
+    if (NotasElegidas)
+        p.notasElegidas = NotasSeleccionadas;
+    p.notaSaldo = NotaSaldo;
+    return p;
+}
+
+void TfrmProcesar::Mover(EdicionMoneda *desde, EdicionMoneda *hacia)
+{
+    hacia->setValor(hacia->valor() + desde->valor());
+    desde->setValor(Currency());
+    hacia->setFocus();
+    hacia->selectAll();
+    SumaEdits();
+}
+
+bool TfrmProcesar::eventFilter(QObject *objeto, QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(objeto, e);
+    const int k = static_cast<QKeyEvent *>(e)->key();
+    const bool monto = objeto == edImpEfectivo || objeto == edImpCheque || objeto == edImpCredito || objeto == edImpNC ||
+                       objeto == edDias;
+    if (k == Qt::Key_Escape && monto) {
+        btnCancelarClick();
+        return true;
+    }
+    if (objeto == edImpEfectivo) {
+        if (k == Qt::Key_Down) {
+            Mover(edImpEfectivo, edImpCredito);
+            return true;
+        }
+        if ((k == Qt::Key_Return || k == Qt::Key_Enter)) {
+            const Currency suma = SumaEdits();
+            if (DosDecimales(suma) < total_) {
+                edImpCredito->setValor(edImpCredito->valor() + (total_ - suma));
+                edImpCredito->setFocus();
+                edImpCredito->selectAll();
+                SumaEdits();
+                return true;
+            }
+        }
+    } else if (objeto == edImpCredito) {
+        if (k == Qt::Key_Down) {
+            edDias->setValue(0);
+            Mover(edImpCredito, edImpCheque);
+            return true;
+        }
+        if (k == Qt::Key_Up) {
+            Mover(edImpCredito, edImpEfectivo);
+            return true;
+        }
+    } else if (objeto == edImpCheque) {
+        if (k == Qt::Key_Up) {
+            edNumCheque->clear();
+            Mover(edImpCheque, edImpCredito);
+            return true;
+        }
+        if (k == Qt::Key_Right && edImpCheque->valor() > Currency()) {
+            edNumCheque->setFocus();
+            return true;
+        }
+    } else if (objeto == edDias && k == Qt::Key_Left) {
+        edImpCredito->setFocus();
+        edImpCredito->selectAll();
+        return true;
+    }
+    if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+        if (auto *b = qobject_cast<QPushButton *>(objeto)) {
+            b->click();
+        } else {
+            SumaEdits();
+            if (!btnAceptar->hasFocus())
+                focusNextChild();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(objeto, e);
+}
+
+void TfrmProcesar::AplicarNotas(const EleccionNotas &eleccion)
+{
+    NotasSeleccionadas = eleccion.seleccionadas;
+    ImporteNotas = eleccion.importe;
+    if (!eleccion.notaSaldo.isEmpty())
+        NotaSaldo = eleccion.notaSaldo;
+    if (ImporteNotas <= Currency()) {
+        NotasElegidas = false;
+        return;
+    }
+    NotasElegidas = true;
+    edImpEfectivo->setValor(Currency());
+    edImpCheque->setValor(Currency());
+    edImpCredito->setValor(Currency());
+    edDias->setValue(0);
+    edNumCheque->clear();
+    if (total_ >= ImporteNotas) {
+        edImpNC->setValor(ImporteNotas);
+        edImpEfectivo->setValor(total_ - ImporteNotas);
+    } else {
+        edImpNC->setValor(total_);
+    }
+    SumaEdits();
+}
+
+void TfrmProcesar::btnBuscarNotaClick()
+{
+    NotasSeleccionadas = QStringList{QString()};
+    auto *picker = new TfrmNotasCredito(total_, documento_.codProveedor, this);
+    connect(picker, &TfrmNotasCredito::aplicada, this, &TfrmProcesar::AplicarNotas);
+    picker->show();
+}
+
+void TfrmProcesar::btnAceptarClick()
+{
+    const PagoCompra pago = Pago();
+    const ValidacionPago v = ProcesoCompra::Validar(total_, pago);
+    switch (v.fallo) {
+    case ValidacionPago::Fallo::DiasCredito:
+        mensajes().Globo(edDias, v.mensaje, QStringLiteral("Atención"), 5000);
+        edDias->setFocus();
+        return;
+    case ValidacionPago::Fallo::Falta:
+    case ValidacionPago::Fallo::Excede:
+        mensajes().Globo(btnAceptar, v.mensaje, QStringLiteral("Atención"), 5000);
+        return;
+    case ValidacionPago::Fallo::Ninguno:
+        break;
+    }
+    TotalesCompra t = totales_;
+    t.total = total_;
+    btnAceptar->setEnabled(false);
+    btnCancelar->setEnabled(false);
+    panelPago->setEnabled(false);
+    const int id = proceso_->Procesar(documento_, t, pago);
+    if (id <= 0) {
+        btnAceptar->setEnabled(true);
+        btnCancelar->setEnabled(true);
+        panelPago->setEnabled(true);
+        return;
+    }
+    procesada_ = true;
+    if (mensajes().Pregunta(QStringLiteral("Desea Imprimir el comprobante cargado?"))) {
+        try {
+            Reporte &r = PrepararComprobante(id);
+            if (MostrarReporte)
+                MostrarReporte(r);
+        } catch (const ErrorReporte &e) {
+            mensajes().Error(e.mensaje());
+        } catch (const db::DbError &e) {
+            mensajes().Error(e.message());
+        }
+    }
+    mensajes().Informacion(QStringLiteral("La Factura de Compra se ha cargado correctamente"));
+    emit procesada(id);
+    if (entrada_) {
+        entrada_->setEnabled(true);
+        entrada_->close();
+    }
+    close();
+}
+
+Reporte &TfrmProcesar::PrepararComprobante(int idCompra)
+{
+    TFDatosComp &d = *FDatosComp;
+    db::Dataset &factura = *d.TFacturasCompra;
+    factura.close();
+    factura.setSelectSql(QStringLiteral("select * from FACTURAS_COMPRA\n where ID_COMPRA = :NFac"));
+    factura.paramByName(QStringLiteral("NFac")).setAsInteger(idCompra);
+    factura.open();
+    d.TInventario2->close();
+    d.TInventario2->setSelectSql(QStringLiteral("select * from INVENTARIO"));
+    d.TInventario2->open();
+    d.CamposImpresion = true;
+    db::Dataset &lineas = *d.TDetCom;
+    try {
+        lineas.close();
+        lineas.setSelectSql(
+            QStringLiteral("select * from DETALLE_FACTURAS_COMPRA\n where ID_COMPRA = :IdFac\n order by ID_DETALLE_FACTURA"));
+        lineas.paramByName(QStringLiteral("IdFac")).setAsInteger(idCompra);
+        lineas.open();
+        lineas.fetchAll();
+    } catch (...) {
+        d.CamposImpresion = false;
+        throw;
+    }
+    d.CamposImpresion = false;
+
+    // Outlives this window: a preview may still page through the lines.
+    static std::unique_ptr<FuenteDataset<db::Dataset>> fuente;
+    fuente = std::make_unique<FuenteDataset<db::Dataset>>(lineas);
+    d.dsReporte.setDataSet(fuente.get());
+    d.Reporte.setDataSet(&d.dsReporte);
+    d.Reporte.LoadFromFile(VerVariable(QStringLiteral("PathReportes")) + ListadoCompras::kPlantillaComprobante);
+
+    auto &v = d.Reporte.Variables;
+    ListadoCompras::VariablesEncabezado(d, v);
+    auto q = [](const QString &t) { return Reporte::QuotedStr(t); };
+    auto campo = [&factura](const char *c) { return factura.fieldByName(QLatin1String(c)); };
+    auto monto = [&](const char *c) { return q(FormatCurrency(QStringLiteral("#,##0.000"), campo(c).asCurrency())); };
+    auto moneda = [&d](const char *c) {
+        return d.DatosMoneda && d.DatosMoneda->active() && d.DatosMoneda->hasField(QLatin1String(c))
+                   ? d.DatosMoneda->fieldByName(QLatin1String(c)).asString()
+                   : QString();
+    };
+    v[QStringLiteral("vLabelProveedor")] =
+        q(documento_.proveedorExento
+              ? QStringLiteral("No se calcularon los impuestos respectivos por ser el proveedor exento.")
+              : QString());
+    v[QStringLiteral("NroFactura")] = q(documento_.comprobante);
+    v[QStringLiteral("FechaCarga")] = q(campo("FECHA_CARGA").asString());
+    v[QStringLiteral("Fecha")] = q(campo("FECHA").asString());
+    v[QStringLiteral("DiasCredito")] = q(campo("DIAS_CREDITO").asString());
+    v[QStringLiteral("SubTotal1")] = q(FormatCurrency(QStringLiteral("#,##0.000"), campo("SUBTOTAL_GRAVADO").asCurrency() +
+                                                                                    campo("SUBTOTAL_NO_GRAVADO").asCurrency()));
+    v[QStringLiteral("SubTotal2")] = q(FormatCurrency(QStringLiteral("#,##0.000"),
+                                                      campo("TOTAL_GRAVADO").asCurrency() + campo("TOTAL_NO_GRAVADO").asCurrency()));
+    v[QStringLiteral("Descuento")] = monto("IMPORTE_DESCUENTO");
+    v[QStringLiteral("Impuesto")] = monto("IMPORTE_IV");
+    v[QStringLiteral("Total")] = monto("IMPORTE_TOTAL");
+    v[QStringLiteral("Telefono")] = q(campo("TELEFONO").asString());
+    v[QStringLiteral("Proveedor")] = q(campo("NOMBRE").asString());
+    QString codProveedor2;
+    {
+        db::Query &p = d.QueryL_Inv;
+        p.close();
+        p.clearSql();
+        p.addSql(QStringLiteral("select COD_PROVEEDOR2 from PROVEEDORES"));
+        p.addSql(QStringLiteral("where COD_PROVEEDOR = :vProv"));
+        p.paramByName(QStringLiteral("vProv")).setAsInteger(campo("CODIGO_PROVEEDOR").asInteger());
+        p.execQuery();
+        if (!p.eof())
+            codProveedor2 = p.field(0).asString();
+        p.close();
+    }
+    v[QStringLiteral("CodProveedor")] = q(codProveedor2);
+    v[QStringLiteral("ImpEfectivo")] = monto("IMPORTE_EFECTIVO");
+    v[QStringLiteral("ImpCheque")] = monto("IMPORTE_CHEQUE");
+    v[QStringLiteral("ImpCredito")] = monto("IMPORTE_CREDITO");
+    v[QStringLiteral("NumCheque")] = q(campo("NUMERO_CHEQUE").asString());
+    v[QStringLiteral("DefinicionIVPais")] = q(moneda("DEFINICION_IV") + QStringLiteral(": "));
+    const bool segunda = d.ConfigSi(QStringLiteral("COBRO_SEGUNDA_MONEDA")) && documento_.monedaCarga == 2;
+    v[QStringLiteral("vMoneda1")] = q(segunda ? QStringLiteral("N") : QStringLiteral("S"));
+    v[QStringLiteral("vSigno")] = q(segunda ? d.Config(QStringLiteral("SIGNO_MONEDA2")) : moneda("SIMBOLO_MONEDA"));
+    v[QStringLiteral("vSigno2")] = q(segunda ? moneda("SIMBOLO_MONEDA") : d.Config(QStringLiteral("SIGNO_MONEDA2")));
+    v[QStringLiteral("vTextoMoneda1")] = q(d.Config(QStringLiteral("DENOMINACION_MONEDA")));
+    v[QStringLiteral("vTextoMoneda2")] = q(d.Config(QStringLiteral("DENOMINACION_MONEDA2")));
+    d.CamposImpresion = true;
+    try {
+        d.Reporte.PrepareReport();
+    } catch (...) {
+        d.CamposImpresion = false;
+        throw;
+    }
+    d.CamposImpresion = false;
+    return d.Reporte;
+}
+
+void TfrmProcesar::btnCancelarClick()
+{
+    close();
+}
+
+void TfrmProcesar::closeEvent(QCloseEvent *e)
+{
+    if (entrada_ && !procesada_)
+        entrada_->setEnabled(true);
+    QWidget::closeEvent(e);
+    emit cerrada();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// "Registrar Cheque": completes the bank movement of a cheque payment before posting.
+
+#include "ProcesoCompra.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class EdicionMoneda;
+
+class TfrmRegistrarCheque : public QDialog {
+    Q_OBJECT
+public:
+    // Edits `movimiento`; the bank accounts come from CUENTAS_BANCARIAS by name.
+    explicit TfrmRegistrarCheque(MovimientoBanco &movimiento, QWidget *parent = nullptr);
+
+    // Shows the dialog modally; true when accepted.
+    static bool Registrar(MovimientoBanco &movimiento, QWidget *parent = nullptr);
+
+public slots:
+    void btnAceptarClick();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *e) override;
+
+private:
+    MovimientoBanco &m_;
+    QComboBox *cmbCuenta;
+    QDateEdit *edFecha;
+    QLineEdit *edComprobante;
+    EdicionMoneda *edImporte;
+    QLineEdit *edBeneficiario;
+    QLineEdit *edConcepto;
+    QPushButton *btnAceptar;
+    QPushButton *btnCancelar;
+};

@@ -1,0 +1,387 @@
+#pragma once
+// Purchase document entry without widgets: the workstation's document in TEMPORAL_ENC_COMPRA
+// and TEMPORAL_COMPRAS, line adding and accumulation, recalculation, totals, global discount,
+// the checks before processing and the spreadsheet import. The entry window and the command
+// line poster drive the same operations.
+//
+// Every statement on the work tables is restricted to this workstation (NRO_CAJA and
+// COMPUTADORA). Each operation that writes commits the store update transaction at its end,
+// or rolls it back and leaves the work rows as they were.
+
+#include "Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TFDatosComp;
+class THojaCalc;
+namespace db {
+class Query;
+}
+
+// The INVENTARIO fields a purchase line needs.
+struct ArticuloCompra {
+    QString codigo;  // COD_BARRAS
+    QString nombre, familia;
+    bool compuesto = false;
+    bool gravado = false;           // GRAVADO = "S"
+    bool impuestoIncluido = false;  // IMPUESTO_INCLUIDO = "S"
+    bool fraccionado = false;
+    bool tieneSerie = false;
+    Currency porcIv;            // PORC_IV
+    Currency precioCompra;      // PRECIO_COMPRA
+    Currency descuentoMaximo;   // DESC_MAX_ART
+    Currency precioSinIv1, precioConIv1;
+    Currency stock;
+    int baseCalculo1 = 0;
+};
+
+// One TEMPORAL_COMPRAS row.
+struct LineaEntrada {
+    int id = 0;  // ID_TEMP_COMPRA
+    QString codigo, nombre, familia;
+    Currency cantidad;
+    Currency costo;      // IMPORE_COSTO
+    Currency unitSinIv;  // IMP_UNIT_SIN_IV
+    Currency unitConIv;  // IMP_UNIT_CON_IV
+    QString gravado, ivi, fraccionado, tieneSerie;
+    Currency porceIvArticulo;  // PORCE_IV_ARTI
+    Currency porceIv;          // PORCE_IV
+    Currency porceDesc, importeDescuento;
+    Currency subtotalGravado, subtotalNoGravado, totalGravado, totalNoGravado;
+    Currency importeIv;  // IMPORTE_TOLAL_IV
+    Currency totalSinIv, totalConIv;
+    Currency precioVenta, precioVentaAnterior, descuentoMaximo;
+    int numeroLinea = 0;
+
+    bool esGravada() const { return gravado == QLatin1String("S"); }
+    // The grid's Subtotal column.
+    Currency Subtotal() const;
+};
+
+struct TotalesEntrada {
+    Currency SubtotalGravado, SubtotalNoGravado, TotalGravado, TotalNoGravado;
+    Currency TotalSinIV, SubTotal2, Impuesto, Descuento, Total;
+    // Descuento / TotalSinIV x 100 (0 without a discount).
+    Currency PorcentajeDescuento() const;
+};
+
+// A cost chosen for an article typed at several costs.
+struct PrecioElegido {
+    QString codigo;
+    Currency costo;
+};
+
+// What the line editor changes on one line.
+struct CambioLinea {
+    Currency costo;
+    Currency cantidad;
+    Currency porcDescuento;
+    bool gravado = false;
+    bool ivi = false;
+    Currency precioVenta;
+};
+
+// Amounts the line editor shows while typing.
+struct CalculoLinea {
+    Currency subtotal, descuento, total;
+};
+
+// A spreadsheet cell that cannot be imported.
+struct ErrorImportacion {
+    int fila = 0;
+    int columna = 0;
+    QString texto;
+};
+
+struct ResultadoImportacion {
+    bool ok = false;
+    int lineas = 0;            // lines added
+    int articulosCreados = 0;  // unknown codes added to INVENTARIO
+    QString mensaje;           // the failure, for the user
+    std::vector<ErrorImportacion> errores;
+};
+
+class EntradaCompra {
+public:
+    static inline const QString ModoCompra = QStringLiteral("Compra");
+    static inline const QString TipoFactura = QStringLiteral("Factura");
+    static inline const QString TipoNotaCredito = QStringLiteral("Nota de Crédito");
+    static inline const QString TipoConsignacion = QStringLiteral("Procesar Consignación");
+    static inline const QString TipoPedido = QStringLiteral("Procesar Pedido");
+    static inline const QString kInventarioPrincipal = QStringLiteral("INVENTARIO PRINCIPAL");
+    static inline const QString kPlantilla = QStringLiteral("Comp_importar_compras.xlsx");
+    static constexpr int kLargoComprobante = 12;
+    static constexpr int kPrimeraFilaImportacion = 3;
+
+    // Limits of a typed or imported line.
+    static inline const Currency kCantidadMaxima = Currency(1000000);
+    static inline const Currency kCostoMaximo = Currency(1000000000);
+    static inline const Currency kTotalLineaMaximo = Currency(100000000000LL);
+
+    // Messages the window and the poster show.
+    static inline const QString kArticuloCompuesto = QStringLiteral("No se pueden comprar articulos compuestos.");
+    static inline const QString kArticuloNoEncontrado =
+        QStringLiteral("Artículo no encontrado. ¿Desea agregarlo al inventario?");
+    static inline const QString kPreguntaCambioCosto = QStringLiteral(
+        "El artículo ya se encuentra en la lista con diferente precio, desea cambiar el precio por el actual?");
+    static inline const QString kDebePrecio = QStringLiteral("Debe digitar un precio de compra");
+    static inline const QString kDebeCantidad = QStringLiteral("Debe digitar una cantidad mayor a cero");
+    static inline const QString kPorcentajeMayor100 =
+        QStringLiteral("El porcentaje de descuento no puede ser mayor a 100%");
+    static inline const QString kPorcentajeNegativo =
+        QStringLiteral("El porcentaje de descuento no puede ser negativo");
+    static inline const QString kSinProveedor = QStringLiteral("Debe seleccionar un Proveedor");
+    static inline const QString kSinComprobante = QStringLiteral("Debe digitar en Número de Comprobante");
+    static inline const QString kSinFecha = QStringLiteral("Debe digitar la Fecha de Compra");
+    static inline const QString kSinLineas = QStringLiteral("No puede procesar un comprobante sin líneas");
+    static inline const QString kComprobanteUsado =
+        QStringLiteral("Este Comprobante ya fue Utilizado por este proveedor");
+    static inline const QString kProveedorExento =
+        QStringLiteral("El proveedor esta exento de impuestos, los mismos seran omitidos.");
+    static inline const QString kSinArchivo = QStringLiteral("Debe seleccionar un archivo para importar");
+    static inline const QString kNoRecalcula = QStringLiteral("No se pudo recalcular las lineas.");
+    static inline const QString kNoEliminaTemporal = QStringLiteral("No se pudieron eliminar los datos.");
+
+    enum class Resultado {
+        Agregada,      // a new line
+        Acumulada,     // added to the article's line
+        NoEncontrado,  // no article has that code
+        Compuesto,     // composite articles are not bought
+        CantidadInvalida,
+        CostoInvalido,
+        Error,         // database failure; nothing changed (ultimoError())
+    };
+
+    // What to do when a repeated article comes at another cost.
+    enum class CambioCosto { Preguntar, Cambiar, Mantener };
+
+    enum class Falla {
+        Ninguna,
+        SinProveedor,
+        SinComprobante,
+        SinFecha,
+        SinLineas,
+        TipoCambioCero,       // the document is in the second currency and a rate is 0
+        ElegirPrecios,        // accumulation off and articles at several costs
+        ComprobanteUsado,
+        ErrorBaseDatos,       // mensaje holds the database's text
+    };
+    struct Validacion {
+        Falla falla = Falla::Ninguna;
+        QString mensaje;
+        QStringList codigosVariosCostos;  // for ElegirPrecios
+        explicit operator bool() const { return falla == Falla::Ninguna; }
+    };
+
+    // modo: "Compra", or any other text for the consignment entry.
+    explicit EntradaCompra(TFDatosComp &datos, const QString &modo = ModoCompra);
+    ~EntradaCompra();
+    EntradaCompra(const EntradaCompra &) = delete;
+    EntradaCompra &operator=(const EntradaCompra &) = delete;
+
+    // Workstation: the data module's NroCaja and the ComputerName host variable unless set.
+    void EstablecerEstacion(int nroCaja, const QString &computadora);
+    int NroCaja() const { return nroCaja_; }
+    const QString &Computadora() const { return computadora_; }
+
+    // ---- Opening
+    // Resets the document state and reads the settings (accumulation, warehouses).
+    void Iniciar();
+    // Opens TMP_Compra on this station's lines. With lines, restores the header and the
+    // totals; without, deletes a stale header. True when a document was restored.
+    bool Restaurar();
+
+    // ---- Header (each setter saves the header of the station)
+    const QString &Modo() const { return modo_; }
+    bool EsCompra() const { return modo_ == ModoCompra; }
+    int CodigoProveedor() const { return codigoProveedor_; }
+    const QString &NombreProveedor() const { return nombreProveedor_; }
+    void EstablecerProveedor(int codigo, const QString &nombre);
+    const QString &Comprobante() const { return comprobante_; }
+    // False (nothing saved) when the number is longer than kLargoComprobante.
+    bool EstablecerComprobante(const QString &numero);
+    const QDate &Fecha() const { return fecha_; }
+    void EstablecerFecha(const QDate &fecha);
+    const QString &TipoComprobante() const { return tipoComprobante_; }
+    void EstablecerTipoComprobante(const QString &tipo);
+    // 1 local, 2 second currency. The second currency is refused (false, motivo set) while
+    // COMPRA_MULTIMONEDA is not "S" or an exchange rate is 0.
+    int Moneda() const { return moneda_; }
+    bool EstablecerMoneda(int moneda, QString *motivo = nullptr);
+    bool TipoCambioValido() const;
+    QString MensajeTipoCambioCero() const;
+    // Destination of the goods: the main inventory, or a warehouse.
+    bool UsaBodega() const { return usaBodega_; }
+    bool InventarioPrincipal() const { return inventarioPrincipal_; }
+    const QString &CodBodega() const { return codBodega_; }
+    const QString &Destino() const { return destino_; }
+    void EstablecerDestino(bool principal, const QString &codBodega, const QString &descripcion);
+
+    bool AcumulaRenglones() const { return acumulaRenglones_; }
+    void EstablecerAcumulaRenglones(bool acumula) { acumulaRenglones_ = acumula; }
+    // Answers to a repeated article at another cost (Preguntar asks through mensajes()).
+    void EstablecerCambioCosto(CambioCosto politica) { cambioCosto_ = politica; }
+
+    Currency PorcDescuento() const { return porcDescuento_; }
+    bool ProveedorExento() const { return proveedorExento_; }
+    int NumeroLinea() const { return numeroLinea_; }
+
+    // Order and consignment hand-over (set by the windows that fill the entry).
+    bool ModoPedido = false;
+    QString NroPedido;
+    int NumCodigoInventario = 0;
+    bool ConsignacionAFacturar = false;
+    int IdConsignacion = 0;
+    QString NroConsignacion;
+
+    // ---- Articles
+    // By COD_BARRAS, CODIGO2 or CODIGO3 (an exact COD_BARRAS match first).
+    std::optional<ArticuloCompra> BuscarArticulo(const QString &codigo);
+    // PRECIO_COMPRA without the tax when it includes it, in the document's currency.
+    Currency CostoPropuesto(const ArticuloCompra &articulo) const;
+
+    // ---- Lines
+    // Adds `cantidad` of the article at unit cost `costo` (document currency, without tax):
+    // a new line, or, with accumulation on, onto the article's line (asking before changing
+    // its cost). Then every line is recalculated and the totals computed.
+    Resultado AgregarArticulo(const QString &codigo, Currency cantidad, Currency costo);
+    // The line editor's Aceptar. A percentage that differs from the line's clears the global
+    // discount in force. False (nothing changed) for an unknown line or invalid values.
+    bool ModificarLinea(int idLinea, const CambioLinea &cambio);
+    // Amounts of the line editor for a cost, quantity and percentage.
+    static CalculoLinea CalcularEdicion(Currency costo, Currency cantidad, Currency porcDescuento);
+    bool EliminarLinea(int idLinea);
+    // Recomputes every line's discount, subtotals, totals and tax (only changed rows are written).
+    bool RecalcularLineas();
+    // Sums the station's lines into Totales().
+    void CalcularSubTotales();
+    const TotalesEntrada &Totales() const { return totales_; }
+    std::vector<LineaEntrada> Lineas();
+    std::optional<LineaEntrada> Linea(int idLinea);
+    int CantidadLineas();
+
+    // ---- Global discount
+    // Sets the percentage on every line and recalculates. False for a value outside 0..100
+    // (motivo set) or a database failure.
+    bool AplicarDescuentoGlobal(Currency porcentaje, QString *motivo = nullptr);
+    // An amount above 0 and not above TotalSinIV becomes a percentage (four decimals) and is
+    // applied; otherwise nothing happens and the result is false.
+    bool AplicarDescuentoImporte(Currency importe);
+    // The line editor changed a line's own percentage: no global discount in force any more.
+    void QuitarDescuentoGlobal();
+
+    // ---- Clearing
+    // Deletes the station's header and lines; resets discount and date.
+    bool LimpiarFactura();
+
+    // ---- Processing checks
+    // Header fields, lines, exchange rate, the price choice (accumulation off) and the
+    // document number already used; the first failure.
+    Validacion Validar();
+    QStringList ArticulosConVariosCostos();
+    // Distinct costs of an article on this station, highest first.
+    std::vector<Currency> CostosDeArticulo(const QString &codigo);
+    bool ComprobanteUtilizado();
+    bool EsProveedorExento();
+    // Takes the tax out of the totals of an exempt supplier; true when it did.
+    bool AplicarExencion();
+
+    // ---- Purchase-price choice
+    // The chosen costs are kept here (not written to INVENTARIO) until the posting.
+    void EstablecerPreciosElegidos(std::vector<PrecioElegido> precios);
+    bool HayPreciosElegidos() const { return preciosElegidosActivo_; }
+    const std::vector<PrecioElegido> &PreciosElegidos() const { return preciosElegidos_; }
+    void QuitarPreciosElegidos();
+    // For the posting, inside its transaction: PRECIO_COMPRA = the chosen cost, on `q`
+    // (an inventory write query; TransaccionI when null). Never commits.
+    bool EscribirPreciosElegidos(db::Query *q = nullptr) const;
+
+    // ---- Spreadsheet import
+    // Row 3 on, while column 1 is filled: code, name, quantity, unit cost, discount %,
+    // sale price, taxed and tax-included flags. All rows or none: a bad cell is reported by
+    // row and column and nothing is written. progreso(done, total) after each row.
+    ResultadoImportacion ImportarHoja(const THojaCalc &hoja,
+                                      const std::function<void(int, int)> &progreso = {});
+    ResultadoImportacion ImportarArchivo(const QString &archivo,
+                                         const std::function<void(int, int)> &progreso = {});
+    // The template workbook (titles in rows 1 and 2) written to `archivo` (.xlsx).
+    static bool EscribirPlantillaImportacion(const QString &archivo, QString *error = nullptr);
+    // Copies the template from `carpetaReportes` into `carpetaDocumentos`; the copy's path,
+    // or empty with the message in `error`.
+    static QString CopiarPlantilla(const QString &carpetaReportes, const QString &carpetaDocumentos,
+                                   QString *error);
+
+    // ---- Purchase order
+    // Loads the lines of an order (unknown articles are created with the store defaults).
+    bool CargarPedido(const QString &nroPedido, int codigoProveedor, const QString &nombreProveedor,
+                      int numCodigoInventario, QString *error = nullptr);
+
+    // ---- Shared operations
+    // importe x TipoCambio2 / TipoCambio (the amount unchanged while a rate is 0).
+    Currency TransformaMonedaDos(Currency importe) const;
+    // COMPRA_MONEDA1/2 of an article; errors are swallowed.
+    void GuardarTipoCambioEnInventario(const QString &codigo, Currency moneda1, Currency moneda2);
+    // COD_BARRAS of the article whose code number `tipo` (1, 2, 3; other: any) is `codigo`.
+    QString Codigo1(const QString &codigo, int tipo);
+
+    // The last database failure's text.
+    const QString &UltimoError() const { return ultimoError_; }
+
+private:
+    struct Consultas;
+
+    void GuardarEncabezado();
+    void GuardarEncabezadoAhora();
+    bool NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
+                    std::optional<Currency> precioVenta);
+    bool AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
+    bool EscribirLinea(const LineaEntrada &l);
+    bool RecalcularEnTransaccion();
+    void AbrirLineasDataset();
+    void RefrescarLineas();
+    void Confirmar();
+    void Deshacer();
+    void DeshacerInventario();
+    std::optional<int> LineaDelArticulo(const QString &codigo);
+    QString CrearArticulo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
+                          std::optional<bool> ivi);
+    ArticuloCompra ArticuloNuevo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
+                                 std::optional<bool> ivi) const;
+    void Recordar(const std::exception &e);
+
+    TFDatosComp &datos_;
+    std::unique_ptr<Consultas> q_;
+    QString modo_;
+    int nroCaja_ = 0;
+    QString computadora_;
+
+    int codigoProveedor_ = 0;
+    QString nombreProveedor_;
+    QString comprobante_;
+    QDate fecha_;
+    QString tipoComprobante_ = TipoFactura;
+    int moneda_ = 1;
+    bool usaBodega_ = false;
+    bool inventarioPrincipal_ = true;
+    QString codBodega_;
+    QString destino_ = kInventarioPrincipal;
+    bool acumulaRenglones_ = true;
+    CambioCosto cambioCosto_ = CambioCosto::Preguntar;
+    Currency porcDescuento_;
+    bool proveedorExento_ = false;
+    int numeroLinea_ = 0;
+    bool preciosElegidosActivo_ = false;
+    std::vector<PrecioElegido> preciosElegidos_;
+    TotalesEntrada totales_;
+    QString ultimoError_;
+};
+
+// Parses a typed amount (empty text is not a number).
+bool LeerImporte(const QString &texto, Currency &valor);
