@@ -4,12 +4,16 @@
 #include "Estacion.h"
 #include "Firebird.h"
 #include "Query.h"
+#include "PosteoCli.h"
 #include "TwoPhase.h"
+#include "VariablesHost.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTextStream>
 #include <cstdio>
 
@@ -34,6 +38,10 @@ void uso()
              "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
              "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
              "      abre cada base, informa lo que falta y resuelve transacciones en limbo\n"
+             "  compras post CARPETA FACTURA.json [--caja N] [--usuario U]\n"
+             "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA\n"
+             "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
+             "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
              "La clave también puede darse en la variable COMPRAS_CLAVE.\n";
     err().flush();
 }
@@ -120,6 +128,74 @@ int check(const QCommandLineParser &p, const QString &carpeta)
     return 0;
 }
 
+// Connects the module as a workstation: the till and user from the options (first till and
+// the demo administrator by default), the computer name from ComputerName.
+std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QString &carpeta)
+{
+    auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta));
+    estacion->AbrirBases();
+    estacion->ResolverLimbo();
+    const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).toUpper()
+                                                                : QStringLiteral("ADMIN");
+    int caja = p.value(QStringLiteral("caja")).toInt();
+    if (caja <= 0) {
+        const auto cajas = estacion->Cajas();
+        caja = cajas.isEmpty() ? 1 : cajas.first().first;
+    }
+    if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
+        CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
+    CargarVariable(QStringLiteral("vUsuario"), usuario);
+    estacion->CargarRegistros(usuario, caja);
+    if (estacion->caja.isEmpty())
+        throw db::DbError(QStringLiteral("No existe la caja %1").arg(caja));
+    estacion->ConectarModulo(&ConectarBaseDatos, &ConectarConta);
+    return estacion;
+}
+
+int informar(const ResultadoCli &r)
+{
+    if (!r.salida.isEmpty())
+        out() << r.salida << "\n";
+    if (!r.mensaje.isEmpty())
+        err() << r.mensaje << "\n";
+    out().flush();
+    err().flush();
+    return r.codigo;
+}
+
+int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+{
+    QFile f(archivo);
+    if (!f.open(QIODevice::ReadOnly)) {
+        err() << "No se pudo leer el archivo " << archivo << "\n";
+        return 2;
+    }
+    QString error;
+    const auto factura = LeerFacturaJson(f.readAll(), error);
+    if (!factura) {
+        err() << error << "\n";
+        return 2;
+    }
+    auto estacion = conectarEstacion(p, carpeta);
+    const int codigo = informar(PostearFactura(*factura, VerVariable(QStringLiteral("ComputerName"))));
+    delete FDatosComp;
+    return codigo;
+}
+
+int annul(const QCommandLineParser &p, const QString &carpeta, const QString &proveedor, const QString &numero)
+{
+    bool ok = false;
+    const int codigo = proveedor.toInt(&ok);
+    if (!ok) {
+        err() << "El proveedor debe ser su código (COD_PROVEEDOR).\n";
+        return 2;
+    }
+    auto estacion = conectarEstacion(p, carpeta);
+    const int rc = informar(AnularFactura(codigo, numero));
+    delete FDatosComp;
+    return rc;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -134,6 +210,7 @@ int main(int argc, char **argv)
     p.addOption({QStringLiteral("servidor"), QStringLiteral("Servidor Firebird."), QStringLiteral("host")});
     p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario de la base."), QStringLiteral("usuario")});
     p.addOption({QStringLiteral("clave"), QStringLiteral("Clave de la base."), QStringLiteral("clave")});
+    p.addOption({QStringLiteral("caja"), QStringLiteral("Número de caja de la estación."), QStringLiteral("caja")});
     if (!p.parse(app.arguments())) {
         err() << p.errorText() << "\n";
         uso();
@@ -149,6 +226,10 @@ int main(int argc, char **argv)
             return init(p, args[1]);
         if (args[0] == QLatin1String("check"))
             return check(p, args[1]);
+        if (args[0] == QLatin1String("post") && args.size() == 3)
+            return post(p, args[1], args[2]);
+        if (args[0] == QLatin1String("annul") && args.size() == 4)
+            return annul(p, args[1], args[2], args[3]);
     } catch (const std::exception &e) {
         err() << e.what() << "\n";
         return 1;

@@ -8,7 +8,6 @@
 #include "Transaction.h"
 #include "TwoPhase.h"
 
-#include <QDebug>
 #include <QSet>
 
 #include <exception>
@@ -300,10 +299,7 @@ bool AnulacionCompra::AnularCompras(int idCompra)
                     Currency u = l.unitario;
                     if (l.gravado == QLatin1String("S") && l.impuestoIncluido == QLatin1String("S"))
                         u = DesdeCrudo(Crudo(u) * (CienPorCiento + Crudo(l.porcImpuesto)) / CienPorCiento);
-                    const Currency as = promedio * stock, uq = u * l.cantidad, resto = stock - l.cantidad;
-                    qDebug().noquote() << QString::fromStdString(as.toString()) << "-"
-                                       << QString::fromStdString(uq.toString()) << "/"
-                                       << QString::fromStdString(resto.toString());
+                    const Currency resto = stock - l.cantidad;
                     if (!resto.isZero())
                         nuevo = DesdeCrudo((Crudo(promedio) * Crudo(stock) - Crudo(u) * Crudo(l.cantidad)) /
                                            Crudo(resto));

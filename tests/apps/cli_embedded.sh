@@ -37,4 +37,19 @@ for f in tienda inventario; do
   n=$(echo "select count(*) from T;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA | grep -Eo '[0-9]+' | tail -1)
   [ "$n" = 1 ] || fail "the prepared row must be committed in $f (got $n)"
 done
+# post and annul through the binary: the new id on stdout, the refusal's message on stderr.
+cat > "$dir/f.json" <<'JSON'
+{"proveedor": 12, "comprobante": "F-CLI", "fecha": "2026-12-06", "moneda": 1, "bodega": "", "descuento": 0,
+ "lineas": [{"codigo": "7501031311309", "cantidad": 3, "costo": 10.0}],
+ "pago": {"efectivo": 33.90, "origen": "caja"}}
+JSON
+id=$("$CLI" post "$dir/bases" "$dir/f.json" 2> "$dir/err") || fail "post: $(cat "$dir/err")"
+[ "$id" -gt 0 ] 2>/dev/null || fail "post must print the new ID_COMPRA, printed '$id'"
+"$CLI" post "$dir/bases" "$dir/f.json" > "$dir/out" 2> "$dir/err" && fail "a second post of the same number must fail"
+grep -q "ya fue Utilizado" "$dir/err" || fail "duplicate number not explained: $(cat "$dir/err")"
+echo '{"proveedor": 12' > "$dir/malo.json"
+"$CLI" post "$dir/bases" "$dir/malo.json" > "$dir/out" 2> "$dir/err" && fail "a malformed file must fail"
+grep -q "JSON" "$dir/err" || fail "malformed file not explained: $(cat "$dir/err")"
+"$CLI" annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" || fail "annul: $(cat "$dir/err")"
+"$CLI" annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" && fail "annulling twice must fail"
 echo "1 passed, 0 failed"

@@ -1,0 +1,146 @@
+#include "FacturaJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+namespace {
+
+struct Lector {
+    QString &error;
+
+    bool falla(const QString &texto)
+    {
+        if (error.isEmpty())
+            error = texto;
+        return false;
+    }
+
+    // Amounts come as JSON numbers; text or anything else is refused.
+    bool monto(const QJsonObject &o, const char *clave, Currency &destino, bool requerido, const QString &donde)
+    {
+        const QJsonValue v = o.value(QLatin1String(clave));
+        if (v.isUndefined() || v.isNull())
+            return requerido ? falla(QStringLiteral("Falta \"%1\"%2.").arg(QLatin1String(clave), donde)) : true;
+        if (!v.isDouble() || !std::isfinite(v.toDouble()))
+            return falla(QStringLiteral("\"%1\"%2 debe ser un número.").arg(QLatin1String(clave), donde));
+        // Through the decimal text JSON gave, so 10.05 stays 10.05.
+        destino = Currency::fromString(QString::number(v.toDouble(), 'f', 6));
+        return true;
+    }
+
+    bool entero(const QJsonObject &o, const char *clave, int &destino, bool requerido, const QString &donde)
+    {
+        const QJsonValue v = o.value(QLatin1String(clave));
+        if (v.isUndefined() || v.isNull())
+            return requerido ? falla(QStringLiteral("Falta \"%1\"%2.").arg(QLatin1String(clave), donde)) : true;
+        const double d = v.toDouble(-0.5);
+        if (!v.isDouble() || d != std::floor(d) || std::fabs(d) > 2e9)
+            return falla(QStringLiteral("\"%1\"%2 debe ser un número entero.").arg(QLatin1String(clave), donde));
+        destino = static_cast<int>(d);
+        return true;
+    }
+
+    bool texto(const QJsonObject &o, const char *clave, QString &destino, bool requerido, const QString &donde)
+    {
+        const QJsonValue v = o.value(QLatin1String(clave));
+        if (v.isUndefined() || v.isNull())
+            return requerido ? falla(QStringLiteral("Falta \"%1\"%2.").arg(QLatin1String(clave), donde)) : true;
+        if (!v.isString())
+            return falla(QStringLiteral("\"%1\"%2 debe ser un texto.").arg(QLatin1String(clave), donde));
+        destino = v.toString().trimmed();
+        return true;
+    }
+};
+
+} // namespace
+
+std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString &error)
+{
+    error.clear();
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(contenido, &pe);
+    if (pe.error != QJsonParseError::NoError) {
+        error = QStringLiteral("El archivo no es un JSON válido (posición %1): %2").arg(pe.offset).arg(pe.errorString());
+        return std::nullopt;
+    }
+    if (!doc.isObject()) {
+        error = QStringLiteral("El archivo debe contener un objeto con la factura.");
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    Lector l{error};
+    FacturaJson f;
+    QString fecha;
+    bool ok = l.entero(o, "proveedor", f.proveedor, true, QString()) & l.texto(o, "comprobante", f.comprobante, true, QString())
+              & l.texto(o, "fecha", fecha, true, QString()) & l.entero(o, "moneda", f.moneda, false, QString())
+              & l.texto(o, "bodega", f.bodega, false, QString()) & l.monto(o, "descuento", f.descuento, false, QString());
+    if (!ok)
+        return std::nullopt;
+    f.comprobante = f.comprobante.toUpper();
+    f.fecha = QDate::fromString(fecha, Qt::ISODate);
+    if (!f.fecha.isValid())
+        return l.falla(QStringLiteral("\"fecha\" debe tener la forma AAAA-MM-DD.")), std::nullopt;
+    if (f.comprobante.isEmpty())
+        return l.falla(QStringLiteral("Falta el número de comprobante.")), std::nullopt;
+    if (f.moneda != 1 && f.moneda != 2)
+        return l.falla(QStringLiteral("\"moneda\" debe ser 1 o 2.")), std::nullopt;
+    if (f.descuento < Currency() || f.descuento > Currency(100))
+        return l.falla(QStringLiteral("\"descuento\" debe estar entre 0 y 100.")), std::nullopt;
+
+    const QJsonValue lineas = o.value(QLatin1String("lineas"));
+    if (!lineas.isArray() || lineas.toArray().isEmpty())
+        return l.falla(QStringLiteral("La factura debe tener al menos una línea en \"lineas\".")), std::nullopt;
+    int n = 0;
+    for (const QJsonValue &v : lineas.toArray()) {
+        ++n;
+        const QString donde = QStringLiteral(" en la línea %1").arg(n);
+        if (!v.isObject())
+            return l.falla(QStringLiteral("La línea %1 debe ser un objeto.").arg(n)), std::nullopt;
+        const QJsonObject lo = v.toObject();
+        LineaJson linea;
+        if (!(l.texto(lo, "codigo", linea.codigo, true, donde) & l.monto(lo, "cantidad", linea.cantidad, true, donde)
+              & l.monto(lo, "costo", linea.costo, true, donde) & l.monto(lo, "descuento", linea.descuento, false, donde)
+              & l.monto(lo, "precio_venta", linea.precioVenta, false, donde)))
+            return std::nullopt;
+        linea.codigo = linea.codigo.toUpper();
+        if (linea.cantidad <= Currency())
+            return l.falla(QStringLiteral("La cantidad%1 debe ser mayor que 0.").arg(donde)), std::nullopt;
+        if (linea.costo < Currency() || linea.precioVenta < Currency())
+            return l.falla(QStringLiteral("Los importes%1 no pueden ser negativos.").arg(donde)), std::nullopt;
+        if (linea.descuento < Currency() || linea.descuento > Currency(100))
+            return l.falla(QStringLiteral("El descuento%1 debe estar entre 0 y 100.").arg(donde)), std::nullopt;
+        f.lineas.push_back(linea);
+    }
+
+    const QJsonValue pago = o.value(QLatin1String("pago"));
+    if (!pago.isObject())
+        return l.falla(QStringLiteral("Falta el objeto \"pago\".")), std::nullopt;
+    const QJsonObject po = pago.toObject();
+    const QString enPago = QStringLiteral(" en \"pago\"");
+    PagoJson &p = f.pago;
+    if (!(l.monto(po, "efectivo", p.efectivo, false, enPago) & l.texto(po, "origen", p.origen, false, enPago)
+          & l.monto(po, "cheque", p.cheque, false, enPago) & l.texto(po, "numero_cheque", p.numeroCheque, false, enPago)
+          & l.entero(po, "cuenta_bancaria", p.cuentaBancaria, false, enPago)
+          & l.monto(po, "credito", p.credito, false, enPago) & l.entero(po, "dias", p.dias, false, enPago)
+          & l.texto(po, "nota_saldo", p.notaSaldo, false, enPago)))
+        return std::nullopt;
+    p.origen = p.origen.toLower();
+    if (p.origen != QLatin1String("caja") && p.origen != QLatin1String("otros"))
+        return l.falla(QStringLiteral("\"origen\" debe ser \"caja\" u \"otros\".")), std::nullopt;
+    if (p.efectivo < Currency() || p.cheque < Currency() || p.credito < Currency() || p.dias < 0)
+        return l.falla(QStringLiteral("Los importes del pago no pueden ser negativos.")), std::nullopt;
+    const QJsonValue notas = po.value(QLatin1String("notas"));
+    if (!notas.isUndefined() && !notas.isNull()) {
+        if (!notas.isArray())
+            return l.falla(QStringLiteral("\"notas\" debe ser una lista de números de nota.")), std::nullopt;
+        for (const QJsonValue &v : notas.toArray()) {
+            if (!v.isString() || v.toString().trimmed().isEmpty())
+                return l.falla(QStringLiteral("Cada nota de \"notas\" debe ser un número de nota (texto).")), std::nullopt;
+            p.notas << v.toString().trimmed().toUpper();
+        }
+    }
+    p.notaSaldo = p.notaSaldo.toUpper();
+    return f;
+}

@@ -1,0 +1,287 @@
+#include "PosteoCli.h"
+
+#include "AnulacionCompra.h"
+#include "Comp_fdatos.h"
+#include "EntradaCompra.h"
+#include "Formato.h"
+#include "Mensajes.h"
+#include "ProcesoCompra.h"
+#include "Query.h"
+
+namespace {
+
+// Collects what posting and entry would show, so the first failure becomes the message.
+class MensajesCli : public Mensajes {
+public:
+    MensajesCli() { EstablecerMensajes(this); }
+    ~MensajesCli() override { EstablecerMensajes(nullptr); }
+    QString primero;
+    void Informacion(const QString &t, const QString &) override { anotar(t); }
+    void Advertencia(const QString &t, const QString &) override { anotar(t); }
+    void Error(const QString &t, const QString &) override { anotar(t); }
+    bool Pregunta(const QString &, const QString &) override { return true; }
+    Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Si; }
+    void Globo(QWidget *, const QString &t, const QString &, int) override { anotar(t); }
+
+private:
+    void anotar(const QString &t)
+    {
+        if (primero.isEmpty())
+            primero = t;
+    }
+};
+
+ResultadoCli falla(const QString &mensaje, int codigo = 1)
+{
+    return {codigo, QString(), mensaje};
+}
+
+struct Proveedor {
+    QString nombre;
+    bool existe = false;
+};
+
+Proveedor BuscarProveedor(int codigo)
+{
+    db::Query &q = FDatosComp->QueryL_Inv;
+    q.setSql(QStringLiteral("select NOMBRE from PROVEEDORES where COD_PROVEEDOR = :c"));
+    q.paramByName("c").setAsInteger(codigo);
+    q.execQuery();
+    Proveedor p;
+    if (!q.eof()) {
+        p.existe = true;
+        p.nombre = q.field(0).asString();
+    }
+    q.close();
+    return p;
+}
+
+QString DescripcionBodega(const QString &codigo)
+{
+    db::Query &q = FDatosComp->QueryL_Inv;
+    q.setSql(QStringLiteral("select DESCRIPCION from BODEGAS where COD_BODEGA = :c"));
+    q.paramByName("c").setAsString(codigo);
+    q.execQuery();
+    const QString d = q.eof() ? QString() : q.field(0).asString();
+    const bool existe = !q.eof();
+    q.close();
+    return existe ? (d.isEmpty() ? codigo : d) : QString();
+}
+
+// Sum of the supplier's open notes named in the payment; empty error when all are usable.
+Currency ImporteNotas(int proveedor, const QStringList &notas, QString &error)
+{
+    Currency total;
+    db::Query &q = FDatosComp->Query_Lectura;
+    q.setSql(QStringLiteral("select IMP_TOTAL from NOTAS_CREDITO_PROV where COD_PROVEEDOR = :p and COMPROBANTE = :c "
+                            "and ASIGNADA = 'N' and ANULADA = 'N'"));
+    for (const QString &nota : notas) {
+        if (notas.count(nota) > 1) {
+            error = QStringLiteral("La nota de crédito %1 está repetida.").arg(nota);
+            return Currency();
+        }
+        q.paramByName("p").setAsInteger(proveedor);
+        q.paramByName("c").setAsString(nota);
+        q.execQuery();
+        if (q.eof()) {
+            q.close();
+            error = QStringLiteral("La nota de crédito %1 no existe para este proveedor o ya fue aplicada.").arg(nota);
+            return Currency();
+        }
+        total += q.field(0).asCurrency();
+        q.close();
+    }
+    return total;
+}
+
+DocumentoCompra Documento(const EntradaCompra &e)
+{
+    DocumentoCompra d;
+    d.tipoDocumento = e.TipoComprobante();
+    d.comprobante = e.Comprobante();
+    d.fecha = e.Fecha();
+    d.monedaCarga = e.Moneda();
+    d.codProveedor = e.CodigoProveedor();
+    d.nombreProveedor = e.NombreProveedor();
+    d.porcDescuento = e.PorcDescuento();
+    d.proveedorExento = e.ProveedorExento();
+    d.inventarioPrincipal = e.InventarioPrincipal();
+    d.codBodega = e.CodBodega();
+    return d;
+}
+
+TotalesCompra Totales(const TotalesEntrada &t)
+{
+    TotalesCompra r;
+    r.subtotalGravado = t.SubtotalGravado;
+    r.subtotalNoGravado = t.SubtotalNoGravado;
+    r.totalGravado = t.TotalGravado;
+    r.totalNoGravado = t.TotalNoGravado;
+    r.totalSinIv = t.TotalSinIV;
+    r.descuento = t.Descuento;
+    r.impuesto = t.Impuesto;
+    r.total = t.Total;
+    return r;
+}
+
+// The lines as the entry window would take them: add, accumulate, global discount, then each
+// line's own discount and new sale price as the line editor applies them.
+bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
+{
+    for (const LineaJson &l : f.lineas) {
+        switch (entrada.AgregarArticulo(l.codigo, l.cantidad, l.costo)) {
+        case EntradaCompra::Resultado::Agregada:
+        case EntradaCompra::Resultado::Acumulada: break;
+        case EntradaCompra::Resultado::NoEncontrado:
+            error = QStringLiteral("Artículo no encontrado: %1").arg(l.codigo);
+            return false;
+        case EntradaCompra::Resultado::Compuesto: error = EntradaCompra::kArticuloCompuesto; return false;
+        case EntradaCompra::Resultado::CantidadInvalida: error = EntradaCompra::kDebeCantidad; return false;
+        case EntradaCompra::Resultado::CostoInvalido: error = EntradaCompra::kDebePrecio; return false;
+        case EntradaCompra::Resultado::Error:
+            error = entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError();
+            return false;
+        }
+    }
+    if (f.descuento > Currency() && !entrada.AplicarDescuentoGlobal(f.descuento, &error))
+        return false;
+    for (const LineaJson &l : f.lineas) {
+        if (l.descuento <= Currency() && l.precioVenta <= Currency())
+            continue;
+        for (const LineaEntrada &actual : entrada.Lineas()) {
+            if (actual.codigo != l.codigo)
+                continue;
+            CambioLinea cambio;
+            // As the line editor shows and takes it back: the line's cost to two decimals.
+            cambio.costo = Currency::fromString(FormatCurrency(QStringLiteral("0.00"), actual.costo));
+            cambio.cantidad = actual.cantidad;
+            cambio.porcDescuento = l.descuento > Currency() ? l.descuento : actual.porceDesc;
+            cambio.gravado = actual.esGravada();
+            cambio.ivi = actual.ivi == QLatin1String("S");
+            cambio.precioVenta = l.precioVenta > Currency() ? l.precioVenta : actual.precioVenta;
+            if (!entrada.ModificarLinea(actual.id, cambio)) {
+                error = entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError();
+                return false;
+            }
+            break;
+        }
+    }
+    entrada.CalcularSubTotales();
+    return true;
+}
+
+} // namespace
+
+ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
+{
+    MensajesCli avisos;
+    TFDatosComp &datos = *FDatosComp;
+    datos.CargarTipoCambio();
+
+    EntradaCompra entrada(datos);
+    entrada.EstablecerEstacion(datos.NroCaja, computadora);
+    entrada.Iniciar();
+    if (entrada.CantidadLineas() > 0)
+        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o límpielo antes.")
+                         .arg(computadora)
+                         .arg(datos.NroCaja));
+
+    const Proveedor proveedor = BuscarProveedor(f.proveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    QString bodega;
+    if (!f.bodega.isEmpty()) {
+        bodega = DescripcionBodega(f.bodega);
+        if (bodega.isEmpty())
+            return falla(QStringLiteral("Bodega no encontrada: %1").arg(f.bodega));
+    }
+
+    QString error;
+    auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
+    entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
+    if (!entrada.EstablecerComprobante(f.comprobante)) {
+        limpiar();
+        return falla(QStringLiteral("El número de comprobante tiene más de %1 caracteres.").arg(EntradaCompra::kLargoComprobante));
+    }
+    entrada.EstablecerFecha(f.fecha);
+    if (!entrada.EstablecerMoneda(f.moneda, &error)) {
+        limpiar();
+        return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
+    }
+    entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega, f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : bodega);
+    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+    if (!CargarLineas(entrada, f, error)) {
+        limpiar();
+        return falla(error.isEmpty() ? avisos.primero : error);
+    }
+    if (entrada.EsProveedorExento())
+        entrada.AplicarExencion();
+    const EntradaCompra::Validacion v = entrada.Validar();
+    if (!v) {
+        limpiar();
+        return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
+    }
+
+    PagoCompra pago;
+    pago.efectivo = f.pago.efectivo;
+    pago.efectivoDeCaja = f.pago.origen == QLatin1String("caja");
+    pago.cheque = f.pago.cheque;
+    pago.numeroCheque = f.pago.numeroCheque;
+    pago.cuentaBancaria = f.pago.cuentaBancaria;
+    pago.credito = f.pago.credito;
+    pago.diasCredito = f.pago.dias;
+    pago.notasElegidas = f.pago.notas;
+    const TotalesCompra totales = Totales(entrada.Totales());
+    if (!f.pago.notas.isEmpty()) {
+        const Currency notas = ImporteNotas(f.proveedor, f.pago.notas, error);
+        if (!error.isEmpty()) {
+            limpiar();
+            return falla(error);
+        }
+        const Currency total = Currency::fromScaled(totales.total.toScaled(2), 2);
+        pago.notasCredito = std::min(notas, total);
+        if (notas > total) {
+            if (f.pago.notaSaldo.isEmpty()) {
+                limpiar();
+                return falla(QStringLiteral("Las notas de crédito exceden el total de la factura: indique en \"nota_saldo\" "
+                                            "el número de la nota por el saldo."));
+            }
+            pago.notaSaldo = f.pago.notaSaldo;
+        }
+    }
+    const ValidacionPago vp = ProcesoCompra::Validar(totales.total, pago);
+    if (!vp.ok()) {
+        limpiar();
+        return falla(vp.mensaje);
+    }
+    if (pago.cheque > Currency() && pago.cuentaBancaria == 0) {
+        limpiar();
+        return falla(QStringLiteral("Indique la cuenta bancaria del cheque en \"cuenta_bancaria\"."));
+    }
+
+    auto proceso = ProcesoCompra::DesdeDatosComp(datos);
+    proceso->EstablecerMensajes(&avisos);
+    proceso->RegistrarCheque = [&pago](MovimientoBanco &m) {
+        m.idCuenta = pago.cuentaBancaria;
+        return true;
+    };
+    const int id = proceso->Procesar(Documento(entrada), totales, pago);
+    if (id <= 0) {
+        limpiar();
+        return falla(!proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero);
+    }
+    return {0, QString::number(id), QString()};
+}
+
+ResultadoCli AnularFactura(int proveedor, const QString &comprobante)
+{
+    MensajesCli avisos;
+    auto anulacion = AnulacionCompra::DesdeDatosComp(*FDatosComp);
+    anulacion->EstablecerMensajes(&avisos);
+    const int id = anulacion->BuscarFactura(proveedor, comprobante.trimmed().toUpper());
+    if (id <= 0)
+        return falla(QStringLiteral("No existe la factura %1 del proveedor %2.").arg(comprobante).arg(proveedor));
+    if (!anulacion->AnularCompras(id))
+        return falla(!anulacion->UltimoError().isEmpty() ? anulacion->UltimoError() : avisos.primero);
+    return {0, QString::number(id), QString()};
+}

@@ -1,0 +1,20 @@
+#pragma once
+// "compras post" and "compras annul": the same classes the windows use, run as a workstation.
+
+#include "FacturaJson.h"
+
+#include <QString>
+
+class Estacion;
+
+struct ResultadoCli {
+    int codigo = 0;     // process exit code
+    QString salida;     // stdout (the new ID_COMPRA)
+    QString mensaje;    // stderr: the Spanish message of the check that failed
+};
+
+// Posts `factura` through purchase entry and posting on the connected workstation.
+// Leaves the workstation's work tables empty and, on any failure, the databases unchanged.
+ResultadoCli PostearFactura(const FacturaJson &factura, const QString &computadora);
+// Annuls the supplier's invoice with that number.
+ResultadoCli AnularFactura(int proveedor, const QString &comprobante);

@@ -1,0 +1,156 @@
+// "compras post" and "compras annul" in process, over copies of the demo databases.
+#include "EntornoPrueba.h"
+#include "FacturaJson.h"
+#include "PosteoCli.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Currency C(const char *s) { return Currency::fromString(std::string(s)); }
+
+// The file of the example, with the payment fields given in `pago`.
+QByteArray Factura(const QString &pago, const QString &lineas = QString(), const QString &extra = QString())
+{
+    const QString l = lineas.isEmpty()
+                          ? QStringLiteral(R"([{"codigo": "7501031311309", "cantidad": 3, "costo": 10.0, "descuento": 0, "precio_venta": 0}])")
+                          : lineas;
+    return QStringLiteral(R"({"proveedor": 12, "comprobante": "F-1001", "fecha": "2026-12-06", "moneda": 1,
+        "bodega": "", "descuento": 0, %1 "lineas": %2, "pago": {%3}})")
+        .arg(extra, l, pago)
+        .toUtf8();
+}
+
+struct Bases {
+    QString tienda, inventario, contabilidad;
+    bool operator==(const Bases &o) const { return tienda == o.tienda && inventario == o.inventario && contabilidad == o.contabilidad; }
+};
+
+Bases Volcar(EntornoPrueba &env)
+{
+    return {EntornoPrueba::Volcado(env.tienda), EntornoPrueba::Volcado(env.inventario),
+            EntornoPrueba::Volcado(env.contabilidad)};
+}
+
+ResultadoCli Postear(const QByteArray &json)
+{
+    QString error;
+    const auto f = LeerFacturaJson(json, error);
+    if (!f)
+        return {2, QString(), error};
+    return PostearFactura(*f, QStringLiteral("PRUEBA"));
+}
+
+int TrabajoPendiente(EntornoPrueba &env)
+{
+    return EntornoPrueba::Entero(env.tienda, "select count(*) from TEMPORAL_COMPRAS where COMPUTADORA = 'PRUEBA'")
+           + EntornoPrueba::Entero(env.tienda, "select count(*) from TEMPORAL_ENC_COMPRA where COMPUTADORA = 'PRUEBA'");
+}
+
+} // namespace
+
+TEST(ArchivoFactura, ReadsAmountsExactlyAndRefusesMalformedFiles)
+{
+    QString error;
+    auto f = LeerFacturaJson(Factura(R"("credito": 10.05, "dias": 30, "notas": ["nc-1"])"), error);
+    ASSERT_TRUE(f) << error.toStdString();
+    EXPECT_EQ(f->pago.credito, C("10.05"));
+    EXPECT_EQ(f->lineas.at(0).costo, C("10"));
+    EXPECT_EQ(f->pago.notas, QStringList{"NC-1"});
+    EXPECT_EQ(f->fecha, QDate(2026, 12, 6));
+
+    struct Caso { QByteArray json; const char *mensaje; } casos[] = {
+        {"{\"proveedor\": 12,", "no es un JSON válido"},
+        {"[1, 2]", "objeto"},
+        {Factura(R"("credito": "mucho")"), "\"credito\" en \"pago\" debe ser un número"},
+        {Factura("", "[]"), "al menos una línea"},
+        {Factura("", R"([{"codigo": "X", "cantidad": 0, "costo": 1}])"), "La cantidad en la línea 1 debe ser mayor que 0"},
+        {Factura("", R"([{"codigo": "X", "cantidad": 1, "costo": 1, "descuento": 101}])"), "entre 0 y 100"},
+        {Factura("", R"([{"cantidad": 1, "costo": 1}])"), "Falta \"codigo\" en la línea 1"},
+        {Factura(R"("origen": "banco")"), "\"origen\""},
+        {QByteArray(Factura("")).replace("2026-12-06", "06/12/2026"), "AAAA-MM-DD"},
+        {QByteArray(Factura("")).replace("\"moneda\": 1", "\"moneda\": 3"), "\"moneda\" debe ser 1 o 2"},
+    };
+    for (const Caso &c : casos) {
+        EXPECT_FALSE(LeerFacturaJson(c.json, error)) << c.mensaje;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.mensaje))) << error.toStdString();
+    }
+}
+
+TEST(PosteoCli, EveryRefusedInvoiceLeavesTheDatabasesAsTheyWere)
+{
+    EntornoPrueba env;
+    const Bases antes = Volcar(env);
+    struct Caso { QByteArray json; const char *mensaje; } casos[] = {
+        {QByteArray(Factura(R"("credito": 33.90, "dias": 30)")).replace("\"proveedor\": 12", "\"proveedor\": 999"),
+         "Proveedor no encontrado: 999"},
+        {Factura(R"("credito": 33.90, "dias": 30)", R"([{"codigo": "NO-EXISTE", "cantidad": 1, "costo": 1}])"),
+         "Artículo no encontrado: NO-EXISTE"},
+        {Factura(R"("credito": 30.51, "dias": 30)"), "falta: 3.39"},
+        {Factura(R"("efectivo": 40, "origen": "caja")"), "excedido"},
+        {Factura(R"("credito": 33.90, "dias": 0)"), "días"},
+        {Factura(R"("notas": ["NC-1205"])"), "nota_saldo"},
+        {Factura(R"("notas": ["NC-1001"])"), "NC-1001 no existe para este proveedor"},
+        {Factura(R"("cheque": 33.90, "numero_cheque": "100")"), "cuenta bancaria"},
+        {QByteArray(Factura(R"("credito": 33.90, "dias": 30)")).replace("F-1001", "0012-88377"),
+         "Este Comprobante ya fue Utilizado por este proveedor"},
+    };
+    for (const Caso &c : casos) {
+        const ResultadoCli r = Postear(c.json);
+        EXPECT_NE(r.codigo, 0) << c.mensaje;
+        EXPECT_TRUE(r.mensaje.contains(QString::fromUtf8(c.mensaje), Qt::CaseInsensitive))
+            << "esperado: " << c.mensaje << "\nrecibido: " << r.mensaje.toStdString();
+        EXPECT_EQ(TrabajoPendiente(env), 0) << c.mensaje;
+    }
+    EXPECT_TRUE(Volcar(env) == antes);
+
+    // A zero exchange rate refuses an invoice in the second currency.
+    EntornoPrueba::Ejecutar(env.tienda, "update TIPOS_CAMBIO set CAMBIO = 0 where ID = 1");
+    env.estacion->cambio.refresh();
+    const ResultadoCli r = Postear(QByteArray(Factura(R"("credito": 33.90, "dias": 30)")).replace("\"moneda\": 1", "\"moneda\": 2"));
+    EXPECT_NE(r.codigo, 0);
+    EXPECT_FALSE(r.mensaje.isEmpty());
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA where COMPROBANTE = 'F-1001'"), 0);
+}
+
+TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
+{
+    EntornoPrueba env;
+    const double stock = EntornoPrueba::Real(env.inventario, "select STOCK from INVENTARIO where COD_BARRAS = '7501031311309'");
+    struct Caso { const char *numero; QString pago; } casos[] = {
+        {"F-CAJA", R"("efectivo": 33.90, "origen": "caja")"},
+        {"F-CRED", R"("credito": 33.90, "dias": 30)"},
+        {"F-CHEQ", R"("cheque": 33.90, "numero_cheque": "000123", "cuenta_bancaria": 1)"},
+        {"F-NOTA", R"("notas": ["NC-1205"], "nota_saldo": "NC-SALDO")"},
+    };
+    int posteadas = 0;
+    for (const Caso &c : casos) {
+        const ResultadoCli r = Postear(QByteArray(Factura(c.pago)).replace("F-1001", c.numero));
+        ASSERT_EQ(r.codigo, 0) << c.numero << ": " << r.mensaje.toStdString();
+        const int id = r.salida.toInt();
+        EXPECT_GT(id, 0);
+        ++posteadas;
+        EXPECT_EQ(EntornoPrueba::Texto(env.tienda, QStringLiteral("select COMPROBANTE from FACTURAS_COMPRA where ID_COMPRA = %1").arg(id)),
+                  QString::fromLatin1(c.numero));
+        EXPECT_EQ(EntornoPrueba::Moneda(env.tienda, QStringLiteral("select IMPORTE_TOTAL from FACTURAS_COMPRA where ID_COMPRA = %1").arg(id)),
+                  C("33.9"));
+        EXPECT_EQ(TrabajoPendiente(env), 0);
+    }
+    EXPECT_DOUBLE_EQ(EntornoPrueba::Real(env.inventario, "select STOCK from INVENTARIO where COD_BARRAS = '7501031311309'"),
+                     stock + 3 * posteadas);
+    EXPECT_EQ(EntornoPrueba::Moneda(env.tienda, "select IMP_TOTAL from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-SALDO'"),
+              C("1816.10"));
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select APLICA_FACTURA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-1205'"),
+              "F-NOTA");
+
+    for (const Caso &c : casos) {
+        const ResultadoCli r = AnularFactura(12, QString::fromLatin1(c.numero));
+        EXPECT_EQ(r.codigo, 0) << c.numero << ": " << r.mensaje.toStdString();
+    }
+    EXPECT_NE(AnularFactura(12, "F-CAJA").codigo, 0);  // already annulled
+    EXPECT_NE(AnularFactura(12, "NO-EXISTE").codigo, 0);
+    EXPECT_DOUBLE_EQ(EntornoPrueba::Real(env.inventario, "select STOCK from INVENTARIO where COD_BARRAS = '7501031311309'"),
+                     stock);
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ASIGNADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-1205'"), "N");
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ANULADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-SALDO'"), "S");
+}
