@@ -5,6 +5,7 @@
 #include "EntradaCompra.h"
 #include "Formato.h"
 #include "Mensajes.h"
+#include "PosteoEntrada.h"
 #include "ProcesoCompra.h"
 #include "Query.h"
 
@@ -92,36 +93,6 @@ Currency ImporteNotas(int proveedor, const QStringList &notas, QString &error)
         q.close();
     }
     return total;
-}
-
-DocumentoCompra Documento(const EntradaCompra &e)
-{
-    DocumentoCompra d;
-    d.tipoDocumento = e.TipoComprobante();
-    d.comprobante = e.Comprobante();
-    d.fecha = e.Fecha();
-    d.monedaCarga = e.Moneda();
-    d.codProveedor = e.CodigoProveedor();
-    d.nombreProveedor = e.NombreProveedor();
-    d.porcDescuento = e.PorcDescuento();
-    d.proveedorExento = e.ProveedorExento();
-    d.inventarioPrincipal = e.InventarioPrincipal();
-    d.codBodega = e.CodBodega();
-    return d;
-}
-
-TotalesCompra Totales(const TotalesEntrada &t)
-{
-    TotalesCompra r;
-    r.subtotalGravado = t.SubtotalGravado;
-    r.subtotalNoGravado = t.SubtotalNoGravado;
-    r.totalGravado = t.TotalGravado;
-    r.totalNoGravado = t.TotalNoGravado;
-    r.totalSinIv = t.TotalSinIV;
-    r.descuento = t.Descuento;
-    r.impuesto = t.Impuesto;
-    r.total = t.Total;
-    return r;
 }
 
 // The lines as the entry window would take them: add, accumulate, global discount, then each
@@ -231,7 +202,7 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
     pago.credito = f.pago.credito;
     pago.diasCredito = f.pago.dias;
     pago.notasElegidas = f.pago.notas;
-    const TotalesCompra totales = Totales(entrada.Totales());
+    const TotalesCompra totales = TotalesDeEntrada(entrada.Totales());
     if (!f.pago.notas.isEmpty()) {
         const Currency notas = ImporteNotas(f.proveedor, f.pago.notas, error);
         if (!error.isEmpty()) {
@@ -265,7 +236,7 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
         m.idCuenta = pago.cuentaBancaria;
         return true;
     };
-    const int id = proceso->Procesar(Documento(entrada), totales, pago);
+    const int id = proceso->Procesar(DocumentoDeEntrada(entrada), totales, pago);
     if (id <= 0) {
         limpiar();
         return falla(!proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero);

@@ -147,7 +147,7 @@ void Estacion::ConectarModulo(ConectarBaseDatosFn conectar, ConectarContaFn cone
     conectarConta(&asientos, &lineasAsiento);
 }
 
-int Estacion::ResolverLimbo()
+int Estacion::ResolverLimbo(int edadMinima)
 {
-    return static_cast<int>(db::ResolveLimbo({&tienda, &inventario, &contabilidad}).size());
+    return static_cast<int>(db::ResolveLimbo({&tienda, &inventario, &contabilidad}, edadMinima).size());
 }

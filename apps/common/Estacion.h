@@ -6,6 +6,7 @@
 #include "Database.h"
 #include "Dataset.h"
 #include "Transaction.h"
+#include "TwoPhase.h"
 
 #include <QString>
 #include <memory>
@@ -41,7 +42,8 @@ public:
     // Hands everything to the module, in the order the module requires.
     void ConectarModulo(ConectarBaseDatosFn conectar, ConectarContaFn conectarConta);
     // Resolves transactions left in limbo by an interrupted grouped commit; returns how many.
-    int ResolverLimbo();
+    // Groups younger than `edadMinima` seconds may belong to a commit still under way elsewhere.
+    int ResolverLimbo(int edadMinima = db::kLimboAgeSeconds);
 
     const UbicacionBases &bases() const { return bases_; }
     QString usuario() const { return usuario_; }

@@ -1,5 +1,7 @@
 #include "Comp_frmagregacompras.h"
 
+#include "PosteoEntrada.h"
+
 #include "Comp_fdatos.h"
 #include "Comp_frmbuscararticulos.h"
 #include "Comp_frmbuscarbodega.h"
@@ -74,41 +76,6 @@ Currency Valor(const QLineEdit *ed)
     return LeerImporte(ed->text(), v) ? v : Currency();
 }
 
-// What the payment window posts.
-DocumentoCompra Documento(const EntradaCompra &e)
-{
-    DocumentoCompra d;
-    d.tipoDocumento = e.TipoComprobante();
-    d.comprobante = e.Comprobante();
-    d.fecha = e.Fecha();
-    d.monedaCarga = e.Moneda();
-    d.codProveedor = e.CodigoProveedor();
-    d.nombreProveedor = e.NombreProveedor();
-    d.porcDescuento = e.PorcDescuento();
-    d.proveedorExento = e.ProveedorExento();
-    d.inventarioPrincipal = e.InventarioPrincipal();
-    d.codBodega = e.CodBodega();
-    d.consignacionAFacturar = e.ConsignacionAFacturar;
-    d.idConsignacion = e.IdConsignacion;
-    d.nroConsignacion = e.NroConsignacion;
-    d.modoPedido = e.ModoPedido;
-    d.nroPedido = e.NroPedido;
-    return d;
-}
-
-TotalesCompra Totales(const TotalesEntrada &t)
-{
-    TotalesCompra r;
-    r.subtotalGravado = t.SubtotalGravado;
-    r.subtotalNoGravado = t.SubtotalNoGravado;
-    r.totalGravado = t.TotalGravado;
-    r.totalNoGravado = t.TotalNoGravado;
-    r.totalSinIv = t.TotalSinIV;
-    r.descuento = t.Descuento;
-    r.impuesto = t.Impuesto;
-    r.total = t.Total;
-    return r;
-}
 
 } // namespace
 
@@ -838,7 +805,6 @@ void TfrmAgregaCompra::ProcesarComprobante()
     }
     if (entrada_->AplicarExencion())
         mensajes().Informacion(EntradaCompra::kProveedorExento);
-    // The costs chosen in the price choice travel with the document; the posting writes them.
     AbrirPago();
 }
 
@@ -848,15 +814,13 @@ void TfrmAgregaCompra::AbrirPago()
         AbrirPagoCompra(*this);
         return;
     }
-    auto *pago = new TfrmProcesar(Documento(*entrada_), Totales(entrada_->Totales()));
+    // The chosen purchase prices travel in the document and are written by the posting itself,
+    // so "Volver" leaves them unwritten and a failed posting takes them back.
+    auto *pago = new TfrmProcesar(DocumentoDeEntrada(*entrada_), TotalesDeEntrada(entrada_->Totales()));
     QPointer<TfrmAgregaCompra> yo(this);
     connect(pago, &TfrmProcesar::procesada, this, [yo](int) {
-        if (!yo)
-            return;
-        // Posted: the chosen purchase prices are the articles' own from now on.
-        if (yo->entrada_->HayPreciosElegidos())
-            yo->entrada_->EscribirPreciosElegidos(&FDatosComp->QueryG_Inv);
-        yo->close();
+        if (yo)
+            yo->close();
     });
     pago->AbrirDesde(this);
 }

@@ -1,7 +1,10 @@
 #include "Comp_frmprincipalcompras.h"
 
+#include "AnulacionCompra.h"
 #include "Comp_fdatos.h"
+#include "Comp_frmagregacompras.h"
 #include "Comp_frmcambiarproveedor.h"
+#include "Comp_frmdetallefactura.h"
 #include "DatasetModel.h"
 #include "DbError.h"
 #include "Mensajes.h"
@@ -21,6 +24,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 QPointer<TfrmPrincipalCompras> frmPrincipalCompras;
 
@@ -435,7 +440,12 @@ bool TfrmPrincipalCompras::eventFilter(QObject *objeto, QEvent *event)
 
 void TfrmPrincipalCompras::AbrirAgregaCompra()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Agregar Comprobante de Compras"));
+    TfrmAgregaCompra *frm = ::AbrirAgregaCompra(this);
+    if (!frm)
+        return;
+    // An invoice posted from the entry shows up once the entry is gone; printing its voucher
+    // also reopened the shared invoice dataset on that invoice alone.
+    connect(frm, &QObject::destroyed, this, [this] { Refrescar(0, -1); });
 }
 
 void TfrmPrincipalCompras::AbrirComprasCasaCentral()
@@ -445,17 +455,58 @@ void TfrmPrincipalCompras::AbrirComprasCasaCentral()
 
 void TfrmPrincipalCompras::AbrirDetalleFactura()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Detalles de Factura"));
+    auto *frm = new TfrmDetalleFactura;
+    frm->AbrirDesde(this);
 }
 
 void TfrmPrincipalCompras::AnularCompra()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Anular Compra"));
+    const int id = listado_.IdSeleccionada();
+    if (id <= 0)
+        return;
+    const int fila = SMDBGrid1->currentIndex().row();
+    try {
+        // Refuses an annulled invoice, asks, annuls and reports by itself.
+        AnulacionCompra::DesdeDatosComp(*FDatosComp)->Anular(id);
+    } catch (const db::DbError &e) {
+        mensajes().Error(e.message());
+    }
+    Refrescar(id, fila);
 }
 
 void TfrmPrincipalCompras::BorrarCompra()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Eliminar Compra"));
+    const int id = listado_.IdSeleccionada();
+    if (id <= 0)
+        return;
+    const int fila = SMDBGrid1->currentIndex().row();
+    try {
+        // Refuses an invoice that is not annulled, asks and deletes.
+        AnulacionCompra::DesdeDatosComp(*FDatosComp)->Eliminar(id);
+    } catch (const db::DbError &e) {
+        mensajes().Error(e.message());
+    }
+    Refrescar(id, fila);
+}
+
+void TfrmPrincipalCompras::Refrescar(int idCompra, int fila)
+{
+    Filtrar();
+    db::Dataset *ds = FDatosComp ? FDatosComp->TFacturasCompra : nullptr;
+    QAbstractItemModel *m = SMDBGrid1->model();
+    if (!ds || !ds->active() || m->rowCount() == 0)
+        return;
+    int destino = -1;
+    try {
+        if (idCompra > 0 && ds->locate(QStringLiteral("ID_COMPRA"), db::Value::integer(idCompra)))
+            destino = ds->recNo();
+    } catch (const std::exception &) {
+    }
+    // Gone from the list (deleted): the row that took its place.
+    if (destino < 0 && fila >= 0)
+        destino = std::min(fila, m->rowCount() - 1);
+    if (destino >= 0 && destino < m->rowCount())
+        SMDBGrid1->setCurrentIndex(m->index(destino, 1));
 }
 
 void TfrmPrincipalCompras::AbrirReportePeriodo(int tipo)

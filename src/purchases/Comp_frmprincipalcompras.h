@@ -63,7 +63,11 @@ private:
     void FechaCambiada();
     void SeleccionarPrimera();
 
-    // Windows that other units provide; each stays behind one call.
+    // Runs the filter again and selects `idCompra` when listed, otherwise row `fila` (the row
+    // a deleted invoice held) or, without one, the first row.
+    void Refrescar(int idCompra, int fila);
+
+    // Windows and commands that other units provide; each stays behind one call.
     void AbrirAgregaCompra();
     void AbrirComprasCasaCentral();
     void AbrirDetalleFactura();

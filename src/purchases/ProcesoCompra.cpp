@@ -6,6 +6,7 @@
 #include "Database.h"
 #include "DbError.h"
 #include "Formato.h"
+#include "Funcionesprecios.h"
 #include "Mensajes.h"
 #include "Transaction.h"
 #include "TwoPhase.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 
 #include <exception>
+#include <numeric>
 
 using db::Value;
 
@@ -88,6 +90,38 @@ struct LineaTrabajo {
     Currency porceIv, importeIv, totalSinIv, importeDescuento;
     bool procesaConsignacion = false;
 };
+
+// Order of the stock update: within an article with a chosen price, its lines at that cost go
+// after its other lines (in the places the article's lines held), so the purchase price and the
+// sale prices built on it come from the chosen cost. Stock and average cost add up the same in
+// any order.
+std::vector<size_t> OrdenActualizacion(const std::vector<LineaTrabajo> &lineas,
+                                       const std::vector<PrecioCompraElegido> &elegidos)
+{
+    std::vector<size_t> orden(lineas.size());
+    std::iota(orden.begin(), orden.end(), size_t{0});
+    for (const PrecioCompraElegido &p : elegidos) {
+        std::vector<size_t> lugares, otras, alCosto;
+        for (size_t i = 0; i < lineas.size(); ++i) {
+            if (lineas[i].linea.codBarras != p.codigo)
+                continue;
+            lugares.push_back(i);
+            (lineas[i].linea.imporeCosto == p.costo ? alCosto : otras).push_back(i);
+        }
+        otras.insert(otras.end(), alCosto.begin(), alCosto.end());
+        for (size_t k = 0; k < lugares.size(); ++k)
+            orden[lugares[k]] = otras[k];
+    }
+    return orden;
+}
+
+bool EsCostoElegido(const LineaCompra &l, const std::vector<PrecioCompraElegido> &elegidos)
+{
+    for (const PrecioCompraElegido &p : elegidos)
+        if (p.codigo == l.codBarras && p.costo == l.imporeCosto)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -499,6 +533,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
     }
 
     // Stock, costs and prices (a consignment's goods are already in stock).
+    std::map<QString, Currency> precioDelElegido;  // PRECIO_COMPRA the update wrote for a chosen cost
     if (!doc.consignacionAFacturar) {
         FacturaCompraPosteo f;
         f.idCompra = idCompra_;
@@ -508,9 +543,44 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         f.monedaCarga = doc.monedaCarga;
         f.inventarioPrincipal = doc.inventarioPrincipal;
         f.codBodega = doc.codBodega;
-        for (const LineaTrabajo &lt : lineas)
-            if (!actualizador_->ActualizarLinea(f, lt.linea))
+        for (size_t i : OrdenActualizacion(lineas, doc.preciosElegidos)) {
+            const LineaCompra &l = lineas[i].linea;
+            ResultadoLineaCompra r;
+            if (!actualizador_->ActualizarLinea(f, l, &r))
                 Fallar(QString(), QStringLiteral("Error al actualizar INVENTARIO"));
+            if (r.articuloEncontrado && EsCostoElegido(l, doc.preciosElegidos))
+                precioDelElegido[l.codBarras] = r.registro.PrecioCompra;
+        }
+    }
+
+    // Chosen purchase prices, as the update turns a line's cost into a purchase price (local
+    // currency, less the discount when the store says so, with tax when the price includes it).
+    if (!doc.preciosElegidos.empty()) {
+        std::vector<std::pair<QString, Currency>> precios;
+        Paso(QStringLiteral("Error al actualizar el inventario "), QStringLiteral("Error al actualizar INVENTARIO"), [&] {
+            for (const PrecioCompraElegido &p : doc.preciosElegidos) {
+                if (auto it = precioDelElegido.find(p.codigo); it != precioDelElegido.end()) {
+                    precios.emplace_back(p.codigo, it->second);
+                    continue;
+                }
+                // A cost typed in the choice, on no line: priced like the article's last line.
+                const LineaTrabajo *ref = nullptr;
+                for (const LineaTrabajo &lt : lineas)
+                    if (lt.linea.codBarras == p.codigo)
+                        ref = &lt;
+                Currency precio = local(p.costo);
+                if (ref) {
+                    if (ajustes_.inventario.descuentoEnPrecioCompra)
+                        precio = AplicarDescuento(precio, ref->linea.porceDesc);
+                    if (ref->linea.gravado == QLatin1String("S") && ref->linea.ivi == QLatin1String("S"))
+                        precio = aritmetica::DesdeCrudo(aritmetica::Crudo(precio) *
+                                                        (aritmetica::CienPorCiento + aritmetica::Crudo(ref->porceIv)) /
+                                                        aritmetica::CienPorCiento);
+                }
+                precios.emplace_back(p.codigo, precio);
+            }
+        });
+        EscribirPreciosElegidos(precios);
     }
 
     if (ajustes_.sisDistribuidora) {
@@ -539,6 +609,20 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         LiquidarConsignacion(doc, ls);
     }
     Finalizar(doc);
+}
+
+void ProcesoCompra::EscribirPreciosElegidos(const std::vector<std::pair<QString, Currency>> &precios)
+{
+    Paso(QStringLiteral("Error al actualizar el inventario "), QStringLiteral("Error al actualizar INVENTARIO"), [&] {
+        for (const auto &[codigo, precio] : precios) {
+            db::Query &q = Sql(Base::Inventario,
+                               QStringLiteral("Update Inventario set PRECIO_COMPRA=:precioCompra where COD_BARRAS=:cod"));
+            q.paramByName("precioCompra").setAsCurrency(precio);
+            q.paramByName("cod").setAsString(codigo);
+            q.execQuery();
+            q.close();
+        }
+    });
 }
 
 void ProcesoCompra::VerificarComprobante(const DocumentoCompra &doc)

@@ -25,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class Mensajes;
@@ -71,6 +72,12 @@ struct AjustesProcesoCompra {
     CuentasCompra cuentas;
 };
 
+// A purchase price chosen for an article typed at several costs (the price choice).
+struct PrecioCompraElegido {
+    QString codigo;  // COD_BARRAS
+    Currency costo;  // unit cost in the invoice's currency, as on the work lines
+};
+
 // What the entry form holds about the document.
 struct DocumentoCompra {
     QString tipoDocumento = QStringLiteral("Factura");  // only "Factura" is posted
@@ -88,6 +95,8 @@ struct DocumentoCompra {
     QString nroConsignacion;
     bool modoPedido = false;
     QString nroPedido;
+    // Become the articles' PRECIO_COMPRA, written with the stock update in the same unit of work.
+    std::vector<PrecioCompraElegido> preciosElegidos;
 };
 
 // Document totals, in the invoice's currency.
@@ -186,6 +195,8 @@ private:
                   const MovimientoBanco *cheque);
     void VerificarComprobante(const DocumentoCompra &doc);
     void InsertarEncabezado(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago);
+    // PRECIO_COMPRA of each article (local currency), inside the posting's inventory transaction.
+    void EscribirPreciosElegidos(const std::vector<std::pair<QString, Currency>> &precios);
     void PrecioVentaEnLineas();
     void InsertarCheque(const MovimientoBanco &m);
     void CajaDiaria(const DocumentoCompra &doc, const PagoCompra &pago, const QDateTime &ahora);

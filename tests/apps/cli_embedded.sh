@@ -29,7 +29,7 @@ for f in tienda inventario; do
   echo "create table T (V integer primary key); commit;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA > /dev/null
 done
 "$CRASH" "$dir/bases/tienda.fdb" "$dir/bases/inventario.fdb" grupo-cli 42 prepared; [ $? -eq 3 ] || fail "crash helper"
-"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "check with limbo: $(cat "$dir/out")"
+"$CLI" check "$dir/bases" --ahora > "$dir/out" 2>&1 || fail "check with limbo: $(cat "$dir/out")"
 grep -q "en limbo" "$dir/out" || fail "limbo not reported: $(cat "$dir/out")"
 "$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "second check"
 grep -q "limbo" "$dir/out" && fail "limbo must be gone after check"

@@ -23,4 +23,5 @@ COMPRAS_CLAVE=$CLAVE "$CLI" check "$dir" --servidor localhost --usuario SYSDBA >
 "$CLI" check "$dir" --servidor localhost --usuario SYSDBA --clave incorrecta > /dev/null 2>&1 \
   && fail "a wrong password must fail"
 rm -f /tmp/cli-server-$$
-echo "1 passed, 0 failed"
+# Several posting processes and killed postings, on the server.
+COMPRAS_CLAVE=$CLAVE bash "$(dirname "$0")/cli_procesos.sh" "$CLI" servidor || fail "processes on the server"

@@ -442,6 +442,26 @@ TEST_F(VentanaEntrada, EleccionDePrecioSinTocarElInventario)
     Procesar();
     EXPECT_TRUE(frm->isEnabled());
     EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inventario);
+
+    // Posted: the chosen cost is the article's purchase price (with its tax, as the article's
+    // price includes it), so the next entry proposes it again.
+    C<QPushButton>("btnEmitir")->click();
+    Procesar();
+    EXPECT_FALSE(Ventana<TfrmSeleccionaPrecioCompra>());
+    pago = Ventana<TfrmProcesar>();
+    ASSERT_TRUE(pago);
+    env.mensajes.Responder(Mensajes::Respuesta::No);  // no receipt
+    Control<QPushButton>(pago, "btnAceptar")->click();
+    Procesar();
+    EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("La Factura de Compra se ha cargado correctamente")));
+    EXPECT_FALSE(frm);
+    EXPECT_EQ(EntornoPrueba::Moneda(env.inventario, QStringLiteral("select PRECIO_COMPRA from INVENTARIO where "
+                                                                   "COD_BARRAS = '%1'").arg(kCrema)),
+              Currency::fromString(std::string("12.43")));
+    Abrir();
+    Escribir(C<QLineEdit>("edCodigo"), kCrema);
+    Tecla(C<QLineEdit>("edCodigo"), Qt::Key_Return);
+    EXPECT_EQ(Texto("edPrecio"), QStringLiteral("11.00"));
 }
 
 TEST_F(VentanaEntrada, ImportarHojaDesdeLaVentana)

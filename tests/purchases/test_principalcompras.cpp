@@ -1,7 +1,9 @@
 // Purchases browser over the demo data: list and filters, annulled marker, rights, the
 // label workbook, the voucher reprint and the window's open/close lifecycle.
 #include "Comp_exports.h"
+#include "Comp_frmagregacompras.h"
 #include "Comp_frmcambiarproveedor.h"
+#include "Comp_frmdetallefactura.h"
 #include "Comp_frmprincipalcompras.h"
 #include "EntornoPrueba.h"
 #include "Formato.h"
@@ -88,15 +90,28 @@ QString TextoPdf(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput()).simplified();
 }
 
-// Closes the browser before the environment it reads goes away.
+// Closes the browser and whatever it opened before the environment they read goes away.
 struct CierreVentana {
     ~CierreVentana()
     {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != frmPrincipalCompras.data())
+                w->close();
+        Procesar();
         if (frmPrincipalCompras)
             frmPrincipalCompras->close();
         Procesar();
     }
 };
+
+template <typename T>
+T *Ventana()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *v = qobject_cast<T *>(w); v && v->isVisible())
+            return v;
+    return nullptr;
+}
 
 TfrmPrincipalCompras *AbrirNavegador()
 {
@@ -305,15 +320,99 @@ TEST(PrincipalComprasPermisos, UsuarioLimitadoSoloPuedeAgregar)
     }
 }
 
-TEST_F(PrincipalCompras, ConTodosLosDerechosNingunComandoSeRechaza)
+TEST_F(PrincipalCompras, ConTodosLosDerechosCadaComandoAbreLoSuyo)
 {
     TfrmPrincipalCompras *frm = AbrirNavegador();
-    for (const char *boton : {"btnAnular", "btnBorrar", "btnAgregar", "btComprasCC"})
-        Control<QPushButton>(frm, boton)->click();
+    Seleccionar(frm, QStringLiteral("A-00078213"));
+
+    // "Ver": the detail of the selected invoice; the browser waits for it.
+    Control<QPushButton>(frm, "btnVerDetalle")->click();
+    Procesar();
+    auto *detalle = Ventana<TfrmDetalleFactura>();
+    ASSERT_NE(detalle, nullptr);
+    EXPECT_EQ(Control<QLineEdit>(detalle, "edComprobante")->text(), QStringLiteral("A-00078213"));
+    EXPECT_FALSE(frm->isEnabled());
+    detalle->close();
+    Procesar();
+    EXPECT_TRUE(frm->isEnabled());
+
+    // "Agregar": the purchase entry; the browser waits for it too.
+    Control<QPushButton>(frm, "btnAgregar")->click();
+    Procesar();
+    QPointer<TfrmAgregaCompra> entrada = Ventana<TfrmAgregaCompra>();
+    ASSERT_FALSE(entrada.isNull());
+    EXPECT_EQ(entrada->Modo(), QStringLiteral("Compra"));
+    EXPECT_FALSE(frm->isEnabled());
+    entrada->close();
+    Procesar();
+    EXPECT_TRUE(entrada.isNull());
+    EXPECT_TRUE(frm->isEnabled());
+
+    // Head-office import, reports and export belong to other units.
+    env.mensajes.Limpiar();
+    Control<QPushButton>(frm, "btComprasCC")->click();
     for (QAction *a : Control<QPushButton>(frm, "btnReporte")->menu()->actions())
         a->trigger();
     EXPECT_FALSE(env.mensajes.Mostro(kMensajeSinPermiso));
-    EXPECT_EQ(env.mensajes.mostrados().size(), 9u);  // the windows themselves belong to other units
+    EXPECT_EQ(env.mensajes.mostrados().size(), 6u);
+}
+
+TEST_F(PrincipalCompras, AnularYEliminarDesdeLaListaLaRefrescan)
+{
+    TfrmPrincipalCompras *frm = AbrirNavegador();
+    auto *grid = Control<QTableView>(frm, "SMDBGrid1");
+    auto anulada = [&](const char *comp) {
+        return EntornoPrueba::Texto(env.tienda, QStringLiteral("select ANULADA from FACTURAS_COMPRA where COMPROBANTE = "
+                                                               "'%1'").arg(QLatin1String(comp)));
+    };
+    auto marca = [&] { return grid->currentIndex().siblingAtColumn(0).data(Qt::BackgroundRole).value<QBrush>().color(); };
+    auto actual = [&] { return grid->currentIndex().siblingAtColumn(2).data().toString(); };
+
+    // A posted invoice cannot be deleted, and is not asked about.
+    Seleccionar(frm, QStringLiteral("A-00078213"));
+    Control<QPushButton>(frm, "btnBorrar")->click();
+    EXPECT_EQ(env.mensajes.textos(), QStringList{"Atención!\r\n\r\nNo puede eliminar esta factura sin antes anularla."});
+
+    // Annulling asks; No leaves it posted.
+    env.mensajes.Limpiar();
+    env.mensajes.Responder(Mensajes::Respuesta::No);
+    Control<QPushButton>(frm, "btnAnular")->click();
+    EXPECT_EQ(env.mensajes.textos(), QStringList{"Desea anular la compra Nro: A-00078213"});
+    EXPECT_EQ(anulada("A-00078213"), "N");
+
+    // Yes: annulled, and the list shows it red with the same invoice still selected.
+    env.mensajes.Limpiar();
+    Control<QPushButton>(frm, "btnAnular")->click();
+    EXPECT_EQ(env.mensajes.textos(),
+              (QStringList{"Desea anular la compra Nro: A-00078213",
+                           "La Factura de Compra Nro: A-00078213 ha sido anulado satisfactoriamente"}));
+    EXPECT_EQ(anulada("A-00078213"), "S");
+    EXPECT_EQ(actual(), QStringLiteral("A-00078213"));
+    EXPECT_EQ(marca(), QColor(Qt::red));
+    EXPECT_EQ(env.datos->TFacturasCompra->fieldByName(QStringLiteral("COMPROBANTE")).asString(), "A-00078213");
+
+    // Annulling it again only says so.
+    env.mensajes.Limpiar();
+    Control<QPushButton>(frm, "btnAnular")->click();
+    EXPECT_EQ(env.mensajes.textos(), QStringList{"La compra seleccionada ya se encuentra anulada."});
+
+    // Deleting asks; Yes removes it from the database and from the list.
+    const int filas = static_cast<int>(Comprobantes(frm).size());
+    const int fila = static_cast<int>(Comprobantes(frm).indexOf(QStringLiteral("A-00078213")));
+    Seleccionar(frm, QStringLiteral("A-00078213"));
+    env.mensajes.Limpiar();
+    env.mensajes.Responder(Mensajes::Respuesta::No);
+    Control<QPushButton>(frm, "btnBorrar")->click();
+    EXPECT_EQ(env.mensajes.textos(), QStringList{"Atención!\r\n\r\nRealmente desea eliminar del sistema la factura A-00078213?"});
+    EXPECT_EQ(Comprobantes(frm).size(), filas);
+    Seleccionar(frm, QStringLiteral("A-00078213"));
+    Control<QPushButton>(frm, "btnBorrar")->click();
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA where COMPROBANTE = 'A-00078213'"), 0);
+    EXPECT_FALSE(Comprobantes(frm).contains(QStringLiteral("A-00078213")));
+    EXPECT_EQ(Comprobantes(frm).size(), filas - 1);
+    // The selection stays where the invoice was, on a real invoice.
+    EXPECT_EQ(grid->currentIndex().row(), std::min(fila, filas - 2));
+    EXPECT_EQ(env.datos->TFacturasCompra->fieldByName(QStringLiteral("COMPROBANTE")).asString(), actual());
 }
 
 TEST_F(PrincipalCompras, PlanillaDeEtiquetasSaltaArticulosBorradosYTruncaLaCantidad)

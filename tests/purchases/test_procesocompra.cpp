@@ -299,6 +299,11 @@ TEST_F(Posteo, AnyFailingWriteLeavesTheThreeDatabasesAsTheyWere)
                                 "TRANSACCIONES_2PC"});
     PrepararFallas(env.inventario, {"INVENTARIO", "EXISTENCIAS", "COMPUESTO"});
     PrepararFallas(env.contabilidad, {"TRANSACCIONES_2PC"});
+    // The chosen purchase price (950, on no line) is the only write of that value.
+    EntornoPrueba::Ejecutar(env.inventario, "create trigger T_FALLA_PRECIO for INVENTARIO active before update "
+                                            "position 31 as begin if (new.PRECIO_COMPRA = 950 and exists(select 1 from "
+                                            "FALLA_PRUEBA where CLAVE = 'INVENTARIO:PRECIO')) then exception "
+                                            "E_FALLA_PRUEBA; end");
     // A composition that uses ART-1, a consignment holding ART-1 and an order.
     EntornoPrueba::Ejecutar(env.inventario, "insert into COMPUESTO (COD_BARRAS, COD_ARTICULO, CANTIDAD, COSTO) values "
                                             "('ART-2', 'ART-1', 1, 800)");
@@ -323,7 +328,8 @@ TEST_F(Posteo, AnyFailingWriteLeavesTheThreeDatabasesAsTheyWere)
         {&env.tienda, "TEMPORAL_COMPRAS:D", 0},     {&env.tienda, "TEMPORAL_ENC_COMPRA:D", 0},
         {&env.tienda, "TRANSACCIONES_2PC:I", 0},    {&env.inventario, "EXISTENCIAS:I", 1},
         {&env.inventario, "INVENTARIO:U", 2},       {&env.tienda, "DETALLE_CONSIGNACION:U", 2},
-        {&env.tienda, "CONSIGNACIONES:U", 2},
+        {&env.tienda, "CONSIGNACIONES:U", 2},       {&env.inventario, "INVENTARIO:PRECIO", 0},
+        {&env.inventario, "INVENTARIO:PRECIO", 2},
     };
     for (const Caso &caso : casos) {
         SCOPED_TRACE(caso.clave);
@@ -342,6 +348,7 @@ TEST_F(Posteo, AnyFailingWriteLeavesTheThreeDatabasesAsTheyWere)
         doc.codBodega = caso.escenario == 1 ? "001" : "";
         doc.consignacionAFacturar = caso.escenario == 2;
         doc.idConsignacion = caso.escenario == 2 ? 900 : 0;
+        doc.preciosElegidos = {{"ART-1", C("950")}};
         PagoCompra pago;
         pago.efectivo = C("1430");
         pago.cheque = C("1000");
@@ -357,13 +364,71 @@ TEST_F(Posteo, AnyFailingWriteLeavesTheThreeDatabasesAsTheyWere)
         EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
         EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
         EXPECT_EQ(EntornoPrueba::Volcado(env.contabilidad), k);
+        if (QLatin1String(caso.clave) == QLatin1String("INVENTARIO:PRECIO")) {
+            EXPECT_TRUE(env.mensajes.Mostro("Error al actualizar el inventario "));
+        }
         Fallar(*caso.base, {});
     }
     // With no switch on, the same invoice posts (the scenarios above did reach their step).
     DocumentoCompra doc;
+    doc.preciosElegidos = {{"ART-1", C("950")}};
     PagoCompra pago;
     pago.efectivo = C("12430");
     EXPECT_GT(Publicar(pago, &doc), 0) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(Inv("PRECIO_COMPRA"), C("950"));
+}
+
+// One article typed at two costs (10 units, then 5): the chosen cost becomes its purchase price
+// and the base of the sale prices built on it, while stock and average cost count every line.
+TEST_F(Posteo, TheChosenCostIsThePurchasePriceThePostingUsed)
+{
+    struct Caso {
+        const char *nombre;
+        int moneda;
+        const char *primero, *segundo;  // the two lines' unit costs, in the invoice's currency
+        bool ivIncluido;
+        const char *elegido;
+        const char *precioCompra, *sinIv1, *promedio;  // nullptr: not checked
+    } casos[] = {
+        {"first line's cost", 1, "1000", "1200", false, "1000", "1000", "1300", "960"},
+        {"last line's cost", 1, "1000", "1200", false, "1200", "1200", "1560", "960"},
+        {"a typed cost", 1, "1000", "1200", false, "1100", "1100", nullptr, "960"},
+        {"tax included", 1, "1000", "1200", true, "1000", "1130", "1300", nullptr},
+        {"tax included, typed", 1, "1000", "1200", true, "1100", "1243", nullptr, nullptr},
+        {"second currency", 2, "2", "3", false, "2", "1040", "1352", "1048"},
+    };
+    int n = 0;
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nombre);
+        EntornoPrueba::Ejecutar(env.inventario, "update INVENTARIO set STOCK = 10, COSTO_PROMEDIO = 800, "
+                                                "PRECIO_COMPRA = 800 where COD_BARRAS = 'ART-1'");
+        const QString comprobante = QStringLiteral("FC-E%1").arg(++n);
+        Encabezado(env.tienda, kEstacion, 1, comprobante);
+        Linea(env.tienda, kEstacion, 1, "ART-1", 10, c.primero);
+        Linea(env.tienda, kEstacion, 1, "ART-1", 5, c.segundo);
+        if (c.ivIncluido)
+            EntornoPrueba::Ejecutar(env.tienda, "update TEMPORAL_COMPRAS set IVI = 'S'");
+        DocumentoCompra doc;
+        doc.monedaCarga = c.moneda;
+        doc.preciosElegidos = {{"ART-1", C(c.elegido)}};
+        PagoCompra pago;
+        pago.efectivo = Proceso()->TotalesDeEstacion().total;
+        ASSERT_GT(Publicar(pago, &doc), 0) << env.mensajes.textos().join('|').toStdString();
+        EXPECT_EQ(Inv("STOCK"), C("25"));
+        EXPECT_EQ(Inv("PRECIO_COMPRA"), C(c.precioCompra));
+        if (c.sinIv1) {
+            EXPECT_EQ(Inv("PRECIOSINIV_1"), C(c.sinIv1));
+        }
+        if (c.promedio) {
+            EXPECT_EQ(Inv("COSTO_PROMEDIO"), C(c.promedio));
+        }
+        // Both lines are on the invoice, in the order they were typed.
+        EXPECT_EQ(EntornoPrueba::Texto(env.tienda, QStringLiteral("select list(CANTIDAD, '|') from (select cast(CANTIDAD as integer) as CANTIDAD "
+                                                                  "from DETALLE_FACTURAS_COMPRA where COMPROBANTE = '%1' "
+                                                                  "order by ID_DETALLE_FACTURA)")
+                                                       .arg(comprobante)),
+                  "10|5");
+    }
 }
 
 TEST_F(Posteo, AFailingEntryLineLeavesTheEntryUnbalancedAndThePostingGoesOn)

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <ibase.h>
 #include <mutex>
+#include <cstdio>
 #include <unistd.h>
 
 namespace db {
@@ -43,19 +44,24 @@ void setupEnvironment()
             QFile::link(entry.absoluteFilePath(), link);
     }
     const QString conf = root + QStringLiteral("/firebird.conf");
-    if (!QFileInfo::exists(conf)) {
-        QFile src(system + QStringLiteral("/firebird.conf"));
-        QByteArray text;
-        if (src.open(QIODevice::ReadOnly))
-            text = src.readAll();
-        text += "\nServerMode = SuperClassic\n";
+    QFile src(system + QStringLiteral("/firebird.conf"));
+    QByteArray text;
+    if (src.open(QIODevice::ReadOnly))
+        text = src.readAll();
+    // Several processes share files; a crashed one's locks are freed after the deadlock timeout.
+    text += "\nServerMode = SuperClassic\nDeadlockTimeout = 3\n";
+    QFile actual(conf);
+    const bool igual = actual.open(QIODevice::ReadOnly) && actual.readAll() == text;
+    actual.close();
+    if (!igual) {
         const QString tmp = conf + QStringLiteral(".%1").arg(getpid());
         QFile out(tmp);
         if (out.open(QIODevice::WriteOnly)) {
             out.write(text);
             out.close();
-            QFile::rename(tmp, conf); // atomic; a concurrent process may have won, either is fine
-            QFile::remove(tmp);
+            // rename(2) replaces atomically; a concurrent process writes the same text
+            if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(conf).constData()) != 0)
+                QFile::remove(tmp);
         }
     }
     if (!qEnvironmentVariableIsSet("FIREBIRD"))

@@ -4,7 +4,9 @@
 #include "Query.h"
 #include "Transaction.h"
 
+#include <QDateTime>
 #include <QUuid>
+#include <ibase.h>
 #include <map>
 
 using namespace Firebird;
@@ -20,6 +22,7 @@ struct Member {
     int state;  // 1 limbo, 2 committed, 3 rolled back
     QString group;
     int index, count;
+    qint64 preparedAt;  // seconds since the epoch; 0 when unknown
 };
 
 std::vector<Member> readMembers(Database &db)
@@ -32,10 +35,10 @@ std::vector<Member> readMembers(Database &db)
     q.execQuery();
     while (!q.eof()) {
         const QStringList parts = q.field(2).asString().split(QLatin1Char(' '));
-        if (parts.size() == 3 && parts[0] == kTag) {
+        if (parts.size() >= 3 && parts[0] == kTag) {
             const QStringList pos = parts[2].split(QLatin1Char('/'));
             out.push_back({&db, q.field(0).asInt64(), q.field(1).asInteger(), parts[1], pos.value(0).toInt(),
-                           pos.value(1).toInt()});
+                           pos.value(1).toInt(), parts.value(3).toLongLong()});
         }
         q.next();
     }
@@ -61,7 +64,12 @@ void CommitTwoPhase(const std::vector<Transaction *> &transactions)
         marker.paramByName(QStringLiteral("g")).setAsString(group);
         marker.execQuery();
         for (std::size_t i = 0; i < active.size(); ++i)
-            active[i]->prepare(QStringLiteral("%1 %2 %3/%4").arg(kTag, group).arg(i + 1).arg(active.size()).toUtf8());
+            active[i]->prepare(QStringLiteral("%1 %2 %3/%4 %5")
+                                   .arg(kTag, group)
+                                   .arg(i + 1)
+                                   .arg(active.size())
+                                   .arg(QDateTime::currentSecsSinceEpoch())
+                                   .toUtf8());
     } catch (...) {
         for (Transaction *t : active) {
             try {
@@ -75,8 +83,9 @@ void CommitTwoPhase(const std::vector<Transaction *> &transactions)
         t->commit();
 }
 
-std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases)
+std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases, int minAgeSeconds)
 {
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
     std::map<QString, std::vector<Member>> groups;
     for (Database *db : databases)
         for (const Member &m : readMembers(*db))
@@ -96,15 +105,16 @@ std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases)
     std::vector<LimboEntry> out;
     for (auto &[group, members] : groups) {
         int inLimbo = 0, count = 0;
-        bool firstInLimbo = false;
+        bool firstInLimbo = false, recent = false;
         for (const Member &m : members) {
             if (m.state != 1)
                 continue;
+            recent |= m.preparedAt > 0 && now - m.preparedAt < minAgeSeconds;
             ++inLimbo;
             firstInLimbo |= m.index == 1;
             count = std::max(count, m.count);
         }
-        if (inLimbo == 0)
+        if (inLimbo == 0 || recent)
             continue;
         // Members prepare in order and commit in order: while the first is in limbo nobody
         // committed yet, and once it is gone its marker row says whether it committed.
@@ -117,9 +127,9 @@ std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases)
     return out;
 }
 
-std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases)
+std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases, int minAgeSeconds)
 {
-    std::vector<LimboEntry> entries = FindLimbo(databases);
+    std::vector<LimboEntry> entries = FindLimbo(databases, minAgeSeconds);
     for (const LimboEntry &e : entries) {
         Database *db = nullptr;
         for (Database *d : databases)
@@ -140,6 +150,9 @@ std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases)
             else
                 t->rollback(&st);
         } catch (const FbException &ex) {
+            const ISC_STATUS *v = ex.getStatus()->getErrors();
+            if (v && v[0] == isc_arg_gds && v[1] == isc_no_recon)
+                continue;  // finished by its own process meanwhile
             rethrow(ex, QStringLiteral("No se pudo resolver la transacción en limbo %1").arg(e.id));
         }
     }

@@ -29,8 +29,14 @@ struct LimboEntry {
 
 // Lists the transactions in limbo in `databases` and the decision the group's state implies:
 // commit when the first member committed or every member is prepared, otherwise roll back.
-std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases);
-// Applies those decisions; returns the entries resolved.
-std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases);
+// A group prepared less than `minAgeSeconds` ago may still be finishing in another process
+// and is left out (a grouped commit takes milliseconds).
+std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases, int minAgeSeconds = 0);
+// Applies those decisions; returns the entries resolved. One that another process finished
+// meanwhile is skipped.
+std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases, int minAgeSeconds = 0);
+
+// How old a group must be before a workstation resolves it on its own.
+inline constexpr int kLimboAgeSeconds = 60;
 
 } // namespace db
