@@ -4,12 +4,10 @@
 #include "DbError.h"
 #include "Mensajes.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -159,21 +157,6 @@ void TfrmBuscarBodega::closeEvent(QCloseEvent *e)
 
 bool TfrmBuscarBodega::eventFilter(QObject *objeto, QEvent *e)
 {
-    if (e->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(objeto, e);
-    auto *tecla = static_cast<QKeyEvent *>(e);
-    switch (tecla->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *boton = qobject_cast<QPushButton *>(objeto))
-            boton->click();
-        else
-            focusNextChild();
-        return true;
-    case Qt::Key_Escape:
-        btnCancelarClick();
-        return true;
-    default:
-        return QWidget::eventFilter(objeto, e);
-    }
+    return TeclaVentanaBusqueda(objeto, e, [this] { focusNextChild(); }, [this] { btnCancelarClick(); })
+           || QWidget::eventFilter(objeto, e);
 }

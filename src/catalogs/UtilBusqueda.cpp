@@ -1,6 +1,9 @@
 #include "UtilBusqueda.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -71,6 +74,27 @@ void PrepararGrillaBusqueda(QTableView *grid, db::DatasetModel *modelo)
     });
     if (modelo->rowCount() > 0)
         grid->setCurrentIndex(modelo->index(0, 0));
+}
+
+bool TeclaVentanaBusqueda(QObject *objeto, QEvent *e, const std::function<void()> &siguiente,
+                          const std::function<void()> &cancelar)
+{
+    if (e->type() != QEvent::KeyPress)
+        return false;
+    switch (static_cast<QKeyEvent *>(e)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto *boton = qobject_cast<QPushButton *>(objeto))
+            boton->click();
+        else
+            siguiente();
+        return true;
+    case Qt::Key_Escape:
+        cancelar();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void Llamador::Asignar(QWidget *ventana, bool deshabilitar)

@@ -1,7 +1,7 @@
 #pragma once
 // Pieces shared by the search windows: a SELECT built line by line with its parameters
-// bound by name, an upper-casing validator for search fields, and the grid plumbing that
-// keeps a dataset's current row on the grid's current row.
+// bound by name, an upper-casing validator for search fields, the grid plumbing that
+// keeps a dataset's current row on the grid's current row, and the Enter/Esc keys.
 
 #include "Dataset.h"
 #include "DatasetModel.h"
@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QValidator>
 #include <QWidget>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,12 @@ public:
 // Read-only grid with whole-row single selection over `modelo`. The dataset follows the
 // grid's current row; when the dataset is reopened the first row becomes current.
 void PrepararGrillaBusqueda(QTableView *grid, db::DatasetModel *modelo);
+
+// Enter and Esc on the controls of a search window: Enter presses the push button that has
+// the focus or calls `siguiente` (the window's focusNextChild), Esc calls `cancelar`. True
+// when `e` was one of those keys.
+bool TeclaVentanaBusqueda(QObject *objeto, QEvent *e, const std::function<void()> &siguiente,
+                          const std::function<void()> &cancelar);
 
 // Remembers a window that opened a search and disabled itself; enables it again once.
 class Llamador {

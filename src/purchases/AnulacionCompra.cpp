@@ -16,22 +16,6 @@ namespace {
 
 const QString kYaAnulada = QStringLiteral("La compra seleccionada ya se encuentra anulada.");
 
-struct FalloPaso {
-    QString mensaje;
-    QString error;
-};
-
-template <class F> void Paso(const QString &mensaje, const QString &error, F &&cuerpo)
-{
-    try {
-        cuerpo();
-    } catch (const FalloPaso &) {
-        throw;
-    } catch (const std::exception &) {
-        throw FalloPaso{mensaje, error};
-    }
-}
-
 struct Encabezado {
     bool existe = false;
     QString anulada, comprobante, efectivoCaja, inventarioPrincipal, codBodega;
@@ -48,7 +32,8 @@ struct LineaFactura {
 
 } // namespace
 
-AnulacionCompra::AnulacionCompra(const ConexionesCompra &conexiones) : c_(conexiones), mensajes_(&mensajes())
+AnulacionCompra::AnulacionCompra(const ConexionesCompra &conexiones)
+    : c_(conexiones), mensajes_(&mensajes()), consultas_(c_)
 {
     if (!c_.tienda || !c_.transTienda || !c_.inventario || !c_.transInventario)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
@@ -58,48 +43,36 @@ AnulacionCompra::~AnulacionCompra() = default;
 
 std::unique_ptr<AnulacionCompra> AnulacionCompra::DesdeDatosComp(TFDatosComp &d)
 {
-    ConexionesCompra c;
-    c.tienda = d.dbCorvane;
-    c.transTienda = d.TransUpdate;
-    c.inventario = d.dbInv;
-    c.transInventario = d.TransUpdateInv;
-    auto a = std::make_unique<AnulacionCompra>(c);
+    auto a = std::make_unique<AnulacionCompra>(ConexionesDeDatosComp(d));
     TFDatosComp *datos = &d;
-    a->DespuesDeConfirmar = [datos] {
-        for (db::Dataset *ds : {datos->TDetCom, datos->TFacturasCompra}) {
-            try {
-                if (ds && ds->active())
-                    ds->refresh();
-            } catch (const std::exception &) {
-            }
-        }
-    };
+    a->DespuesDeConfirmar = [datos] { RefrescarAbiertos({datos->TDetCom, datos->TFacturasCompra}); };
     return a;
-}
-
-db::Query &AnulacionCompra::Sql(Base base, const QString &texto)
-{
-    auto &mapa = consultas_[static_cast<int>(base)];
-    auto it = mapa.find(texto);
-    if (it == mapa.end()) {
-        auto q = base == Base::Tienda ? std::make_unique<db::Query>(c_.tienda, c_.transTienda)
-                                      : std::make_unique<db::Query>(c_.inventario, c_.transInventario);
-        q->setSql(texto);
-        it = mapa.emplace(texto, std::move(q)).first;
-    }
-    it->second->close();
-    return *it->second;
 }
 
 void AnulacionCompra::Deshacer()
 {
-    for (db::Transaction *t : {c_.transTienda, c_.transInventario}) {
-        try {
-            if (t && t->active())
-                t->rollback();
-        } catch (const std::exception &) {
-        }
+    DeshacerTransacciones({c_.transTienda, c_.transInventario});
+}
+
+bool AnulacionCompra::Confirmar(const std::function<bool()> &cambios)
+{
+    error_.clear();
+    try {
+        if (!cambios())
+            return false;
+        db::CommitTwoPhase({c_.transTienda, c_.transInventario});
+    } catch (const FalloPaso &p) {
+        return Fallo(p.mensaje, p.error);
+    } catch (const db::DbError &e) {
+        mensajes_->Error(e.message());
+        return Fallo(QString(), e.message());
+    } catch (const std::exception &e) {
+        mensajes_->Error(QString::fromUtf8(e.what()));
+        return Fallo(QString(), QString::fromUtf8(e.what()));
     }
+    if (DespuesDeConfirmar)
+        DespuesDeConfirmar();
+    return true;
 }
 
 bool AnulacionCompra::Fallo(const QString &mensaje, const QString &error)
@@ -126,36 +99,31 @@ int AnulacionCompra::BuscarFactura(int codProveedor, const QString &comprobante)
     return id;
 }
 
-namespace {
-// ANULADA and COMPROBANTE of an invoice, read outside any write.
-std::pair<QString, QString> EstadoFactura(db::Database &base, int idCompra, bool &existe)
-{
-    db::Transaction lectura(base, db::TransactionKind::Read);
-    db::Query q(&base, &lectura);
-    q.setSql(QStringLiteral("select ANULADA, COMPROBANTE from FACTURAS_COMPRA where ID_COMPRA = :id"));
-    q.paramByName("id").setAsInteger(idCompra);
-    q.execQuery();
-    existe = !q.eof();
-    std::pair<QString, QString> r;
-    if (existe)
-        r = {q.field(0).asString(), q.field(1).asString()};
-    q.close();
-    lectura.commit();
-    return r;
-}
-} // namespace
-
-bool AnulacionCompra::Anular(int idCompra)
+bool AnulacionCompra::EstadoFactura(int idCompra, std::pair<QString, QString> &estado)
 {
     bool existe = false;
-    std::pair<QString, QString> estado;
     try {
-        estado = EstadoFactura(*c_.tienda, idCompra, existe);
+        db::Transaction lectura(*c_.tienda, db::TransactionKind::Read);
+        db::Query q(c_.tienda, &lectura);
+        q.setSql(QStringLiteral("select ANULADA, COMPROBANTE from FACTURAS_COMPRA where ID_COMPRA = :id"));
+        q.paramByName("id").setAsInteger(idCompra);
+        q.execQuery();
+        existe = !q.eof();
+        if (existe)
+            estado = {q.field(0).asString(), q.field(1).asString()};
+        q.close();
+        lectura.commit();
     } catch (const db::DbError &e) {
         mensajes_->Error(e.message());
         return false;
     }
-    if (!existe)
+    return existe;
+}
+
+bool AnulacionCompra::Anular(int idCompra)
+{
+    std::pair<QString, QString> estado;
+    if (!EstadoFactura(idCompra, estado))
         return false;
     if (estado.first == QLatin1String("S")) {
         mensajes_->Informacion(kYaAnulada, QStringLiteral("Atención"));
@@ -172,15 +140,8 @@ bool AnulacionCompra::Anular(int idCompra)
 
 bool AnulacionCompra::Eliminar(int idCompra)
 {
-    bool existe = false;
     std::pair<QString, QString> estado;
-    try {
-        estado = EstadoFactura(*c_.tienda, idCompra, existe);
-    } catch (const db::DbError &e) {
-        mensajes_->Error(e.message());
-        return false;
-    }
-    if (!existe)
+    if (!EstadoFactura(idCompra, estado))
         return false;
     if (estado.first != QLatin1String("S")) {
         mensajes_->Advertencia(QStringLiteral("Atención!\r\n\r\nNo puede eliminar esta factura sin antes anularla."));
@@ -194,8 +155,7 @@ bool AnulacionCompra::Eliminar(int idCompra)
 
 bool AnulacionCompra::AnularCompras(int idCompra)
 {
-    error_.clear();
-    try {
+    return Confirmar([&] {
         c_.transTienda->ensureActive();
         c_.transInventario->ensureActive();
 
@@ -482,25 +442,13 @@ bool AnulacionCompra::AnularCompras(int idCompra)
             return Fallo(QStringLiteral("Error al marcar el detalle de la factura como anulada."),
                          QStringLiteral("Error al eliminar DETALLE_FACTURAS_COMPRA"));
 
-        db::CommitTwoPhase({c_.transTienda, c_.transInventario});
-    } catch (const FalloPaso &p) {
-        return Fallo(p.mensaje, p.error);
-    } catch (const db::DbError &e) {
-        mensajes_->Error(e.message());
-        return Fallo(QString(), e.message());
-    } catch (const std::exception &e) {
-        mensajes_->Error(QString::fromUtf8(e.what()));
-        return Fallo(QString(), QString::fromUtf8(e.what()));
-    }
-    if (DespuesDeConfirmar)
-        DespuesDeConfirmar();
-    return true;
+        return true;
+    });
 }
 
 bool AnulacionCompra::BorrarCompra(int idCompra)
 {
-    error_.clear();
-    try {
+    return Confirmar([&] {
         c_.transTienda->ensureActive();
         QString comprobante, anulada;
         bool existe = false;
@@ -555,17 +503,6 @@ bool AnulacionCompra::BorrarCompra(int idCompra)
         });
         if (encabezados != 1)
             return Fallo(QStringLiteral("Error al eliminar la factura "), QStringLiteral("Error al eliminar FACTURAS_COMPRA"));
-        db::CommitTwoPhase({c_.transTienda, c_.transInventario});
-    } catch (const FalloPaso &p) {
-        return Fallo(p.mensaje, p.error);
-    } catch (const db::DbError &e) {
-        mensajes_->Error(e.message());
-        return Fallo(QString(), e.message());
-    } catch (const std::exception &e) {
-        mensajes_->Error(QString::fromUtf8(e.what()));
-        return Fallo(QString(), QString::fromUtf8(e.what()));
-    }
-    if (DespuesDeConfirmar)
-        DespuesDeConfirmar();
-    return true;
+        return true;
+    });
 }

@@ -15,8 +15,8 @@
 #include <QString>
 
 #include <functional>
-#include <map>
 #include <memory>
+#include <utility>
 
 class Mensajes;
 class TFDatosComp;
@@ -50,13 +50,20 @@ public:
     void EstablecerMensajes(Mensajes *m) { mensajes_ = m; }
 
 private:
-    enum class Base { Tienda, Inventario };
-    db::Query &Sql(Base base, const QString &texto);
+    using Base = BaseCompra;
+    db::Query &Sql(Base base, const QString &texto) { return consultas_.Sql(base, texto); }
     bool Fallo(const QString &mensaje, const QString &error);
     void Deshacer();
+    // Runs `cambios` and commits both update transactions together, then DespuesDeConfirmar.
+    // A failure is shown and rolls everything back; `cambios` returns false when it already
+    // reported its own.
+    bool Confirmar(const std::function<bool()> &cambios);
+    // ANULADA and COMPROBANTE of the invoice, read outside any write; false (a read error
+    // shown) when it cannot be read or does not exist.
+    bool EstadoFactura(int idCompra, std::pair<QString, QString> &estado);
 
     ConexionesCompra c_;
     Mensajes *mensajes_;
-    std::map<QString, std::unique_ptr<db::Query>> consultas_[2];
+    ConsultasCompra consultas_;
     QString error_;
 };

@@ -4,13 +4,11 @@
 #include "DbError.h"
 #include "Mensajes.h"
 
-#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -189,23 +187,8 @@ void VentanaBuscaProveedor::changeEvent(QEvent *e)
 
 bool VentanaBuscaProveedor::eventFilter(QObject *objeto, QEvent *e)
 {
-    if (e->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(objeto, e);
-    auto *tecla = static_cast<QKeyEvent *>(e);
-    switch (tecla->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (auto *boton = qobject_cast<QAbstractButton *>(objeto))
-            boton->click();
-        else
-            focusNextChild();
-        return true;
-    case Qt::Key_Escape:
-        btnCancelarClick();
-        return true;
-    default:
-        return QWidget::eventFilter(objeto, e);
-    }
+    return TeclaVentanaBusqueda(objeto, e, [this] { focusNextChild(); }, [this] { btnCancelarClick(); })
+           || QWidget::eventFilter(objeto, e);
 }
 
 // --- TfrmCambiarProveedor

@@ -3,6 +3,7 @@
 #include "AritmeticaEscalada.h"
 #include "ArchivoIni.h"
 #include "Comp_fdatos.h"
+#include "ConexionesCompra.h"
 #include "Database.h"
 #include "DbError.h"
 #include "ErrorLibro.h"
@@ -312,24 +313,14 @@ void EntradaCompra::Confirmar()
 
 void EntradaCompra::Deshacer()
 {
-    if (datos_.TransaccionGlobal)
-        return;
-    try {
-        if (datos_.TransUpdate->active())
-            datos_.TransUpdate->rollback();
-    } catch (const std::exception &) {
-    }
+    if (!datos_.TransaccionGlobal)
+        DeshacerTransacciones({datos_.TransUpdate});
 }
 
 void EntradaCompra::DeshacerInventario()
 {
-    if (datos_.TransaccionGlobal)
-        return;
-    try {
-        if (datos_.TransUpdateInv->active())
-            datos_.TransUpdateInv->rollback();
-    } catch (const std::exception &) {
-    }
+    if (!datos_.TransaccionGlobal)
+        DeshacerTransacciones({datos_.TransUpdateInv});
 }
 
 // ---------------------------------------------------------------------------
@@ -628,6 +619,18 @@ bool EntradaCompra::EscribirLinea(const LineaEntrada &l)
     return true;
 }
 
+void EntradaCompra::ActualizarLinea(const LineaEntrada &l)
+{
+    db::Query &q = q_->actualizar;
+    for (const QString &c : kColumnasEdicion)
+        q.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
+    q.paramByName("id").setAsInteger(l.id);
+    q.paramByName("nro_caja").setAsInteger(nroCaja_);
+    q.paramByName("compu").setAsString(computadora_);
+    q.execQuery();
+    q.close();
+}
+
 bool EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
                                std::optional<Currency> precioVenta)
 {
@@ -666,14 +669,7 @@ bool EntradaCompra::AcumularLinea(const LineaEntrada &linea, const ArticuloCompr
     l.totalSinIv = Por(costo, l.cantidad);
     l.totalConIv = Por(l.unitConIv, l.cantidad);
     CalcularImportes(l);
-    db::Query &q = q_->actualizar;
-    for (const QString &c : kColumnasEdicion)
-        q.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
-    q.paramByName("id").setAsInteger(l.id);
-    q.paramByName("nro_caja").setAsInteger(nroCaja_);
-    q.paramByName("compu").setAsString(computadora_);
-    q.execQuery();
-    q.close();
+    ActualizarLinea(l);
     return true;
 }
 
@@ -775,14 +771,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
         l.totalConIv = Por(l.unitConIv, l.cantidad);
         l.precioVenta = cambio.precioVenta;
         CalcularImportes(l);
-        db::Query &q = q_->actualizar;
-        for (const QString &c : kColumnasEdicion)
-            q.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
-        q.paramByName("id").setAsInteger(l.id);
-        q.paramByName("nro_caja").setAsInteger(nroCaja_);
-        q.paramByName("compu").setAsString(computadora_);
-        q.execQuery();
-        q.close();
+        ActualizarLinea(l);
         if (cambiaPorcentaje) {
             porcDescuento_ = Currency();
             GuardarEncabezado();

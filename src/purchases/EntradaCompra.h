@@ -343,6 +343,8 @@ private:
                     std::optional<Currency> precioVenta);
     bool AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
     bool EscribirLinea(const LineaEntrada &l);
+    // Writes the edited columns of the station's existing line `l.id`.
+    void ActualizarLinea(const LineaEntrada &l);
     bool RecalcularEnTransaccion();
     void AbrirLineasDataset();
     void RefrescarLineas();

@@ -21,27 +21,9 @@ using db::Value;
 
 namespace {
 
-// A step that failed: the message shown by the step and the text the posting raises.
-struct FalloPaso {
-    QString mensaje;
-    QString error;
-};
-
 [[noreturn]] void Fallar(const QString &mensaje, const QString &error)
 {
     throw FalloPaso{mensaje, error};
-}
-
-// Runs `cuerpo`; any database or arithmetic error becomes the step's failure.
-template <class F> void Paso(const QString &mensaje, const QString &error, F &&cuerpo)
-{
-    try {
-        cuerpo();
-    } catch (const FalloPaso &) {
-        throw;
-    } catch (const std::exception &) {
-        Fallar(mensaje, error);
-    }
 }
 
 struct Col {
@@ -133,7 +115,7 @@ QByteArray BytesAperturaCajon(const QString &modeloEpson)
 }
 
 ProcesoCompra::ProcesoCompra(const ConexionesCompra &conexiones, AjustesProcesoCompra ajustes)
-    : c_(conexiones), ajustes_(std::move(ajustes)), mensajes_(&mensajes())
+    : c_(conexiones), ajustes_(std::move(ajustes)), mensajes_(&mensajes()), consultas_(c_)
 {
     if (!c_.tienda || !c_.transTienda || !c_.inventario || !c_.transInventario)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
@@ -151,11 +133,7 @@ ProcesoCompra::~ProcesoCompra() = default;
 
 std::unique_ptr<ProcesoCompra> ProcesoCompra::DesdeDatosComp(TFDatosComp &d)
 {
-    ConexionesCompra c;
-    c.tienda = d.dbCorvane;
-    c.transTienda = d.TransUpdate;
-    c.inventario = d.dbInv;
-    c.transInventario = d.TransUpdateInv;
+    ConexionesCompra c = ConexionesDeDatosComp(d);
     if (d.AsientosConta) {
         c.contabilidad = d.AsientosConta->database();
         c.transContabilidad = d.AsientosConta->updateTransaction();
@@ -206,41 +184,10 @@ std::unique_ptr<ProcesoCompra> ProcesoCompra::DesdeDatosComp(TFDatosComp &d)
     p->transaccionGlobal = &d.TransaccionGlobal;
     TFDatosComp *datos = &d;
     p->DespuesDeConfirmar = [datos] {
-        for (db::Dataset *ds : {datos->TNC, datos->TFacturasCompra, datos->TDetCom, datos->AsientosConta,
-                                datos->LineasAsientoConta}) {
-            try {
-                if (ds && ds->active())
-                    ds->refresh();
-            } catch (const std::exception &) {
-                // a stale grid is no reason to report a posted invoice as failed
-            }
-        }
+        RefrescarAbiertos({datos->TNC, datos->TFacturasCompra, datos->TDetCom, datos->AsientosConta,
+                           datos->LineasAsientoConta});
     };
     return p;
-}
-
-db::Query &ProcesoCompra::Sql(Base base, const QString &texto)
-{
-    auto &mapa = consultas_[static_cast<int>(base)];
-    auto it = mapa.find(texto);
-    if (it == mapa.end()) {
-        std::unique_ptr<db::Query> q;
-        switch (base) {
-        case Base::Tienda:
-            q = std::make_unique<db::Query>(c_.tienda, c_.transTienda);
-            break;
-        case Base::Inventario:
-            q = std::make_unique<db::Query>(c_.inventario, c_.transInventario);
-            break;
-        case Base::Contabilidad:
-            q = std::make_unique<db::Query>(c_.contabilidad, c_.transContabilidad);
-            break;
-        }
-        q->setSql(texto);
-        it = mapa.emplace(texto, std::move(q)).first;
-    }
-    it->second->close();
-    return *it->second;
 }
 
 Currency ProcesoCompra::ALocal(Currency importe) const
@@ -426,13 +373,7 @@ int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &tot
 
 void ProcesoCompra::Deshacer()
 {
-    for (db::Transaction *t : {c_.transTienda, c_.transInventario, c_.transContabilidad}) {
-        try {
-            if (t && t->active())
-                t->rollback();
-        } catch (const std::exception &) {
-        }
-    }
+    DeshacerTransacciones({c_.transTienda, c_.transInventario, c_.transContabilidad});
 }
 
 void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago,

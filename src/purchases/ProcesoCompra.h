@@ -14,6 +14,7 @@
 // several threads, each with its own attachments, may post at the same time.
 
 #include "ActualizacionInventarioCompra.h"
+#include "ConexionesCompra.h"
 #include "Currency.h"
 #include "Query.h"
 
@@ -35,16 +36,6 @@ namespace db {
 class Database;
 class Transaction;
 }
-
-// The connections a posting writes through (the accounting one is optional).
-struct ConexionesCompra {
-    db::Database *tienda = nullptr;
-    db::Transaction *transTienda = nullptr;
-    db::Database *inventario = nullptr;
-    db::Transaction *transInventario = nullptr;
-    db::Database *contabilidad = nullptr;
-    db::Transaction *transContabilidad = nullptr;
-};
 
 struct CuentaContable {
     QString codigo;  // CUENTA
@@ -187,8 +178,8 @@ public:
     const AjustesProcesoCompra &Ajustes() const { return ajustes_; }
 
 private:
-    enum class Base { Tienda, Inventario, Contabilidad };
-    db::Query &Sql(Base base, const QString &texto);
+    using Base = BaseCompra;
+    db::Query &Sql(Base base, const QString &texto) { return consultas_.Sql(base, texto); }
     Currency ALocal(Currency importe) const;
 
     void Publicar(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago,
@@ -214,7 +205,7 @@ private:
     AjustesProcesoCompra ajustes_;
     Mensajes *mensajes_;
     std::unique_ptr<ActualizadorInventarioCompra> actualizador_;
-    std::map<QString, std::unique_ptr<db::Query>> consultas_[3];
+    ConsultasCompra consultas_;
     Estado estado_ = Estado::SinProcesar;
     QString error_;
     int idCompra_ = 0;

@@ -17,6 +17,22 @@ namespace posteo {
 
 inline Currency C(const char *s) { return Currency::fromString(std::string(s)); }
 
+// Rates loaded and today's demo cash rows moved to yesterday, so each payment is the till's last row.
+inline void PrepararCaja(EntornoPrueba &env)
+{
+    env.datos->CargarTipoCambio();
+    EntornoPrueba::Ejecutar(env.tienda, "update CAJA_DIARIA set FECHA_HORA = dateadd(day, -1, FECHA_HORA)");
+}
+
+// Number, date and supplier of the station's saved header, copied into `doc`.
+inline void CopiarEncabezado(const DocumentoCompra &deEstacion, DocumentoCompra &doc)
+{
+    doc.comprobante = deEstacion.comprobante;
+    doc.fecha = deEstacion.fecha;
+    doc.codProveedor = deEstacion.codProveedor;
+    doc.nombreProveedor = deEstacion.nombreProveedor;
+}
+
 // Level 1 on the purchase price (+30 %), level 2 on level 1 (-10 %), level 3 manual, level 4 on
 // the average cost; 13 % tax, final price rounded.
 inline void Articulo(EntornoPrueba &env, const QString &cod, const char *stock, const char *costo,

@@ -21,8 +21,7 @@ protected:
 
     void SetUp() override
     {
-        env.datos->CargarTipoCambio();
-        EntornoPrueba::Ejecutar(env.tienda, "update CAJA_DIARIA set FECHA_HORA = dateadd(day, -1, FECHA_HORA)");
+        PrepararCaja(env);
         Articulo(env, "ART-1", "10", "800");
         Articulo(env, "ART-2", "4", "500");
     }
@@ -33,11 +32,7 @@ protected:
         Linea(env.tienda, kEstacion, 1, "ART-1", 10, "1000");
         Linea(env.tienda, kEstacion, 1, "ART-2", 2, "500");
         auto p = ProcesoCompra::DesdeDatosComp(*env.datos);
-        const DocumentoCompra d = p->DocumentoDeEstacion();
-        doc.comprobante = d.comprobante;
-        doc.fecha = d.fecha;
-        doc.codProveedor = d.codProveedor;
-        doc.nombreProveedor = d.nombreProveedor;
+        CopiarEncabezado(p->DocumentoDeEstacion(), doc);
         const int id = p->Procesar(doc, p->TotalesDeEstacion(), pago);
         EXPECT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
         return id;

@@ -42,13 +42,7 @@ QString FilasAjenas(db::Database &tienda)
         q.setSql(QStringLiteral("select * from %1 where not (COMPUTADORA = 'PRUEBA' and NRO_CAJA = 1) order by 1")
                      .arg(QString::fromLatin1(tabla)));
         q.execQuery();
-        while (!q.eof()) {
-            QStringList campos;
-            for (const db::Value &v : q.row())
-                campos << v.asString();
-            out += campos.join(QLatin1Char('|')) + QLatin1Char('\n');
-            q.next();
-        }
+        out += EntornoPrueba::Filas(q);
         t.commit();
     }
     return out;

@@ -25,10 +25,13 @@
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const Currency &c, std::ostream *os) { *os << c.toString(); }
 
+using pruebas::CerrarVentanas;
 using pruebas::Control;
 using pruebas::Escribir;
 using pruebas::Procesar;
+using pruebas::Reemplazar;
 using pruebas::Tecla;
+using pruebas::Ventana;
 
 namespace {
 
@@ -37,22 +40,6 @@ const QString kNoGravado = QStringLiteral("7441001000011");   // untaxed
 const QString kNumero = QStringLiteral("FL-0001");
 
 Currency C(const char *s) { return Currency::fromString(std::string(s)); }
-
-template <typename T>
-T *Ventana()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *v = qobject_cast<T *>(w); v && v->isVisible())
-            return v;
-    return nullptr;
-}
-
-void Reemplazar(QLineEdit *ed, const QString &texto)
-{
-    ed->setFocus();
-    ed->selectAll();
-    Escribir(ed, texto);
-}
 
 QStringList Comprobantes(TfrmPrincipalCompras *frm)
 {
@@ -71,13 +58,7 @@ protected:
 
     void TearDown() override
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w != frmPrincipalCompras.data())
-                w->close();
-        Procesar();
-        if (frmPrincipalCompras)
-            frmPrincipalCompras->close();
-        Procesar();
+        CerrarVentanas(frmPrincipalCompras);
     }
     Currency Stock(const QString &codigo)
     {

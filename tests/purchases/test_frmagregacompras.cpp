@@ -30,28 +30,14 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 using pruebas::Control;
 using pruebas::Escribir;
 using pruebas::Procesar;
+using pruebas::Reemplazar;
 using pruebas::Tecla;
+using pruebas::Ventana;
 
 namespace {
 
 const QString kCrema = QStringLiteral("7501031311309");  // taxed 13 %, tax included, PRECIO_COMPRA 966.15
 const QString kAviso = QStringLiteral("La ventana \"%1\" todavía no está disponible en esta versión del módulo de compras.");
-
-template <typename T>
-T *Ventana()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *v = qobject_cast<T *>(w); v && v->isVisible())
-            return v;
-    return nullptr;
-}
-
-void Reemplazar(QLineEdit *ed, const QString &texto)
-{
-    ed->setFocus();
-    ed->selectAll();
-    Escribir(ed, texto);
-}
 
 bool HuboGlobo(const MensajesGuion &m, const char *control, const QString &texto)
 {

@@ -30,8 +30,10 @@
 
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
+using pruebas::CerrarVentanas;
 using pruebas::Control;
 using pruebas::Procesar;
+using pruebas::Ventana;
 
 namespace {
 
@@ -92,26 +94,8 @@ QString TextoPdf(const QString &pdf)
 
 // Closes the browser and whatever it opened before the environment they read goes away.
 struct CierreVentana {
-    ~CierreVentana()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w != frmPrincipalCompras.data())
-                w->close();
-        Procesar();
-        if (frmPrincipalCompras)
-            frmPrincipalCompras->close();
-        Procesar();
-    }
+    ~CierreVentana() { CerrarVentanas(frmPrincipalCompras); }
 };
-
-template <typename T>
-T *Ventana()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *v = qobject_cast<T *>(w); v && v->isVisible())
-            return v;
-    return nullptr;
-}
 
 TfrmPrincipalCompras *AbrirNavegador()
 {

@@ -25,9 +25,7 @@ protected:
 
     void SetUp() override
     {
-        env.datos->CargarTipoCambio();
-        // Today's demo cash rows move to yesterday, so each payment is the till's last row.
-        EntornoPrueba::Ejecutar(env.tienda, "update CAJA_DIARIA set FECHA_HORA = dateadd(day, -1, FECHA_HORA)");
+        PrepararCaja(env);
         Articulo(env, "ART-1", "10", "800");
         Articulo(env, "ART-2", "0", "0");
     }
@@ -43,10 +41,7 @@ protected:
         auto p = Proceso();
         DocumentoCompra d = p->DocumentoDeEstacion();
         if (doc) {
-            doc->comprobante = d.comprobante;
-            doc->fecha = d.fecha;
-            doc->codProveedor = d.codProveedor;
-            doc->nombreProveedor = d.nombreProveedor;
+            CopiarEncabezado(d, *doc);
             d = *doc;
         }
         const TotalesCompra t = p->TotalesDeEstacion(d.proveedorExento);

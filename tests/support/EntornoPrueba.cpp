@@ -106,19 +106,25 @@ QString EntornoPrueba::Volcado(db::Database &base)
     QString out;
     db::Query q(&base, &t);
     for (const QString &tabla : nombres) {
-        if (tabla == QLatin1String("TRANSACCIONES_2PC"))
-            continue;  // grouped-commit markers
+        if (tabla.startsWith(QLatin1String("TRANSACCIONES_2PC")))
+            continue;  // grouped-commit bookkeeping
         q.setSql(QStringLiteral("select * from \"%1\" order by 1").arg(tabla));
         q.execQuery();
-        out += QStringLiteral("== %1\n").arg(tabla);
-        while (!q.eof()) {
-            QStringList campos;
-            for (const db::Value &v : q.row())
-                campos << v.asString();
-            out += campos.join(QLatin1Char('|')) + QLatin1Char('\n');
-            q.next();
-        }
+        out += QStringLiteral("== %1\n").arg(tabla) + Filas(q);
     }
     t.commit();
+    return out;
+}
+
+QString EntornoPrueba::Filas(db::Query &q)
+{
+    QString out;
+    while (!q.eof()) {
+        QStringList campos;
+        for (const db::Value &v : q.row())
+            campos << v.asString();
+        out += campos.join(QLatin1Char('|')) + QLatin1Char('\n');
+        q.next();
+    }
     return out;
 }

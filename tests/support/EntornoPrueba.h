@@ -43,4 +43,6 @@ public:
     static double Real(db::Database &base, const QString &sql);
     // Every row of every user table as text, for before/after comparisons.
     static QString Volcado(db::Database &base);
+    // The rows of an executed query from its current one on, a line each, fields joined by '|'.
+    static QString Filas(db::Query &q);
 };

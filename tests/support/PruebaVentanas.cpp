@@ -1,6 +1,7 @@
 #include "PruebaVentanas.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace pruebas {
 
@@ -15,6 +16,13 @@ void Escribir(QWidget *control, const QString &texto)
     Procesar();
 }
 
+void Reemplazar(QLineEdit *edit, const QString &texto)
+{
+    edit->setFocus();
+    edit->selectAll();
+    Escribir(edit, texto);
+}
+
 void Tecla(QWidget *control, int tecla, Qt::KeyboardModifiers mod)
 {
     QTest::keyClick(control, static_cast<Qt::Key>(tecla), mod);
@@ -26,6 +34,18 @@ void Procesar()
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
+}
+
+void CerrarVentanas(QWidget *ultima)
+{
+    QPointer<QWidget> ultimaViva(ultima);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != ultima)
+            w->close();
+    Procesar();
+    if (ultimaViva)
+        ultimaViva->close();
+    Procesar();
 }
 
 } // namespace pruebas

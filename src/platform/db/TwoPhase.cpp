@@ -19,31 +19,74 @@ const QString kTag = QStringLiteral("compras-2pc");
 struct Member {
     Database *db;
     std::int64_t id;
-    int state;  // 1 limbo, 2 committed, 3 rolled back
     QString group;
     int index, count;
-    qint64 preparedAt;  // seconds since the epoch; 0 when unknown
+    qint64 preparedAt;  // seconds since the epoch
 };
 
-std::vector<Member> readMembers(Database &db)
+// Transactions the engine holds in limbo, from its transaction inventory: unlike
+// RDB$TRANSACTIONS this does not depend on the visibility of the transaction's own rows.
+std::vector<std::int64_t> limboIds(Database &db)
+{
+    std::vector<std::int64_t> ids;
+    const unsigned char items[] = {isc_info_limbo, isc_info_end};
+    std::vector<unsigned char> buf(65535);
+    Status st;
+    try {
+        db.attachment()->getInfo(&st, sizeof items, items, static_cast<unsigned>(buf.size()), buf.data());
+    } catch (const FbException &e) {
+        rethrow(e);
+    }
+    for (std::size_t p = 0; p + 3 <= buf.size() && buf[p] != isc_info_end;) {
+        const unsigned char item = buf[p];
+        if (item == isc_info_truncated)
+            break;
+        const int len = isc_portable_integer(&buf[p + 1], 2);
+        if (item == isc_info_limbo)
+            ids.push_back(isc_portable_integer(&buf[p + 3], static_cast<short>(len)));
+        p += 3 + static_cast<std::size_t>(len);
+    }
+    return ids;
+}
+
+std::vector<Member> limboMembers(Database &db)
 {
     std::vector<Member> out;
+    const std::vector<std::int64_t> ids = limboIds(db);
+    if (ids.empty())
+        return out;
     Transaction tx(db, TransactionKind::Read);
     Query q(&db, &tx);
-    q.setSql(QStringLiteral("select rdb$transaction_id, rdb$transaction_state, rdb$transaction_description "
-                            "from rdb$transactions"));
-    q.execQuery();
-    while (!q.eof()) {
-        const QStringList parts = q.field(2).asString().split(QLatin1Char(' '));
-        if (parts.size() >= 3 && parts[0] == kTag) {
-            const QStringList pos = parts[2].split(QLatin1Char('/'));
-            out.push_back({&db, q.field(0).asInt64(), q.field(1).asInteger(), parts[1], pos.value(0).toInt(),
-                           pos.value(1).toInt(), parts.value(3).toLongLong()});
-        }
-        q.next();
+    q.setSql(QStringLiteral("select GRUPO, INDICE, TOTAL, datediff(second from timestamp '1970-01-01 00:00:00' to FECHA) "
+                            "from %1 where TRANSACCION = :t").arg(QLatin1String(kMembersTable)));
+    for (std::int64_t id : ids) {
+        q.paramByName("t").setAsInteger(id);
+        q.execQuery();
+        if (!q.eof())
+            out.push_back({&db, id, q.field(0).asString(), q.field(1).asInteger(), q.field(2).asInteger(),
+                           q.field(3).asInt64()});
+        q.close();
     }
     tx.commit();
     return out;
+}
+
+// Records, in a transaction of its own that commits at once, which group the prepared
+// transaction belongs to; recovery finds it even when the transaction's own rows are not visible.
+void recordMember(Transaction &t, const QString &group, int index, int count)
+{
+    Transaction aux(t.database());
+    Query q(&t.database(), &aux);
+    q.setSql(QStringLiteral("insert into %1 (TRANSACCION, GRUPO, INDICE, TOTAL, FECHA) values (:t, :g, :i, :n, :f)")
+                 .arg(QLatin1String(kMembersTable)));
+    q.paramByName("t").setAsInteger(t.id());
+    q.paramByName("g").setAsString(group);
+    q.paramByName("i").setAsInteger(index);
+    q.paramByName("n").setAsInteger(count);
+    q.paramByName("f").setAsDateTime(QDateTime::currentDateTimeUtc());  // read back as seconds since the epoch
+    q.execQuery();
+    q.close();
+    aux.commit();
 }
 } // namespace
 
@@ -58,18 +101,16 @@ void CommitTwoPhase(const std::vector<Transaction *> &transactions)
         return;
     }
     const QString group = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const int n = static_cast<int>(active.size());
     try {
         Query marker(&active.front()->database(), active.front());
         marker.setSql(QStringLiteral("insert into %1 (GRUPO) values (:g)").arg(QLatin1String(kGroupTable)));
         marker.paramByName(QStringLiteral("g")).setAsString(group);
         marker.execQuery();
-        for (std::size_t i = 0; i < active.size(); ++i)
-            active[i]->prepare(QStringLiteral("%1 %2 %3/%4 %5")
-                                   .arg(kTag, group)
-                                   .arg(i + 1)
-                                   .arg(active.size())
-                                   .arg(QDateTime::currentSecsSinceEpoch())
-                                   .toUtf8());
+        for (int i = 0; i < n; ++i)
+            recordMember(*active[i], group, i + 1, n);
+        for (int i = 0; i < n; ++i)
+            active[i]->prepare(QStringLiteral("%1 %2 %3/%4").arg(kTag, group).arg(i + 1).arg(n).toUtf8());
     } catch (...) {
         for (Transaction *t : active) {
             try {
@@ -88,7 +129,7 @@ std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases, int 
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     std::map<QString, std::vector<Member>> groups;
     for (Database *db : databases)
-        for (const Member &m : readMembers(*db))
+        for (const Member &m : limboMembers(*db))
             groups[m.group].push_back(m);
     auto firstMemberCommitted = [&](const QString &group) {
         for (Database *db : databases) {
@@ -104,25 +145,21 @@ std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases, int 
     };
     std::vector<LimboEntry> out;
     for (auto &[group, members] : groups) {
-        int inLimbo = 0, count = 0;
+        int count = 0;
         bool firstInLimbo = false, recent = false;
         for (const Member &m : members) {
-            if (m.state != 1)
-                continue;
-            recent |= m.preparedAt > 0 && now - m.preparedAt < minAgeSeconds;
-            ++inLimbo;
+            recent |= now - m.preparedAt < minAgeSeconds;
             firstInLimbo |= m.index == 1;
             count = std::max(count, m.count);
         }
-        if (inLimbo == 0 || recent)
+        if (recent)
             continue;
         // Members prepare in order and commit in order: while the first is in limbo nobody
         // committed yet, and once it is gone its marker row says whether it committed.
-        const bool commit = firstInLimbo ? inLimbo == count : firstMemberCommitted(group);
+        const bool commit = firstInLimbo ? static_cast<int>(members.size()) == count : firstMemberCommitted(group);
         for (const Member &m : members)
-            if (m.state == 1)
-                out.push_back({m.db->params().database, m.id, group, m.index, m.count,
-                               commit ? LimboEntry::Decision::Commit : LimboEntry::Decision::Rollback});
+            out.push_back({m.db->params().database, m.id, group, m.index, m.count,
+                           commit ? LimboEntry::Decision::Commit : LimboEntry::Decision::Rollback});
     }
     return out;
 }

@@ -13,6 +13,8 @@ class Transaction;
 // Every database that takes part in a grouped commit has this table; the first member of a
 // group records the group in it, so a recovery can tell "committed" from "never prepared".
 inline const char *const kGroupTable = "TRANSACCIONES_2PC";
+// Each member's transaction number and group, committed before the member is prepared.
+inline const char *const kMembersTable = "TRANSACCIONES_2PC_MIEMBROS";
 
 // Prepares every transaction in order, then commits them in the same order. A failed
 // prepare rolls all of them back and rethrows; nothing is committed.

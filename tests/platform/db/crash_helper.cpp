@@ -39,6 +39,20 @@ int main(int argc, char **argv)
             q.execQuery();
         }
         const QString tag = QStringLiteral("compras-2pc %1 ").arg(a[3]);
+        // Membership rows commit on their own before the prepares, as the real coordinator does.
+        int indice = 0;
+        for (auto [d, t] : {std::pair{&d0, &t0}, std::pair{&d1, &t1}}) {
+            Transaction aux(*d);
+            Query m(d, &aux);
+            m.setSql("insert into TRANSACCIONES_2PC_MIEMBROS (TRANSACCION, GRUPO, INDICE, TOTAL, FECHA) "
+                     "values (:t, :g, :i, 2, timestamp '2000-01-01 00:00:00')");
+            m.paramByName("t").setAsInteger(t->id());
+            m.paramByName("g").setAsString(a[3]);
+            m.paramByName("i").setAsInteger(++indice);
+            m.execQuery();
+            m.close();
+            aux.commit();
+        }
         Query marker(&d0, &t0);
         marker.setSql("insert into TRANSACCIONES_2PC (GRUPO) values (:g)");
         marker.paramByName("g").setAsString(a[3]);

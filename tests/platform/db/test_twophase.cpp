@@ -36,7 +36,9 @@ protected:
         for (int i = 0; i < 2; ++i) {
             dbs[i].create({dir.file(QStringLiteral("db%1.fdb").arg(i)), "SYSDBA", "", "", "UTF8"});
             RunScript(dbs[i], "create table T (V integer primary key);"
-                               "create table TRANSACCIONES_2PC (GRUPO varchar(40) primary key)");
+                               "create table TRANSACCIONES_2PC (GRUPO varchar(40) primary key);"
+                               "create table TRANSACCIONES_2PC_MIEMBROS (TRANSACCION bigint primary key, "
+                               "GRUPO varchar(40), INDICE integer, TOTAL integer, FECHA timestamp)");
         }
     }
     testsupport::ScratchDir dir;

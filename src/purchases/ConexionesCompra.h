@@ -1,0 +1,74 @@
+#pragma once
+// What posting and annulling a purchase share: the connections they write through, the
+// statements they keep prepared on them, rolling back on failure, refreshing the shared
+// datasets after a commit, and failed steps.
+
+#include "Query.h"
+
+#include <QString>
+
+#include <exception>
+#include <initializer_list>
+#include <map>
+#include <memory>
+
+class TFDatosComp;
+
+namespace db {
+class Database;
+class Dataset;
+class Transaction;
+}
+
+// The connections a posting writes through (the accounting one is optional).
+struct ConexionesCompra {
+    db::Database *tienda = nullptr;
+    db::Transaction *transTienda = nullptr;
+    db::Database *inventario = nullptr;
+    db::Transaction *transInventario = nullptr;
+    db::Database *contabilidad = nullptr;
+    db::Transaction *transContabilidad = nullptr;
+};
+
+// The data module's store and inventory update connections (accounting left out).
+ConexionesCompra ConexionesDeDatosComp(TFDatosComp &datos);
+
+enum class BaseCompra { Tienda, Inventario, Contabilidad };
+
+// Statements prepared once per database and SQL text, each on that database's update
+// transaction; `conexiones` must outlive the cache.
+class ConsultasCompra {
+public:
+    explicit ConsultasCompra(const ConexionesCompra &conexiones) : c_(conexiones) {}
+    // The statement for `texto` on `base`, closed and ready for its parameters.
+    db::Query &Sql(BaseCompra base, const QString &texto);
+
+private:
+    const ConexionesCompra &c_;
+    std::map<QString, std::unique_ptr<db::Query>> consultas_[3];
+};
+
+// Rolls back every active transaction given; a failing rollback is ignored.
+void DeshacerTransacciones(std::initializer_list<db::Transaction *> transacciones);
+
+// Re-reads the datasets that are open, after a commit; a failing refresh is ignored (a stale
+// grid is no reason to report committed work as failed).
+void RefrescarAbiertos(std::initializer_list<db::Dataset *> datasets);
+
+// A step that failed: the message shown by the step and the text the operation raises.
+struct FalloPaso {
+    QString mensaje;
+    QString error;
+};
+
+// Runs `cuerpo`; any database or arithmetic error becomes the step's failure.
+template <class F> void Paso(const QString &mensaje, const QString &error, F &&cuerpo)
+{
+    try {
+        cuerpo();
+    } catch (const FalloPaso &) {
+        throw;
+    } catch (const std::exception &) {
+        throw FalloPaso{mensaje, error};
+    }
+}
