@@ -18,9 +18,8 @@ instalar_faltantes() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${faltan[@]}"
 }
 
+# Configures (or re-configures, which is quick) the build folder with the given options.
 configurar() {
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-  fi
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > /dev/null
 }
