@@ -149,5 +149,8 @@ void Estacion::ConectarModulo(ConectarBaseDatosFn conectar, ConectarContaFn cone
 
 int Estacion::ResolverLimbo(int edadMinima)
 {
-    return static_cast<int>(db::ResolveLimbo({&tienda, &inventario, &contabilidad}, edadMinima).size());
+    const std::vector<db::Database *> bases{&tienda, &inventario, &contabilidad};
+    const int resueltas = static_cast<int>(db::ResolveLimbo(bases, edadMinima).size());
+    db::PurgeGroupRecords(bases);
+    return resueltas;
 }

@@ -104,8 +104,9 @@ void CommitTwoPhase(const std::vector<Transaction *> &transactions)
     const int n = static_cast<int>(active.size());
     try {
         Query marker(&active.front()->database(), active.front());
-        marker.setSql(QStringLiteral("insert into %1 (GRUPO) values (:g)").arg(QLatin1String(kGroupTable)));
+        marker.setSql(QStringLiteral("insert into %1 (GRUPO, FECHA) values (:g, :f)").arg(QLatin1String(kGroupTable)));
         marker.paramByName(QStringLiteral("g")).setAsString(group);
+        marker.paramByName(QStringLiteral("f")).setAsDateTime(QDateTime::currentDateTimeUtc());
         marker.execQuery();
         for (int i = 0; i < n; ++i)
             recordMember(*active[i], group, i + 1, n);
@@ -194,6 +195,26 @@ std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases, i
         }
     }
     return entries;
+}
+
+int PurgeGroupRecords(const std::vector<Database *> &databases, int days)
+{
+    int deleted = 0;
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addDays(-days);
+    for (Database *db : databases) {
+        if (!limboIds(*db).empty())
+            continue;  // keep what a recovery may still need
+        Transaction t(*db);
+        Query q(db, &t);
+        for (const char *table : {kMembersTable, kGroupTable}) {
+            q.setSql(QStringLiteral("delete from %1 where FECHA < :f").arg(QLatin1String(table)));
+            q.paramByName("f").setAsDateTime(limit);
+            q.execQuery();
+            deleted += static_cast<int>(q.rowsAffected());
+        }
+        t.commit();
+    }
+    return deleted;
 }
 
 } // namespace db

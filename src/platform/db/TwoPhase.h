@@ -38,6 +38,10 @@ std::vector<LimboEntry> FindLimbo(const std::vector<Database *> &databases, int 
 // meanwhile is skipped.
 std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases, int minAgeSeconds = 0);
 
+// Deletes the bookkeeping of grouped commits older than `days` from each database that has
+// nothing in limbo; returns the rows deleted.
+int PurgeGroupRecords(const std::vector<Database *> &databases, int days = 7);
+
 // How old a group must be before a workstation resolves it on its own.
 inline constexpr int kLimboAgeSeconds = 60;
 

@@ -36,7 +36,7 @@ protected:
         for (int i = 0; i < 2; ++i) {
             dbs[i].create({dir.file(QStringLiteral("db%1.fdb").arg(i)), "SYSDBA", "", "", "UTF8"});
             RunScript(dbs[i], "create table T (V integer primary key);"
-                               "create table TRANSACCIONES_2PC (GRUPO varchar(40) primary key);"
+                               "create table TRANSACCIONES_2PC (GRUPO varchar(40) primary key, FECHA timestamp);"
                                "create table TRANSACCIONES_2PC_MIEMBROS (TRANSACCION bigint primary key, "
                                "GRUPO varchar(40), INDICE integer, TOTAL integer, FECHA timestamp)");
         }
@@ -44,6 +44,30 @@ protected:
     testsupport::ScratchDir dir;
     Database dbs[2];
 };
+
+TEST_F(TwoPhaseTest, OldBookkeepingIsPurgedOnlyWhereNothingIsInLimbo)
+{
+    for (int v = 1; v <= 3; ++v) {
+        Transaction a(dbs[0]), b(dbs[1]);
+        insert(dbs[0], a, v);
+        insert(dbs[1], b, v);
+        CommitTwoPhase({&a, &b});
+    }
+    auto filas = [](Database &d, const char *tabla) {
+        Transaction t(d, TransactionKind::Read);
+        Query q(&d, &t);
+        q.setSql(QStringLiteral("select count(*) from %1").arg(QLatin1String(tabla)));
+        q.execQuery();
+        return q.field(0).asInteger();
+    };
+    EXPECT_EQ(filas(dbs[0], "TRANSACCIONES_2PC"), 3);
+    EXPECT_EQ(filas(dbs[1], "TRANSACCIONES_2PC_MIEMBROS"), 3);
+    EXPECT_EQ(PurgeGroupRecords({&dbs[0], &dbs[1]}, 1), 0);  // all younger than a day
+    EXPECT_EQ(PurgeGroupRecords({&dbs[0], &dbs[1]}, -1), 9); // "older than tomorrow": everything
+    EXPECT_EQ(filas(dbs[0], "TRANSACCIONES_2PC") + filas(dbs[0], "TRANSACCIONES_2PC_MIEMBROS")
+                  + filas(dbs[1], "TRANSACCIONES_2PC_MIEMBROS"),
+              0);
+}
 
 TEST_F(TwoPhaseTest, CommitsBothOrNeither)
 {
@@ -97,7 +121,9 @@ TEST_F(TwoPhaseTest, LimboLeftByACrashIsResolvedByTheGroupState)
         const bool shouldCommit = e.group != "g-one";
         EXPECT_EQ(e.decision == LimboEntry::Decision::Commit, shouldCommit) << e.group.toStdString();
     }
+    EXPECT_EQ(PurgeGroupRecords({&dbs[0], &dbs[1]}, -1), 0);  // recovery still needs them
     EXPECT_EQ(ResolveLimbo({&dbs[0], &dbs[1]}).size(), 4u);
+    EXPECT_GT(PurgeGroupRecords({&dbs[0], &dbs[1]}, -1), 0);
     EXPECT_TRUE(FindLimbo({&dbs[0], &dbs[1]}).empty());
 
     auto values = [](Database &d) {
