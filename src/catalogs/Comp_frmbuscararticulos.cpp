@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TfrmBuscarArticulos::TfrmBuscarArticulos(QWidget *parent) : QWidget(parent, Qt::Dialog)
@@ -67,9 +68,13 @@ TfrmBuscarArticulos::TfrmBuscarArticulos(QWidget *parent) : QWidget(parent, Qt::
     setTabOrder(btnAceptar, btnCancelar);
     setTabOrder(btnCancelar, btnAgregar);
 
+    espera_ = new QTimer(this);
+    espera_->setSingleShot(true);
+    espera_->setInterval(kEsperaTeclas);
+    connect(espera_, &QTimer::timeout, this, &TfrmBuscarArticulos::FiltrarArticulos);
     connect(edBuscar, &QLineEdit::textChanged, this, [this] {
         if (isVisible())
-            FiltrarArticulos();
+            espera_->start();  // restarted by every key
     });
     connect(GridArticulos, &QTableView::doubleClicked, this, &TfrmBuscarArticulos::btnAceptarClick);
     connect(btnAceptar, &QPushButton::clicked, this, &TfrmBuscarArticulos::btnAceptarClick);
@@ -91,11 +96,23 @@ void TfrmBuscarArticulos::AbrirDesde(QWidget *llamador)
 
 void TfrmBuscarArticulos::FiltrarArticulos()
 {
+    espera_->stop();
     try {
         busqueda_.FiltrarAlEscribir(*FDatosComp->TInventario, edBuscar->text(), Origen);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
+}
+
+bool TfrmBuscarArticulos::BusquedaPendiente() const
+{
+    return espera_->isActive();
+}
+
+void TfrmBuscarArticulos::AplicarBusquedaPendiente()
+{
+    if (espera_->isActive())
+        FiltrarArticulos();
 }
 
 void TfrmBuscarArticulos::AgregarArticulo()
@@ -114,11 +131,13 @@ void TfrmBuscarArticulos::ArticuloCreado(const QString &codigo)
 {
     setEnabled(true);
     edBuscar->setText(codigo);
+    AplicarBusquedaPendiente();
     edBuscar->setFocus();
 }
 
 void TfrmBuscarArticulos::btnAceptarClick()
 {
+    AplicarBusquedaPendiente();  // a code scanned and Enter at once: the list for the whole code
     const QString codigo = BusquedaArticulos::CodigoElegido(*FDatosComp->TInventario);
     llamador_.Habilitar();
     QPointer<TfrmBuscarArticulos> yo(this);
@@ -169,6 +188,7 @@ bool TfrmBuscarArticulos::teclaEnBusqueda(QKeyEvent *tecla)
     switch (tecla->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
+        AplicarBusquedaPendiente();
         GridArticulos->setFocus();
         return true;
     case Qt::Key_Return:

@@ -10,6 +10,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTableView;
 
 class TfrmBuscarArticulos : public QWidget {
@@ -24,6 +25,12 @@ public:
     void AbrirDesde(QWidget *llamador);
 
     void FiltrarArticulos();
+    // Typing only schedules the search: keys that arrive within kEsperaTeclas ms of each other
+    // (a bar-code scanner) run it once, for the latest text. Accepting runs a pending one first.
+    static constexpr int kEsperaTeclas = 50;
+    bool BusquedaPendiente() const;
+    // Runs the scheduled search now (nothing when none is pending).
+    void AplicarBusquedaPendiente();
     // Opens the article card when the user may add articles.
     void AgregarArticulo();
     // Called by the article card once it has saved: searches the new code.
@@ -59,6 +66,7 @@ private:
     bool teclaFueraDeBusqueda(QKeyEvent *tecla);
 
     db::DatasetModel *modelo_ = nullptr;
+    QTimer *espera_ = nullptr;
     Llamador llamador_;
     BusquedaArticulos busqueda_;
 };
