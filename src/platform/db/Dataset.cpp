@@ -98,6 +98,7 @@ void Dataset::open()
     current_ = rows_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.empty();
+    lookupIndex_.clear();
     emit reset();
 }
 
@@ -115,6 +116,7 @@ void Dataset::close()
     eof_ = bof_ = true;
     cursorDone_ = true;
     firstPending_ = false;
+    lookupIndex_.clear();
     emit reset();
 }
 
@@ -145,6 +147,7 @@ void Dataset::refresh()
     if (!found && oldRow >= 0 && !rows_.empty())
         setRecNo(std::min(oldRow, fetchedCount() - 1));
     blockSignals(false);
+    lookupIndex_.clear();
     emit reset();
 }
 
@@ -210,8 +213,10 @@ int Dataset::fetchMore(int count)
     for (int i = 0; i < count && fetchOne(); ++i) {
     }
     const int got = fetchedCount() - before;
-    if (got > 0)
+    if (got > 0) {
+        lookupIndex_.clear();
         emit rowsFetched(before, fetchedCount() - 1);
+    }
     return got;
 }
 
@@ -322,11 +327,17 @@ Value Dataset::lookup(const QString &keyField, const Value &key, const QString &
     const int k = fieldIndex(keyField), res = fieldIndex(resultField);
     if (k < 0 || res < 0 || key.isNull())
         return Value();
-    const QString text = key.asString();
-    for (int r = 0; r < fetchedCount() || fetchMore(256) > 0; ++r)
-        if (rows_[r][k].asString() == text)
-            return rows_[r][res];
-    return Value();
+    fetchAll();
+    auto it = lookupIndex_.find(k);
+    if (it == lookupIndex_.end()) {
+        QHash<QString, int> index;
+        index.reserve(fetchedCount());
+        for (int r = fetchedCount() - 1; r >= 0; --r)  // backwards, so the first row wins
+            index[rows_[r][k].asString()] = r;
+        it = lookupIndex_.emplace(k, std::move(index)).first;
+    }
+    const auto row = it->second.constFind(key.asString());
+    return row == it->second.constEnd() ? Value() : rows_[*row][res];
 }
 
 int Dataset::fieldIndex(const QString &name) const
@@ -475,6 +486,7 @@ void Dataset::post()
         current_ = at;
         state_ = State::Browse;
         eof_ = bof_ = false;
+        lookupIndex_.clear();
         emit rowInserted(at);
     } else {
         QStringList sets, where;
@@ -501,6 +513,7 @@ void Dataset::post()
         }
         calculate(editRow_);
         rows_[current_] = editRow_;
+        lookupIndex_.clear();
         state_ = State::Browse;
         emit rowChanged(current_);
     }
@@ -530,6 +543,7 @@ void Dataset::deleteRecord()
     if (current_ >= fetchedCount())
         current_ = fetchedCount() - 1;
     eof_ = rows_.empty();
+    lookupIndex_.clear();
     emit rowRemoved(removed);
     if (afterDelete)
         afterDelete(*this);

@@ -7,8 +7,10 @@
 #include "Field.h"
 #include "Query.h"
 
+#include <QHash>
 #include <QObject>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -84,7 +86,8 @@ public:
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
     Field fieldByName(const QString &name);
     const Value &valueAtRow(int row, int column) const { return rows_.at(row).at(column); }
-    // Value of a lookup: first row whose `keyField` equals `key`.
+    // Value of a lookup: first row whose `keyField` equals `key`. Rows are indexed by key on
+    // first use, so a lookup field over a large source costs one hash probe per row.
     Value lookup(const QString &keyField, const Value &key, const QString &resultField);
 
     void append();
@@ -137,6 +140,8 @@ private:
     bool bof_ = true;
     bool cursorDone_ = true;
     bool firstPending_ = false;  // the query holds a fetched row not yet buffered
+    // Key text -> first row holding it, per key column; dropped whenever rows change.
+    std::map<int, QHash<QString, int>> lookupIndex_;
 };
 
 } // namespace db

@@ -77,6 +77,25 @@ TEST_F(DatasetTest, CalculatedAndLookupFieldsFollowEachRow)
     EXPECT_EQ(d.fieldByName("NombreProv").asString(), QString::fromUtf8("Droguería Central"));
     d.next();
     EXPECT_DOUBLE_EQ(d.fieldByName("Doble").asFloat(), 6.0);
+
+    // The source's key index follows its edits, and a repeated key finds the first row.
+    ASSERT_TRUE(prov.locate("COD", Value::integer(1)));
+    prov.edit();
+    prov.fieldByName("NOMBRE").setAsString("Droguería Norte");
+    prov.post();
+    EXPECT_EQ(prov.lookup("COD", Value::integer(1), "NOMBRE").asString(), QString::fromUtf8("Droguería Norte"));
+    tx->commit();
+    Dataset repetidos;
+    bind(repetidos, "select COD, NOMBRE from PROV union all select 1, 'otra' from rdb$database");
+    repetidos.open();
+    EXPECT_EQ(repetidos.lookup("COD", Value::text("1"), "NOMBRE").asString(), QString::fromUtf8("Droguería Norte"));
+    EXPECT_TRUE(repetidos.lookup("COD", Value::integer(99), "NOMBRE").isNull());
+    {
+        Query q(db, tx.get());
+        q.setSql("update PROV set NOMBRE = 'Droguería Central' where COD = 1");
+        q.execQuery();
+        tx->commit();
+    }
 }
 
 TEST_F(DatasetTest, EditsThroughHooksAndDetectsVanishedRows)
