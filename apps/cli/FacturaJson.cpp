@@ -1,4 +1,4 @@
-#include "FacturaJson.h"
+#include "cli/FacturaJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 // An invoice to post, as read from the JSON file given to "compras post".
 
-#include "Currency.h"
+#include "platform/Currency.h"
 
 #include <QDate>
 #include <QString>

@@ -1,13 +1,13 @@
-#include "PosteoCli.h"
+#include "cli/PosteoCli.h"
 
-#include "AnulacionCompra.h"
-#include "Comp_fdatos.h"
-#include "EntradaCompra.h"
-#include "Formato.h"
-#include "Mensajes.h"
-#include "PosteoEntrada.h"
-#include "ProcesoCompra.h"
-#include "Query.h"
+#include "purchases/AnulacionCompra.h"
+#include "data/Comp_fdatos.h"
+#include "purchases/EntradaCompra.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
+#include "purchases/PosteoEntrada.h"
+#include "purchases/ProcesoCompra.h"
+#include "platform/db/Query.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // "compras post" and "compras annul": the same classes the windows use, run as a workstation.
 
-#include "FacturaJson.h"
+#include "cli/FacturaJson.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
 // Command-line tool: creates and checks the module's databases and runs its work headless.
-#include "Comp_fdatos.h"
-#include "CreacionBases.h"
-#include "Estacion.h"
-#include "Firebird.h"
-#include "Query.h"
-#include "PosteoCli.h"
-#include "TwoPhase.h"
-#include "VariablesHost.h"
+#include "data/Comp_fdatos.h"
+#include "data/CreacionBases.h"
+#include "common/Estacion.h"
+#include "platform/db/Firebird.h"
+#include "platform/db/Query.h"
+#include "cli/PosteoCli.h"
+#include "platform/db/TwoPhase.h"
+#include "platform/VariablesHost.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

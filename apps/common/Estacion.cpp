@@ -1,8 +1,8 @@
-#include "Estacion.h"
+#include "common/Estacion.h"
 
-#include "ArchivoIni.h"
-#include "Query.h"
-#include "TwoPhase.h"
+#include "platform/ArchivoIni.h"
+#include "platform/db/Query.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QCryptographicHash>
 

@@ -2,11 +2,11 @@
 // A workstation as the host sets it up for the module: the databases opened from the
 // settings, the read and update transaction of each, and the host records.
 
-#include "Comp_exports.h"
-#include "Database.h"
-#include "Dataset.h"
-#include "Transaction.h"
-#include "TwoPhase.h"
+#include "host/Comp_exports.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/Transaction.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QString>
 #include <memory>

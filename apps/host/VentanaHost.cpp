@@ -1,8 +1,8 @@
-#include "VentanaHost.h"
+#include "host/VentanaHost.h"
 
-#include "Estacion.h"
-#include "Mensajes.h"
-#include "VariablesHost.h"
+#include "common/Estacion.h"
+#include "platform/Mensajes.h"
+#include "platform/VariablesHost.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // The replacement point-of-sale host: logs a user in on a cash register, hands the
 // connections and records to the module and opens its windows from a menu.
 
-#include "Comp_exports.h"
+#include "host/Comp_exports.h"
 
 #include <QDialog>
 #include <QLibrary>

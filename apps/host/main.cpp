@@ -1,10 +1,10 @@
 // compras-host: a point-of-sale host for the purchasing module.
-#include "CreacionBases.h"
-#include "Estacion.h"
-#include "Firebird.h"
-#include "Mensajes.h"
-#include "VariablesHost.h"
-#include "VentanaHost.h"
+#include "data/CreacionBases.h"
+#include "common/Estacion.h"
+#include "platform/db/Firebird.h"
+#include "platform/Mensajes.h"
+#include "platform/VariablesHost.h"
+#include "host/VentanaHost.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // Prepared insert and select throughput: the db layer against the same statements written
 // directly on the Firebird API, on the same database in the same run.
-#include "Database.h"
-#include "Firebird.h"
-#include "Query.h"
-#include "ScriptRunner.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Firebird.h"
+#include "platform/db/Query.h"
+#include "platform/db/ScriptRunner.h"
+#include "platform/db/Transaction.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,16 +6,16 @@
 //
 //   bench_entrada                      the measurements
 //   bench_entrada plantilla <archivo>  writes the import template workbook
-#include "Comp_exports.h"
-#include "Comp_fdatos.h"
-#include "CreacionBases.h"
-#include "Database.h"
-#include "EntradaCompra.h"
-#include "Estacion.h"
-#include "Mensajes.h"
-#include "Transaction.h"
-#include "VariablesHost.h"
-#include "uHojaCalcCompras.h"
+#include "host/Comp_exports.h"
+#include "data/Comp_fdatos.h"
+#include "data/CreacionBases.h"
+#include "platform/db/Database.h"
+#include "purchases/EntradaCompra.h"
+#include "common/Estacion.h"
+#include "platform/Mensajes.h"
+#include "platform/db/Transaction.h"
+#include "platform/VariablesHost.h"
+#include "platform/workbook/uHojaCalcCompras.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

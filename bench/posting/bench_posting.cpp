@@ -4,12 +4,12 @@
 //
 //   bench_posting [repeticiones]     (default 20)
 
-#include "AnulacionCompra.h"
-#include "AjustesPrecios.h"
-#include "EntornoPrueba.h"
-#include "Mensajes.h"
-#include "ProcesoCompra.h"
-#include "TwoPhase.h"
+#include "purchases/AnulacionCompra.h"
+#include "pricing/AjustesPrecios.h"
+#include "support/EntornoPrueba.h"
+#include "platform/Mensajes.h"
+#include "purchases/ProcesoCompra.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

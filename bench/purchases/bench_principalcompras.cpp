@@ -7,16 +7,16 @@
 //
 // Invoices are 1000 a day up to today, inserted in date order, so a month holds about 30,000
 // of them whatever the size of the table; 100,000 and 1,000,000 invoices are compared.
-#include "Comp_exports.h"
-#include "Comp_fdatos.h"
-#include "Comp_frmprincipalcompras.h"
-#include "CreacionBases.h"
-#include "Database.h"
-#include "Estacion.h"
-#include "Firebird.h"
-#include "ScriptRunner.h"
-#include "Transaction.h"
-#include "VariablesHost.h"
+#include "host/Comp_exports.h"
+#include "data/Comp_fdatos.h"
+#include "purchases/Comp_frmprincipalcompras.h"
+#include "data/CreacionBases.h"
+#include "platform/db/Database.h"
+#include "common/Estacion.h"
+#include "platform/db/Firebird.h"
+#include "platform/db/ScriptRunner.h"
+#include "platform/db/Transaction.h"
+#include "platform/VariablesHost.h"
 
 #include <QApplication>
 #include <QDateEdit>

@@ -1,11 +1,11 @@
 // Stock and cost update of a 100-line purchase receipt in one transaction, against the
 // floor of the same statements run bare (prepared once, constant values, no logic) on the
 // same databases in the same run. Every receipt is rolled back, so each run sees the same rows.
-#include "ActualizacionInventarioCompra.h"
-#include "CreacionBases.h"
-#include "Database.h"
-#include "Query.h"
-#include "Transaction.h"
+#include "records/ActualizacionInventarioCompra.h"
+#include "data/CreacionBases.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Transaction.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

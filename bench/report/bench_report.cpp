@@ -4,8 +4,8 @@
 //   bench_report reporte N       one report of N rows to PDF
 //   bench_report libro N         one workbook of N rows
 
-#include "Reporte.h"
-#include "TmxNativeExcel.h"
+#include "platform/report/Reporte.h"
+#include "platform/workbook/TmxNativeExcel.h"
 
 #include <QApplication>
 #include <QDir>

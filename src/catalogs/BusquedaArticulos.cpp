@@ -1,7 +1,7 @@
-#include "BusquedaArticulos.h"
+#include "catalogs/BusquedaArticulos.h"
 
-#include "ArchivoIni.h"
-#include "Comp_fdatos.h"
+#include "platform/ArchivoIni.h"
+#include "data/Comp_fdatos.h"
 
 QString BusquedaArticulos::ArticuloInactivo()
 {

@@ -3,7 +3,7 @@
 // the inactive-articles setting, the code handed back, and which keys typed outside the
 // search field go into it.
 
-#include "UtilBusqueda.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QChar>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "Comp_frmbuscararticulos.h"
+#include "catalogs/Comp_frmbuscararticulos.h"
 
-#include "BusquedaArticulos.h"
-#include "Comp_fdatos.h"
-#include "DbError.h"
-#include "Mensajes.h"
-#include "Permisos.h"
+#include "catalogs/BusquedaArticulos.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
+#include "host/Permisos.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

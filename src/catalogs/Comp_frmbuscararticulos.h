@@ -3,7 +3,7 @@
 // The chosen code goes back through articuloElegido; the opener puts it into its code field
 // and runs its code-exit step.
 
-#include "BusquedaArticulos.h"
+#include "catalogs/BusquedaArticulos.h"
 
 #include <QWidget>
 #include <functional>

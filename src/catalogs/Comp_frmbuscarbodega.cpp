@@ -1,8 +1,8 @@
-#include "Comp_frmbuscarbodega.h"
+#include "catalogs/Comp_frmbuscarbodega.h"
 
-#include "Comp_fdatos.h"
-#include "DbError.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

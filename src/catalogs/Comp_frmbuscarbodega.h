@@ -1,7 +1,7 @@
 #pragma once
 // Warehouse search ("Buscar Bodega"): where purchase entry sends the goods received.
 
-#include "UtilBusqueda.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QWidget>
 #include <optional>

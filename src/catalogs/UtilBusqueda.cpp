@@ -1,4 +1,4 @@
-#include "UtilBusqueda.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QEvent>
 #include <QHeaderView>

@@ -3,9 +3,9 @@
 // bound by name, an upper-casing validator for search fields, the grid plumbing that
 // keeps a dataset's current row on the grid's current row, and the Enter/Esc keys.
 
-#include "Dataset.h"
-#include "DatasetModel.h"
-#include "Value.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/DatasetModel.h"
+#include "platform/db/Value.h"
 
 #include <QPointer>
 #include <QStringList>

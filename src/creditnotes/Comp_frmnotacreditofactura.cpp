@@ -1,10 +1,10 @@
-#include "Comp_frmnotacreditofactura.h"
+#include "creditnotes/Comp_frmnotacreditofactura.h"
 
-#include "Comp_fdatos.h"
-#include "DatasetModel.h"
-#include "DbError.h"
-#include "Formato.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DatasetModel.h"
+#include "platform/db/DbError.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

@@ -1,10 +1,10 @@
-#include "Comp_frmnotascredito.h"
+#include "creditnotes/Comp_frmnotascredito.h"
 
-#include "Comp_fdatos.h"
-#include "Comp_frmsaldonotacredito.h"
-#include "DbError.h"
-#include "Formato.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "creditnotes/Comp_frmsaldonotacredito.h"
+#include "platform/db/DbError.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

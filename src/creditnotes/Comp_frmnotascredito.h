@@ -3,8 +3,8 @@
 // being posted. Nothing is written here; the payment window applies the choice and the posting
 // records it.
 
-#include "Comp_frmsaldonotacredito.h"
-#include "Currency.h"
+#include "creditnotes/Comp_frmsaldonotacredito.h"
+#include "platform/Currency.h"
 
 #include <QPointer>
 #include <QStringList>

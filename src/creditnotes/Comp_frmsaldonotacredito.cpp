@@ -1,6 +1,6 @@
-#include "Comp_frmsaldonotacredito.h"
+#include "creditnotes/Comp_frmsaldonotacredito.h"
 
-#include "Mensajes.h"
+#include "platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,13 +1,13 @@
-#include "Comp_fdatos.h"
+#include "data/Comp_fdatos.h"
 
-#include "AjustesPrecios.h"
-#include "ArchivoIni.h"
-#include "Database.h"
-#include "Formato.h"
-#include "Funcionesprecios.h"
-#include "Mensajes.h"
-#include "Transaction.h"
-#include "VariablesHost.h"
+#include "pricing/AjustesPrecios.h"
+#include "platform/ArchivoIni.h"
+#include "platform/db/Database.h"
+#include "platform/Formato.h"
+#include "pricing/Funcionesprecios.h"
+#include "platform/Mensajes.h"
+#include "platform/db/Transaction.h"
+#include "platform/VariablesHost.h"
 
 #include <QCoreApplication>
 #include <QDir>

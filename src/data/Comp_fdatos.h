@@ -2,10 +2,10 @@
 // The module's single data module: shared queries and datasets bound to the host's
 // connections, the host records, and the operations every window shares.
 
-#include "Currency.h"
-#include "Dataset.h"
-#include "Query.h"
-#include "Reporte.h"
+#include "platform/Currency.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/Query.h"
+#include "platform/report/Reporte.h"
 
 #include <QObject>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "CreacionBases.h"
+#include "data/CreacionBases.h"
 
-#include "ScriptRunner.h"
+#include "platform/db/ScriptRunner.h"
 
 #include <QFile>
 #include <QRegularExpression>

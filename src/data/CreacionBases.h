@@ -1,7 +1,7 @@
 #pragma once
 // Creating the module's databases from the schema scripts built into the program.
 
-#include "Database.h"
+#include "platform/db/Database.h"
 
 #include <QString>
 #include <QStringList>

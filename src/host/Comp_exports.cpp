@@ -1,11 +1,11 @@
-#include "Comp_exports.h"
+#include "host/Comp_exports.h"
 
-#include "Comp_fdatos.h"
+#include "data/Comp_fdatos.h"
 #if __has_include("Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
-#include "Comp_frmprincipalcompras.h"
+#include "purchases/Comp_frmprincipalcompras.h"
 #define COMPRAS_CON_VENTANA_COMPRAS 1
 #endif
-#include "Permisos.h"
+#include "host/Permisos.h"
 
 COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *transLectura,
                                       db::Transaction *transUpdate, db::Database *dbInventario,

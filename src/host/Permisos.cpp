@@ -1,8 +1,8 @@
-#include "Permisos.h"
+#include "host/Permisos.h"
 
-#include "Comp_fdatos.h"
-#include "Mensajes.h"
-#include "VariablesHost.h"
+#include "data/Comp_fdatos.h"
+#include "platform/Mensajes.h"
+#include "platform/VariablesHost.h"
 
 #include <QEvent>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "ArchivoIni.h"
+#include "platform/ArchivoIni.h"
 
 #include <QFile>
 #include <QSaveFile>

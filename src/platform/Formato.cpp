@@ -1,4 +1,4 @@
-#include "Formato.h"
+#include "platform/Formato.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // "0.00", "#,##0", "#,##0.##", with optional literal prefix/suffix ("$ #,##0.00").
 // Halves round away from zero, as the pictures did in the original screens.
 
-#include "Currency.h"
+#include "platform/Currency.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "Mensajes.h"
+#include "platform/Mensajes.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "VariablesHost.h"
+#include "platform/VariablesHost.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "AjustesPrecios.h"
+#include "pricing/AjustesPrecios.h"
 
 #include <utility>
 

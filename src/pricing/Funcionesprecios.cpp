@@ -1,6 +1,6 @@
-#include "Funcionesprecios.h"
+#include "pricing/Funcionesprecios.h"
 
-#include "AritmeticaEscalada.h"
+#include "pricing/AritmeticaEscalada.h"
 
 using namespace aritmetica;
 

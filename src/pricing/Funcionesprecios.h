@@ -8,7 +8,7 @@
 // -1 tens, -2 hundreds. A rounding switch "S" rounds; any other value leaves it to
 // the store's REDONDEA_PRECIO_FINAL.
 
-#include "AjustesPrecios.h"
+#include "pricing/AjustesPrecios.h"
 #include "platform/Currency.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
-#include "Funcionesyprocesoscompras.h"
+#include "pricing/Funcionesyprocesoscompras.h"
 
-#include "AritmeticaEscalada.h"
+#include "pricing/AritmeticaEscalada.h"
 
 #include <exception>
 

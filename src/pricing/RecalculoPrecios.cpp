@@ -1,7 +1,7 @@
-#include "RecalculoPrecios.h"
+#include "pricing/RecalculoPrecios.h"
 
-#include "Funcionesprecios.h"
-#include "Funcionesyprocesoscompras.h"
+#include "pricing/Funcionesprecios.h"
+#include "pricing/Funcionesyprocesoscompras.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "AnulacionCompra.h"
+#include "purchases/AnulacionCompra.h"
 
-#include "AritmeticaEscalada.h"
-#include "Comp_fdatos.h"
-#include "Database.h"
-#include "DbError.h"
-#include "Mensajes.h"
-#include "Transaction.h"
-#include "TwoPhase.h"
+#include "pricing/AritmeticaEscalada.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
+#include "platform/db/Transaction.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QSet>
 

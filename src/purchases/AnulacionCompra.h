@@ -10,7 +10,7 @@
 // together; any failure rolls both back. The invoice row is locked and marked first, so two
 // stations can never reverse the same invoice twice.
 
-#include "ProcesoCompra.h"
+#include "purchases/ProcesoCompra.h"
 
 #include <QString>
 

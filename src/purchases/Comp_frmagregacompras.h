@@ -3,8 +3,8 @@
 // lines typed by article code; totals, global discount, spreadsheet import, and the hand-over
 // to the payment window. The work itself is EntradaCompra's; this window gathers and shows.
 
-#include "EntradaCompra.h"
-#include "UtilBusqueda.h"
+#include "purchases/EntradaCompra.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "Comp_frmbscarproveedor.h"
+#include "purchases/Comp_frmbscarproveedor.h"
 
-#include "Comp_fdatos.h"
+#include "data/Comp_fdatos.h"
 
 ConsultaFiltrada ConsultaSeleccionarProveedor(const QString &texto)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Supplier selector ("Seleccionar Proveedor") for the article card and the order chooser.
 
-#include "Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
 
 // Selector list: names containing the text (any case) or the second code equal to the
 // trimmed text, by name; an empty text lists every supplier in the table's own order.

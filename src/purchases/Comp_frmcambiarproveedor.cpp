@@ -1,8 +1,8 @@
-#include "Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
 
-#include "Comp_fdatos.h"
-#include "DbError.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>

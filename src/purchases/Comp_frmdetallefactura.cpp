@@ -1,9 +1,9 @@
-#include "Comp_frmdetallefactura.h"
+#include "purchases/Comp_frmdetallefactura.h"
 
-#include "Comp_fdatos.h"
-#include "Comp_frmnotacreditofactura.h"
-#include "DatasetModel.h"
-#include "Formato.h"
+#include "data/Comp_fdatos.h"
+#include "creditnotes/Comp_frmnotacreditofactura.h"
+#include "platform/db/DatasetModel.h"
+#include "platform/Formato.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

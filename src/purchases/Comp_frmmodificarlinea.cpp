@@ -1,8 +1,8 @@
-#include "Comp_frmmodificarlinea.h"
+#include "purchases/Comp_frmmodificarlinea.h"
 
-#include "Comp_fdatos.h"
-#include "Formato.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

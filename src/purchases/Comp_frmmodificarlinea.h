@@ -2,8 +2,8 @@
 // Line editor ("Modificar Línea"): cost, quantity, discount, tax flags and new sale price of
 // one line of the purchase being entered.
 
-#include "EntradaCompra.h"
-#include "UtilBusqueda.h"
+#include "purchases/EntradaCompra.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QWidget>
 

@@ -1,14 +1,14 @@
-#include "Comp_frmprincipalcompras.h"
+#include "purchases/Comp_frmprincipalcompras.h"
 
-#include "AnulacionCompra.h"
-#include "Comp_fdatos.h"
-#include "Comp_frmagregacompras.h"
-#include "Comp_frmcambiarproveedor.h"
-#include "Comp_frmdetallefactura.h"
-#include "DatasetModel.h"
-#include "DbError.h"
-#include "Mensajes.h"
-#include "Permisos.h"
+#include "purchases/AnulacionCompra.h"
+#include "data/Comp_fdatos.h"
+#include "purchases/Comp_frmagregacompras.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmdetallefactura.h"
+#include "platform/db/DatasetModel.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
+#include "host/Permisos.h"
 
 #include <QAction>
 #include <QComboBox>

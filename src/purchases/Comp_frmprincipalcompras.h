@@ -2,7 +2,7 @@
 // Purchases browser: the supplier invoices of a period, filtered by supplier and number,
 // and the door to every purchase command.
 
-#include "ListadoCompras.h"
+#include "purchases/ListadoCompras.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,16 +1,16 @@
-#include "Comp_frmprocesar.h"
+#include "purchases/Comp_frmprocesar.h"
 
-#include "Comp_fdatos.h"
-#include "Comp_frmnotascredito.h"
-#include "Comp_frmregistrarcheque.h"
-#include "DbError.h"
-#include "ErrorReporte.h"
-#include "Formato.h"
-#include "FuenteDatosReporte.h"
-#include "ListadoCompras.h"
-#include "Mensajes.h"
-#include "Permisos.h"
-#include "VariablesHost.h"
+#include "data/Comp_fdatos.h"
+#include "creditnotes/Comp_frmnotascredito.h"
+#include "purchases/Comp_frmregistrarcheque.h"
+#include "platform/db/DbError.h"
+#include "platform/report/ErrorReporte.h"
+#include "platform/Formato.h"
+#include "platform/report/FuenteDatosReporte.h"
+#include "purchases/ListadoCompras.h"
+#include "platform/Mensajes.h"
+#include "host/Permisos.h"
+#include "platform/VariablesHost.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

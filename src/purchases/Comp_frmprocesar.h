@@ -2,7 +2,7 @@
 // Payment window "Procesar Comprobante": splits the invoice total into cash, cheque, credit and
 // supplier credit notes and posts the invoice (ProcesoCompra), then offers the receipt.
 
-#include "ProcesoCompra.h"
+#include "purchases/ProcesoCompra.h"
 
 #include <QLineEdit>
 #include <QPointer>

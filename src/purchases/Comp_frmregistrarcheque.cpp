@@ -1,9 +1,9 @@
-#include "Comp_frmregistrarcheque.h"
+#include "purchases/Comp_frmregistrarcheque.h"
 
-#include "Comp_fdatos.h"
-#include "Comp_frmprocesar.h"
-#include "DbError.h"
-#include "Mensajes.h"
+#include "data/Comp_fdatos.h"
+#include "purchases/Comp_frmprocesar.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
 
 #include <QComboBox>
 #include <QDateEdit>

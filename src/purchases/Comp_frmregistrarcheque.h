@@ -1,7 +1,7 @@
 #pragma once
 // "Registrar Cheque": completes the bank movement of a cheque payment before posting.
 
-#include "ProcesoCompra.h"
+#include "purchases/ProcesoCompra.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "Comp_frmseleccionaprecio.h"
+#include "purchases/Comp_frmseleccionaprecio.h"
 
-#include "Formato.h"
-#include "Mensajes.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

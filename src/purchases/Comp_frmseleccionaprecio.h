@@ -3,8 +3,8 @@
 // costs, the cost that becomes its purchase price. The choice stays with the document until
 // the posting writes it.
 
-#include "EntradaCompra.h"
-#include "UtilBusqueda.h"
+#include "purchases/EntradaCompra.h"
+#include "catalogs/UtilBusqueda.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "Comp_frmtextoespera.h"
+#include "purchases/Comp_frmtextoespera.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "ConexionesCompra.h"
+#include "purchases/ConexionesCompra.h"
 
-#include "Comp_fdatos.h"
-#include "Dataset.h"
-#include "Transaction.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/Transaction.h"
 
 ConexionesCompra ConexionesDeDatosComp(TFDatosComp &d)
 {

@@ -3,7 +3,7 @@
 // statements they keep prepared on them, rolling back on failure, refreshing the shared
 // datasets after a commit, and failed steps.
 
-#include "Query.h"
+#include "platform/db/Query.h"
 
 #include <QString>
 

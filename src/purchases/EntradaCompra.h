@@ -8,7 +8,7 @@
 // COMPUTADORA). Each operation that writes commits the store update transaction at its end,
 // or rolls it back and leaves the work rows as they were.
 
-#include "Currency.h"
+#include "platform/Currency.h"
 
 #include <QDate>
 #include <QString>

@@ -1,13 +1,13 @@
-#include "ListadoCompras.h"
+#include "purchases/ListadoCompras.h"
 
-#include "Comp_fdatos.h"
-#include "Dataset.h"
-#include "DbError.h"
-#include "ErrorLibro.h"
-#include "Formato.h"
-#include "Mensajes.h"
-#include "TmxNativeExcel.h"
-#include "VariablesHost.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/DbError.h"
+#include "platform/workbook/ErrorLibro.h"
+#include "platform/Formato.h"
+#include "platform/Mensajes.h"
+#include "platform/workbook/TmxNativeExcel.h"
+#include "platform/VariablesHost.h"
 
 #include <cmath>
 

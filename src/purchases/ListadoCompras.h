@@ -3,9 +3,9 @@
 // period, supplier and number; an invoice's lines; the shelf-label workbook; the reprint of
 // the purchase voucher.
 
-#include "Currency.h"
-#include "FuenteDatosReporte.h"
-#include "Reporte.h"
+#include "platform/Currency.h"
+#include "platform/report/FuenteDatosReporte.h"
+#include "platform/report/Reporte.h"
 
 #include <QDate>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "PosteoEntrada.h"
+#include "purchases/PosteoEntrada.h"
 
 DocumentoCompra DocumentoDeEntrada(const EntradaCompra &e)
 {

@@ -1,8 +1,8 @@
 #pragma once
 // What the payment and posting take from a document being entered.
 
-#include "EntradaCompra.h"
-#include "ProcesoCompra.h"
+#include "purchases/EntradaCompra.h"
+#include "purchases/ProcesoCompra.h"
 
 DocumentoCompra DocumentoDeEntrada(const EntradaCompra &entrada);
 TotalesCompra TotalesDeEntrada(const TotalesEntrada &totales);

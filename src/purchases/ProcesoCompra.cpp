@@ -1,16 +1,16 @@
-#include "ProcesoCompra.h"
+#include "purchases/ProcesoCompra.h"
 
-#include "AritmeticaEscalada.h"
-#include "ArchivoIni.h"
-#include "Comp_fdatos.h"
-#include "Database.h"
-#include "DbError.h"
-#include "Formato.h"
-#include "Funcionesprecios.h"
-#include "Mensajes.h"
-#include "Transaction.h"
-#include "TwoPhase.h"
-#include "Value.h"
+#include "pricing/AritmeticaEscalada.h"
+#include "platform/ArchivoIni.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbError.h"
+#include "platform/Formato.h"
+#include "pricing/Funcionesprecios.h"
+#include "platform/Mensajes.h"
+#include "platform/db/Transaction.h"
+#include "platform/db/TwoPhase.h"
+#include "platform/db/Value.h"
 
 #include <QFile>
 

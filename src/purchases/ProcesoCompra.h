@@ -13,10 +13,10 @@
 // It needs no widget and no data-module global when built from explicit connections, so
 // several threads, each with its own attachments, may post at the same time.
 
-#include "ActualizacionInventarioCompra.h"
-#include "ConexionesCompra.h"
-#include "Currency.h"
-#include "Query.h"
+#include "records/ActualizacionInventarioCompra.h"
+#include "purchases/ConexionesCompra.h"
+#include "platform/Currency.h"
+#include "platform/db/Query.h"
 
 #include <QDate>
 #include <QDateTime>

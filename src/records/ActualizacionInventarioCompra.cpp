@@ -1,11 +1,11 @@
-#include "ActualizacionInventarioCompra.h"
+#include "records/ActualizacionInventarioCompra.h"
 
-#include "AritmeticaEscalada.h"
-#include "Comp_fdatos.h"
-#include "DbError.h"
-#include "Funcionesprecios.h"
-#include "Mensajes.h"
-#include "RecalculoPrecios.h"
+#include "pricing/AritmeticaEscalada.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "pricing/Funcionesprecios.h"
+#include "platform/Mensajes.h"
+#include "pricing/RecalculoPrecios.h"
 
 #include <exception>
 

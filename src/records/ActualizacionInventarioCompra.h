@@ -11,9 +11,9 @@
 // Two postings that lock the same articles in opposite orders may deadlock: the database
 // then fails one of them, which rolls back.
 
-#include "Utransaccionescompras.h"
+#include "records/Utransaccionescompras.h"
 
-#include "Query.h"
+#include "platform/db/Query.h"
 #include "platform/Currency.h"
 
 #include <QDate>

@@ -1,10 +1,10 @@
-#include "Utransaccionescompras.h"
+#include "records/Utransaccionescompras.h"
 
-#include "Comp_fdatos.h"
-#include "DbError.h"
-#include "Mensajes.h"
-#include "Query.h"
-#include "Value.h"
+#include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "platform/Mensajes.h"
+#include "platform/db/Query.h"
+#include "platform/db/Value.h"
 
 #include <exception>
 #include <initializer_list>

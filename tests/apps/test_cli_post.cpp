@@ -1,7 +1,7 @@
 // "compras post" and "compras annul" in process, over copies of the demo databases.
-#include "EntornoPrueba.h"
-#include "FacturaJson.h"
-#include "PosteoCli.h"
+#include "support/EntornoPrueba.h"
+#include "cli/FacturaJson.h"
+#include "cli/PosteoCli.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Article search and warehouse search over the demo inventory, driven offscreen.
 
-#include "BusquedaArticulos.h"
-#include "Comp_frmbuscararticulos.h"
-#include "Comp_frmbuscarbodega.h"
-#include "EntornoPrueba.h"
-#include "Permisos.h"
-#include "PruebaVentanas.h"
+#include "catalogs/BusquedaArticulos.h"
+#include "catalogs/Comp_frmbuscararticulos.h"
+#include "catalogs/Comp_frmbuscarbodega.h"
+#include "support/EntornoPrueba.h"
+#include "host/Permisos.h"
+#include "support/PruebaVentanas.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // The credit-note picker, its balance prompt and the notes related to an invoice.
 
-#include "Comp_fdatos.h"
-#include "Comp_frmnotacreditofactura.h"
-#include "Comp_frmnotascredito.h"
-#include "Comp_frmsaldonotacredito.h"
-#include "EntornoPrueba.h"
-#include "Formato.h"
-#include "PruebaVentanas.h"
+#include "data/Comp_fdatos.h"
+#include "creditnotes/Comp_frmnotacreditofactura.h"
+#include "creditnotes/Comp_frmnotascredito.h"
+#include "creditnotes/Comp_frmsaldonotacredito.h"
+#include "support/EntornoPrueba.h"
+#include "platform/Formato.h"
+#include "support/PruebaVentanas.h"
 
 #include <QLabel>
 #include <QLineEdit>

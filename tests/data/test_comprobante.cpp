@@ -1,7 +1,7 @@
 // The purchase voucher printed from a posted demo invoice, read back from the PDF.
-#include "EntornoPrueba.h"
-#include "FuenteDatosReporte.h"
-#include "Formato.h"
+#include "support/EntornoPrueba.h"
+#include "platform/report/FuenteDatosReporte.h"
+#include "platform/Formato.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,5 +71,5 @@ TEST(Comprobante, PrintsTheInvoiceWithItsLinesAndSalePrices)
     EXPECT_GT(filas, 1);
 }
 
-#include "PruebaVentanas.h"
+#include "support/PruebaVentanas.h"
 PRUEBAS_CON_VENTANAS_MAIN()

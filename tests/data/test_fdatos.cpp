@@ -1,6 +1,6 @@
-#include "EntornoPrueba.h"
-#include "Formato.h"
-#include "Query.h"
+#include "support/EntornoPrueba.h"
+#include "platform/Formato.h"
+#include "platform/db/Query.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "Comp_exports.h"
-#include "EntornoPrueba.h"
-#include "Permisos.h"
-#include "VariablesHost.h"
+#include "host/Comp_exports.h"
+#include "support/EntornoPrueba.h"
+#include "host/Permisos.h"
+#include "platform/VariablesHost.h"
 
 #include <QApplication>
 #include <QLibrary>

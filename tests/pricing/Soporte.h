@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the pricing tests.
 
-#include "AjustesPrecios.h"
+#include "pricing/AjustesPrecios.h"
 #include "platform/Currency.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Soporte.h"
+#include "pricing/Soporte.h"
 
 #include <cstdint>
 #include <stdexcept>

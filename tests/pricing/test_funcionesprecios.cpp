@@ -1,6 +1,6 @@
-#include "Funcionesprecios.h"
-#include "Funcionesyprocesoscompras.h"
-#include "Soporte.h"
+#include "pricing/Funcionesprecios.h"
+#include "pricing/Funcionesyprocesoscompras.h"
+#include "pricing/Soporte.h"
 
 #include <functional>
 

@@ -1,5 +1,5 @@
-#include "RecalculoPrecios.h"
-#include "Soporte.h"
+#include "pricing/RecalculoPrecios.h"
+#include "pricing/Soporte.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 // Shared by the posting and annulment tests: test articles, a station's work lines, failure
 // switches (triggers that raise while a row of FALLA_PRUEBA names their table) and dumps.
 
-#include "EntornoPrueba.h"
-#include "ProcesoCompra.h"
+#include "support/EntornoPrueba.h"
+#include "purchases/ProcesoCompra.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>

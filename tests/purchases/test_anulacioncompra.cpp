@@ -1,8 +1,8 @@
 // Annulling and deleting a posted purchase invoice.
 
-#include "PosteoPrueba.h"
+#include "purchases/PosteoPrueba.h"
 
-#include "AnulacionCompra.h"
+#include "purchases/AnulacionCompra.h"
 
 #include <thread>
 
@@ -276,5 +276,5 @@ TEST_F(Anulacion, AnyFailingStepLeavesBothDatabasesAsTheyWere)
 
 } // namespace
 
-#include "PruebaVentanas.h"
+#include "support/PruebaVentanas.h"
 PRUEBAS_CON_VENTANAS_MAIN()

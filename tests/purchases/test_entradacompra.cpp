@@ -1,12 +1,12 @@
 // Purchase document entry without its window, over the demo data: line amounts and totals,
 // accumulation, global discount, restoring the station's document, other stations' rows,
 // the checks before processing, the exchange rate and the spreadsheet import.
-#include "EntradaCompra.h"
+#include "purchases/EntradaCompra.h"
 
-#include "EntornoPrueba.h"
-#include "LibroHojas.h"
-#include "PruebaVentanas.h"
-#include "uHojaCalcCompras.h"
+#include "support/EntornoPrueba.h"
+#include "platform/workbook/LibroHojas.h"
+#include "support/PruebaVentanas.h"
+#include "platform/workbook/uHojaCalcCompras.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -2,15 +2,15 @@
 // the host, a new invoice typed in and paid from the till, then annulled and deleted from the
 // browser.
 
-#include "Comp_exports.h"
-#include "Comp_frmagregacompras.h"
-#include "Comp_frmcambiarproveedor.h"
-#include "Comp_frmdetallefactura.h"
-#include "Comp_frmprincipalcompras.h"
-#include "Comp_frmprocesar.h"
-#include "EntornoPrueba.h"
-#include "PruebaVentanas.h"
-#include "Reporte.h"
+#include "host/Comp_exports.h"
+#include "purchases/Comp_frmagregacompras.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmdetallefactura.h"
+#include "purchases/Comp_frmprincipalcompras.h"
+#include "purchases/Comp_frmprocesar.h"
+#include "support/EntornoPrueba.h"
+#include "support/PruebaVentanas.h"
+#include "platform/report/Reporte.h"
 
 #include <QDateEdit>
 #include <QFile>

@@ -1,16 +1,16 @@
 // Purchase entry window driven offscreen by its controls: typing lines, the discount fields,
 // balloons, accumulation, rights, restoring after closing, the supplier pick, the second
 // currency, the line editor, the purchase-price choice and the spreadsheet import.
-#include "Comp_frmagregacompras.h"
-#include "Comp_frmbuscararticulos.h"
-#include "Comp_frmcambiarproveedor.h"
-#include "Comp_frmmodificarlinea.h"
-#include "Comp_frmprocesar.h"
-#include "Comp_frmseleccionaprecio.h"
-#include "EntornoPrueba.h"
-#include "Permisos.h"
-#include "PruebaVentanas.h"
-#include "uHojaCalcCompras.h"
+#include "purchases/Comp_frmagregacompras.h"
+#include "catalogs/Comp_frmbuscararticulos.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmmodificarlinea.h"
+#include "purchases/Comp_frmprocesar.h"
+#include "purchases/Comp_frmseleccionaprecio.h"
+#include "support/EntornoPrueba.h"
+#include "host/Permisos.h"
+#include "support/PruebaVentanas.h"
+#include "platform/workbook/uHojaCalcCompras.h"
 
 #include <QCheckBox>
 #include <QComboBox>

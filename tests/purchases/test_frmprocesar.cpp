@@ -1,13 +1,13 @@
 // The payment window, the cheque dialog and the invoice detail, driven offscreen.
 
-#include "PosteoPrueba.h"
+#include "purchases/PosteoPrueba.h"
 
-#include "Comp_frmdetallefactura.h"
-#include "Comp_frmnotascredito.h"
-#include "Comp_frmprocesar.h"
-#include "Comp_frmregistrarcheque.h"
-#include "PruebaVentanas.h"
-#include "Reporte.h"
+#include "purchases/Comp_frmdetallefactura.h"
+#include "creditnotes/Comp_frmnotascredito.h"
+#include "purchases/Comp_frmprocesar.h"
+#include "purchases/Comp_frmregistrarcheque.h"
+#include "support/PruebaVentanas.h"
+#include "platform/report/Reporte.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,17 +1,17 @@
 // Purchases browser over the demo data: list and filters, annulled marker, rights, the
 // label workbook, the voucher reprint and the window's open/close lifecycle.
-#include "Comp_exports.h"
-#include "Comp_frmagregacompras.h"
-#include "Comp_frmcambiarproveedor.h"
-#include "Comp_frmdetallefactura.h"
-#include "Comp_frmprincipalcompras.h"
-#include "EntornoPrueba.h"
-#include "Formato.h"
-#include "LibroHojas.h"
-#include "Permisos.h"
-#include "PruebaVentanas.h"
-#include "TmxNativeExcel.h"
-#include "VariablesHost.h"
+#include "host/Comp_exports.h"
+#include "purchases/Comp_frmagregacompras.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmdetallefactura.h"
+#include "purchases/Comp_frmprincipalcompras.h"
+#include "support/EntornoPrueba.h"
+#include "platform/Formato.h"
+#include "platform/workbook/LibroHojas.h"
+#include "host/Permisos.h"
+#include "support/PruebaVentanas.h"
+#include "platform/workbook/TmxNativeExcel.h"
+#include "platform/VariablesHost.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Posting a purchase invoice: what each payment writes, failures leaving no trace, and
 // several stations posting at once.
 
-#include "PosteoPrueba.h"
+#include "purchases/PosteoPrueba.h"
 
-#include "AjustesPrecios.h"
-#include "Mensajes.h"
+#include "pricing/AjustesPrecios.h"
+#include "platform/Mensajes.h"
 
 #include <QFile>
 #include <QSet>
@@ -533,5 +533,5 @@ TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
 
 } // namespace
 
-#include "PruebaVentanas.h"
+#include "support/PruebaVentanas.h"
 PRUEBAS_CON_VENTANAS_MAIN()

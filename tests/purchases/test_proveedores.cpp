@@ -1,9 +1,9 @@
 // Supplier chooser and supplier selector over the demo suppliers, driven offscreen.
 
-#include "Comp_frmbscarproveedor.h"
-#include "Comp_frmcambiarproveedor.h"
-#include "EntornoPrueba.h"
-#include "PruebaVentanas.h"
+#include "purchases/Comp_frmbscarproveedor.h"
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "support/EntornoPrueba.h"
+#include "support/PruebaVentanas.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // Per-line stock, cost and price update of a purchase posting, against real databases.
 
-#include "ActualizacionInventarioCompra.h"
-#include "AjustesPrecios.h"
-#include "EntornoPrueba.h"
+#include "records/ActualizacionInventarioCompra.h"
+#include "pricing/AjustesPrecios.h"
+#include "support/EntornoPrueba.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The write layer against a real store and inventory database.
 
-#include "EntornoPrueba.h"
-#include "Funcionesyprocesoscompras.h"
-#include "Utransaccionescompras.h"
+#include "support/EntornoPrueba.h"
+#include "pricing/Funcionesyprocesoscompras.h"
+#include "records/Utransaccionescompras.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "EntornoPrueba.h"
+#include "support/EntornoPrueba.h"
 
-#include "Query.h"
-#include "VariablesHost.h"
+#include "platform/db/Query.h"
+#include "platform/VariablesHost.h"
 
 namespace {
 Estacion *prepararEstacion(const testsupport::ScratchDir &carpeta)

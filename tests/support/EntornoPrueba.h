@@ -2,10 +2,10 @@
 // A workstation over fresh copies of the demo databases, with the module connected through
 // its real entry points, messages recorded, and INI/report folders private to the test.
 
-#include "Comp_fdatos.h"
-#include "Estacion.h"
-#include "Mensajes.h"
-#include "TestSupport.h"
+#include "data/Comp_fdatos.h"
+#include "common/Estacion.h"
+#include "platform/Mensajes.h"
+#include "support/TestSupport.h"
 
 #include <memory>
 

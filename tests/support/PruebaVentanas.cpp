@@ -1,4 +1,4 @@
-#include "PruebaVentanas.h"
+#include "support/PruebaVentanas.h"
 
 #include <QKeyEvent>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
-#include "CreacionBases.h"
+#include "data/CreacionBases.h"
 
 #include <QCryptographicHash>
 #include <QDir>

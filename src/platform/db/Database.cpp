@@ -1,6 +1,6 @@
-#include "Database.h"
+#include "platform/db/Database.h"
 
-#include "Transaction.h"
+#include "platform/db/Transaction.h"
 
 #include <ibase.h>
 

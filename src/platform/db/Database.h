@@ -1,7 +1,7 @@
 #pragma once
 // A Firebird attachment with its cache of prepared statements.
 
-#include "Firebird.h"
+#include "platform/db/Firebird.h"
 
 #include <QString>
 #include <map>

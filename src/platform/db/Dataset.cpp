@@ -1,7 +1,7 @@
-#include "Dataset.h"
+#include "platform/db/Dataset.h"
 
-#include "Database.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Transaction.h"
 
 namespace db {
 

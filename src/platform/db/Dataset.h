@@ -4,8 +4,8 @@
 // last()). Writes go through the update transaction with statements generated for the
 // update table and its primary key; the post and delete hooks decide when to commit.
 
-#include "Field.h"
-#include "Query.h"
+#include "platform/db/Field.h"
+#include "platform/db/Query.h"
 
 #include <QHash>
 #include <QObject>

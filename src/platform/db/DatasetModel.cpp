@@ -1,6 +1,6 @@
-#include "DatasetModel.h"
+#include "platform/db/DatasetModel.h"
 
-#include "Formato.h"
+#include "platform/Formato.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Table model over a Dataset for grids: rows arrive as the view scrolls (canFetchMore/fetchMore).
 
-#include "Dataset.h"
+#include "platform/db/Dataset.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 // Named access to one column of the current row of a query or dataset.
 
-#include "Value.h"
+#include "platform/db/Value.h"
 
 namespace db {
 

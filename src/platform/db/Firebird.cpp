@@ -1,4 +1,4 @@
-#include "Firebird.h"
+#include "platform/db/Firebird.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // Access to the Firebird client library shared by the db layer.
 #include <firebird/Interface.h>
 
-#include "DbError.h"
+#include "platform/db/DbError.h"
 
 namespace db {
 

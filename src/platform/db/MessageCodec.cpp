@@ -1,7 +1,7 @@
-#include "MessageCodec.h"
+#include "platform/db/MessageCodec.h"
 
-#include "Firebird.h"
-#include "Formato.h"
+#include "platform/db/Firebird.h"
+#include "platform/Formato.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Moving values in and out of Firebird message buffers.
 
-#include "Value.h"
+#include "platform/db/Value.h"
 
 #include <firebird/Interface.h>
 #include <vector>

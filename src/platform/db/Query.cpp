@@ -1,7 +1,7 @@
-#include "Query.h"
+#include "platform/db/Query.h"
 
-#include "Database.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Transaction.h"
 
 #include <QHash>
 #include <ibase.h>

@@ -3,11 +3,11 @@
 // The statement text may change at any time; prepared statements come from the
 // database's cache, so running the same text again does not prepare it again.
 
-#include "Field.h"
-#include "Firebird.h"
-#include "MessageCodec.h"
-#include "SqlParams.h"
-#include "Value.h"
+#include "platform/db/Field.h"
+#include "platform/db/Firebird.h"
+#include "platform/db/MessageCodec.h"
+#include "platform/db/SqlParams.h"
+#include "platform/db/Value.h"
 
 #include <QStringList>
 #include <functional>

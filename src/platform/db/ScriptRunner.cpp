@@ -1,7 +1,7 @@
-#include "ScriptRunner.h"
+#include "platform/db/ScriptRunner.h"
 
-#include "Database.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Transaction.h"
 
 #include <QFile>
 #include <QRegularExpression>

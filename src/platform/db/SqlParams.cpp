@@ -1,4 +1,4 @@
-#include "SqlParams.h"
+#include "platform/db/SqlParams.h"
 
 namespace db {
 

@@ -1,6 +1,6 @@
-#include "Transaction.h"
+#include "platform/db/Transaction.h"
 
-#include "Database.h"
+#include "platform/db/Database.h"
 
 #include <algorithm>
 #include <ibase.h>

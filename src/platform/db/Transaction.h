@@ -1,7 +1,7 @@
 #pragma once
 // A transaction on one attachment. Several may be active on the same Database.
 
-#include "Firebird.h"
+#include "platform/db/Firebird.h"
 
 #include <QByteArray>
 #include <functional>

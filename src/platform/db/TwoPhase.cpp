@@ -1,8 +1,8 @@
-#include "TwoPhase.h"
+#include "platform/db/TwoPhase.h"
 
-#include "Database.h"
-#include "Query.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Transaction.h"
 
 #include <QDateTime>
 #include <QUuid>

@@ -1,6 +1,6 @@
-#include "Value.h"
+#include "platform/db/Value.h"
 
-#include "Formato.h"
+#include "platform/Formato.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A database value as read from a row or bound to a parameter.
 
-#include "Currency.h"
+#include "platform/Currency.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "PlantillaReporte.h"
+#include "platform/report/PlantillaReporte.h"
 
-#include "ErrorReporte.h"
+#include "platform/report/ErrorReporte.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "Reporte.h"
+#include "platform/report/Reporte.h"
 
-#include "Currency.h"
-#include "Formato.h"
-#include "PlantillaReporte.h"
-#include "TmxNativeExcel.h"
-#include "VistaPreviaReporte.h"
+#include "platform/Currency.h"
+#include "platform/Formato.h"
+#include "platform/report/PlantillaReporte.h"
+#include "platform/workbook/TmxNativeExcel.h"
+#include "platform/report/VistaPreviaReporte.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDataStream>

@@ -11,8 +11,8 @@
 //
 // The template language is described in README.md beside this file.
 
-#include "ErrorReporte.h"
-#include "FuenteDatosReporte.h"
+#include "platform/report/ErrorReporte.h"
+#include "platform/report/FuenteDatosReporte.h"
 
 #include <QMap>
 #include <QString>

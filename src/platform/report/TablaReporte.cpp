@@ -1,4 +1,4 @@
-#include "FuenteDatosReporte.h"
+#include "platform/report/FuenteDatosReporte.h"
 
 void TablaReporte::setFields(const QStringList &fields)
 {

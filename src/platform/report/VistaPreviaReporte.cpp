@@ -1,6 +1,6 @@
-#include "VistaPreviaReporte.h"
+#include "platform/report/VistaPreviaReporte.h"
 
-#include "Reporte.h"
+#include "platform/report/Reporte.h"
 
 #include <QAction>
 #include <QFileDialog>

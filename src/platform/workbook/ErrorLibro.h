@@ -1,16 +1,9 @@
 #pragma once
 // Failure reading or writing a workbook. The message is meant for the user.
 
-#include <QString>
+#include "platform/ErrorCompras.h"
 
-#include <stdexcept>
-
-class ErrorLibro : public std::runtime_error {
+class ErrorLibro : public ErrorCompras {
 public:
-    explicit ErrorLibro(const QString &mensaje)
-        : std::runtime_error(mensaje.toStdString()), mensaje_(mensaje) {}
-    const QString &mensaje() const { return mensaje_; }
-
-private:
-    QString mensaje_;
+    explicit ErrorLibro(const QString &mensaje) : ErrorCompras(mensaje) {}
 };

@@ -1,6 +1,6 @@
-#include "LibroHojas.h"
+#include "platform/workbook/LibroHojas.h"
 
-#include "Formato.h"
+#include "platform/Formato.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // In-memory workbook: sheets of cells addressed (row, column) from 1, with the
 // few styles the module writes. Read from .xls, .xlsx and .ods; written as .xlsx.
 
-#include "ErrorLibro.h"
+#include "platform/workbook/ErrorLibro.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "TmxNativeExcel.h"
+#include "platform/workbook/TmxNativeExcel.h"
 
 #include <QFileInfo>
 

@@ -11,12 +11,12 @@
 // characters. The file is always Office Open XML: SetFileName gives the name
 // the ".xlsx" extension (replacing ".xls"/".xlsx", appended otherwise).
 
-#include "LibroHojas.h"
+#include "platform/workbook/LibroHojas.h"
 
 #include <QFont>
 #include <QString>
 
-#include "Mensajes.h"
+#include "platform/Mensajes.h"
 
 #include <functional>
 

@@ -5,7 +5,7 @@
 // "showing" a document hands its file to the desktop's spreadsheet program.
 // Failures raise ErrorLibro.
 
-#include "LibroHojas.h"
+#include "platform/workbook/LibroHojas.h"
 
 #include <QColor>
 #include <QDate>

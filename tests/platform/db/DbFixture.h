@@ -1,9 +1,9 @@
 #pragma once
-#include "Database.h"
-#include "Query.h"
-#include "ScriptRunner.h"
-#include "TestSupport.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/ScriptRunner.h"
+#include "support/TestSupport.h"
+#include "platform/db/Transaction.h"
 
 #include <gtest/gtest.h>
 #include <memory>

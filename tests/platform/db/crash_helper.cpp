@@ -1,8 +1,8 @@
 // Test helper: leaves a grouped commit half done, as a crash would.
 // Arguments: db0 db1 group value mode (prepared | half | first | insert). Exits with 3.
-#include "Database.h"
-#include "Query.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Transaction.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "Dataset.h"
-#include "DatasetModel.h"
-#include "DbFixture.h"
+#include "platform/db/Dataset.h"
+#include "platform/db/DatasetModel.h"
+#include "platform/db/DbFixture.h"
 
 using namespace db;
 

@@ -1,8 +1,8 @@
-#include "Database.h"
-#include "Query.h"
-#include "ScriptRunner.h"
-#include "TestSupport.h"
-#include "Transaction.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/ScriptRunner.h"
+#include "support/TestSupport.h"
+#include "platform/db/Transaction.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "DbFixture.h"
+#include "platform/db/DbFixture.h"
 
 using namespace db;
 

@@ -1,5 +1,5 @@
-#include "ScriptRunner.h"
-#include "SqlParams.h"
+#include "platform/db/ScriptRunner.h"
+#include "platform/db/SqlParams.h"
 
 #include <gtest/gtest.h>
 

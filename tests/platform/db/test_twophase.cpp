@@ -1,9 +1,9 @@
-#include "Database.h"
-#include "Query.h"
-#include "ScriptRunner.h"
-#include "TestSupport.h"
-#include "Transaction.h"
-#include "TwoPhase.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/ScriptRunner.h"
+#include "support/TestSupport.h"
+#include "platform/db/Transaction.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

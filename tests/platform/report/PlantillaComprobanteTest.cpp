@@ -1,8 +1,8 @@
-#include "ApoyoReporte.h"
+#include "platform/report/ApoyoReporte.h"
 
-#include "Currency.h"
-#include "Formato.h"
-#include "Reporte.h"
+#include "platform/Currency.h"
+#include "platform/Formato.h"
+#include "platform/report/Reporte.h"
 
 namespace {
 

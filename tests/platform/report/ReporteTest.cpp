@@ -1,8 +1,8 @@
-#include "ApoyoReporte.h"
+#include "platform/report/ApoyoReporte.h"
 
-#include "LibroHojas.h"
-#include "Reporte.h"
-#include "VistaPreviaReporte.h"
+#include "platform/workbook/LibroHojas.h"
+#include "platform/report/Reporte.h"
+#include "platform/report/VistaPreviaReporte.h"
 
 #include <QApplication>
 #include <QFileInfo>

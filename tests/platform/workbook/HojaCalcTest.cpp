@@ -1,4 +1,4 @@
-#include "uHojaCalcCompras.h"
+#include "platform/workbook/uHojaCalcCompras.h"
 
 #include <QDir>
 #include <QFile>

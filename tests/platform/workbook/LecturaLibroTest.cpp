@@ -1,4 +1,4 @@
-#include "LibroHojas.h"
+#include "platform/workbook/LibroHojas.h"
 
 #include <QDir>
 #include <QFile>
