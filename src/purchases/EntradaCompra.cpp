@@ -3,7 +3,7 @@
 #include "pricing/AritmeticaEscalada.h"
 #include "platform/ArchivoIni.h"
 #include "data/Comp_fdatos.h"
-#include "purchases/ConexionesCompra.h"
+#include "records/ConexionesCompra.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/workbook/ErrorLibro.h"

@@ -14,7 +14,7 @@
 // several threads, each with its own attachments, may post at the same time.
 
 #include "records/ActualizacionInventarioCompra.h"
-#include "purchases/ConexionesCompra.h"
+#include "records/ConexionesCompra.h"
 #include "platform/Currency.h"
 #include "platform/db/Query.h"
 

@@ -517,8 +517,7 @@ TEST_F(Entrada, PlantillaDeCarga)
     EXPECT_EQ(libro.hojas[0].ultimaFila(), 2);  // the template imports nothing by itself
 
     // The shipped template matches.
-    const QString enviada = QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                            + QStringLiteral("/../../reports/Comp_importar_compras.xlsx");
+    const QString enviada = QStringLiteral(COMPRAS_REPORTES_FUENTE "/Comp_importar_compras.xlsx");
     const LibroHojas original = LeerLibro(enviada);
     for (int c = 1; c <= 8; ++c)
         EXPECT_EQ(TextoVisible(*original.hojas[0].celda(2, c)), TextoVisible(*libro.hojas[0].celda(2, c)));

@@ -127,8 +127,7 @@ TEST_F(FlujoCompras, AgregarPagarDeCajaAnularYEliminarDesdeElNavegador)
     EXPECT_EQ(Control<QLineEdit>(entrada, "edTotal")->text(), QStringLiteral("73.90"));
 
     // Procesar: the whole total in cash from the till, and the receipt (yes to the question).
-    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                QStringLiteral("/../../reports/comp_RespaldoComprobante.html"),
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COMPRAS_REPORTES_FUENTE "/comp_RespaldoComprobante.html"),
                             env.carpeta.file(QStringLiteral("comp_RespaldoComprobante.html"))));
     Control<QPushButton>(entrada, "btnEmitir")->click();
     Procesar();

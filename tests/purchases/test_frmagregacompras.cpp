@@ -494,8 +494,7 @@ TEST_F(VentanaEntrada, PlanillaDeCargaEnDocumentos)
     THojaCalc::AbrirEnEscritorio = [&](const QUrl &u) { abierto = u; return true; };
     C<QPushButton>("btn_GenPlanilla")->click();
     EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("La hoja \"Comp_importar_compras.xlsx\" no existe, solicítela a su técnico")));
-    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                                + QStringLiteral("/../../reports/Comp_importar_compras.xlsx"),
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COMPRAS_REPORTES_FUENTE "/Comp_importar_compras.xlsx"),
                             env.carpeta.file(QStringLiteral("Comp_importar_compras.xlsx"))));
     C<QPushButton>("btn_GenPlanilla")->click();
     EXPECT_EQ(abierto.toLocalFile(), documentos + QStringLiteral("/Comp_importar_compras.xlsx"));

@@ -116,7 +116,7 @@ TEST_F(VentanaProcesar, ValidationShowsBalloonsAndWritesNothing)
 
 TEST_F(VentanaProcesar, AcceptingPostsPrintsOnRequestAndClosesTheEntry)
 {
-    const QString plantilla = QFileInfo(QStringLiteral(__FILE__)).dir().filePath("../../reports/comp_RespaldoComprobante.html");
+    const QString plantilla = QStringLiteral(COMPRAS_REPORTES_FUENTE "/comp_RespaldoComprobante.html");
     ASSERT_TRUE(QFile::copy(plantilla, env.carpeta.file("comp_RespaldoComprobante.html")));
     QMap<QString, QString> variables;
     int paginas = 0;

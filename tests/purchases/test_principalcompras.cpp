@@ -476,7 +476,7 @@ TEST_F(PrincipalCompras, ReimpresionDelComprobanteAPdfEnCadaMoneda)
     EXPECT_EQ(env.mensajes.mostrados()[0].tipo, Mensajes::Tipo::Error);
 
     env.mensajes.Limpiar();
-    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../reports/comp_RespaldoComprobante.html",
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COMPRAS_REPORTES_FUENTE "/comp_RespaldoComprobante.html"),
                             env.carpeta.file(QStringLiteral("comp_RespaldoComprobante.html"))));
     Accion(frm, "mnuReimprimirComprobante")->trigger();
     EXPECT_EQ(variables.value("vMoneda1") + variables.value("vSigno") + variables.value("CodProveedor"), "'S''₡''CER'");

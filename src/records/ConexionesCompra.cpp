@@ -1,4 +1,4 @@
-#include "purchases/ConexionesCompra.h"
+#include "records/ConexionesCompra.h"
 
 #include "data/Comp_fdatos.h"
 #include "platform/db/Dataset.h"
