@@ -12,7 +12,7 @@
 #include "platform/db/Database.h"
 #include "purchases/EntradaCompra.h"
 #include "common/Estacion.h"
-#include "platform/Mensajes.h"
+#include "support/MensajesGuion.h"
 #include "platform/db/Transaction.h"
 #include "platform/VariablesHost.h"
 #include "platform/workbook/uHojaCalcCompras.h"

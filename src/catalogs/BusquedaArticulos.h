@@ -3,7 +3,7 @@
 // the inactive-articles setting, the code handed back, and which keys typed outside the
 // search field go into it.
 
-#include "catalogs/UtilBusqueda.h"
+#include "platform/db/ConsultaFiltrada.h"
 
 #include <QChar>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "data/Comp_fdatos.h"
 #include "platform/db/DbError.h"
 #include "platform/Mensajes.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -18,7 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfrmBuscarArticulos::TfrmBuscarArticulos(QWidget *parent) : QWidget(parent, Qt::Dialog)
+TfrmBuscarArticulos::TfrmBuscarArticulos(TFDatosComp &datos, QWidget *parent) : QWidget(parent, Qt::Dialog), datos_(datos)
 {
     setObjectName(QStringLiteral("frmBuscarArticulos"));
     setWindowTitle(QStringLiteral("Buscar Artículos"));
@@ -33,10 +33,10 @@ TfrmBuscarArticulos::TfrmBuscarArticulos(QWidget *parent) : QWidget(parent, Qt::
 
     GridArticulos = new QTableView(this);
     GridArticulos->setObjectName(QStringLiteral("GridArticulos"));
-    modelo_ = new db::DatasetModel(FDatosComp->TInventario, this);
+    modelo_ = new db::DatasetModel(datos_.TInventario, this);
     modelo_->setColumns({{QStringLiteral("COD_BARRAS"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("NOMBRE"), QStringLiteral("Descripción"), {}, Qt::AlignLeft | Qt::AlignVCenter},
-                         {QStringLiteral("STOCK"), QStringLiteral("Cantidad"), FDatosComp->FormatearCantidad(),
+                         {QStringLiteral("STOCK"), QStringLiteral("Cantidad"), datos_.FormatearCantidad(),
                           Qt::AlignRight | Qt::AlignVCenter}});
     PrepararGrillaBusqueda(GridArticulos, modelo_);
     GridArticulos->setColumnWidth(0, 130);
@@ -98,7 +98,7 @@ void TfrmBuscarArticulos::FiltrarArticulos()
 {
     espera_->stop();
     try {
-        busqueda_.FiltrarAlEscribir(*FDatosComp->TInventario, edBuscar->text(), Origen);
+        busqueda_.FiltrarAlEscribir(*datos_.TInventario, edBuscar->text(), Origen);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
@@ -117,7 +117,7 @@ void TfrmBuscarArticulos::AplicarBusquedaPendiente()
 
 void TfrmBuscarArticulos::AgregarArticulo()
 {
-    if (!VerificarPermiso(QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
+    if (!VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
         return;
     if (!AbrirFichaArticulo) {
         AvisoVentanaNoDisponible(QStringLiteral("Ficha de artículo"));
@@ -138,7 +138,7 @@ void TfrmBuscarArticulos::ArticuloCreado(const QString &codigo)
 void TfrmBuscarArticulos::btnAceptarClick()
 {
     AplicarBusquedaPendiente();  // a code scanned and Enter at once: the list for the whole code
-    const QString codigo = BusquedaArticulos::CodigoElegido(*FDatosComp->TInventario);
+    const QString codigo = BusquedaArticulos::CodigoElegido(*datos_.TInventario);
     llamador_.Habilitar();
     QPointer<TfrmBuscarArticulos> yo(this);
     emit articuloElegido(codigo, Origen);

@@ -4,9 +4,12 @@
 // and runs its code-exit step.
 
 #include "catalogs/BusquedaArticulos.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QWidget>
 #include <functional>
+
+class TFDatosComp;
 
 class QLineEdit;
 class QPushButton;
@@ -16,7 +19,7 @@ class QTableView;
 class TfrmBuscarArticulos : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmBuscarArticulos(QWidget *parent = nullptr);
+    explicit TfrmBuscarArticulos(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // "AgregarCompra" (purchase entry) or "AgregarPedido" (order editor); set before showing.
     QString Origen;
@@ -62,6 +65,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     bool teclaEnBusqueda(QKeyEvent *tecla);
     bool teclaFueraDeBusqueda(QKeyEvent *tecla);
 

@@ -15,35 +15,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-ConsultaFiltrada ConsultaBodegas(const QString &texto)
-{
-    ConsultaFiltrada c;
-    c.Linea(QStringLiteral("select * from BODEGAS"));
-    const QString t = texto.trimmed();
-    if (!t.isEmpty()) {
-        c.Linea(QStringLiteral(" where (COD_BODEGA = :Texto"));
-        c.Linea(QStringLiteral(" or DESCRIPCION containing :Texto)"));
-        c.Parametro(QStringLiteral("Texto"), db::Value::text(t));
-    } else {
-        c.Linea(QStringLiteral(" where COD_BODEGA <> :bodprin"));
-        c.Parametro(QStringLiteral("bodprin"), db::Value::text(kBodegaPrincipal));
-    }
-    c.Linea(QStringLiteral(" order by DESCRIPCION"));
-    return c;
-}
-
-std::optional<DestinoCompra> DestinoElegido(bool principal, db::Dataset &bodegas)
-{
-    if (principal)
-        return DestinoCompra{kBodegaPrincipal, kNombreInventarioPrincipal, true};
-    if (!bodegas.active() || bodegas.isEmpty())
-        return std::nullopt;
-    const QString codigo = bodegas.fieldByName(QStringLiteral("COD_BODEGA")).asString();
-    return DestinoCompra{codigo, bodegas.fieldByName(QStringLiteral("DESCRIPCION")).asString(),
-                         codigo == kBodegaPrincipal};
-}
-
-TfrmBuscarBodega::TfrmBuscarBodega(QWidget *parent) : QWidget(parent, Qt::Dialog)
+TfrmBuscarBodega::TfrmBuscarBodega(TFDatosComp &datos, QWidget *parent) : QWidget(parent, Qt::Dialog), datos_(datos)
 {
     setObjectName(QStringLiteral("frmBuscarBodega"));
     setWindowTitle(QStringLiteral("Buscar Bodega"));
@@ -57,7 +29,7 @@ TfrmBuscarBodega::TfrmBuscarBodega(QWidget *parent) : QWidget(parent, Qt::Dialog
 
     GridBodegas = new QTableView(this);
     GridBodegas->setObjectName(QStringLiteral("GridBodegas"));
-    modelo_ = new db::DatasetModel(FDatosComp->TBodegas, this);
+    modelo_ = new db::DatasetModel(datos_.TBodegas, this);
     modelo_->setColumns({{QStringLiteral("COD_BODEGA"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("DESCRIPCION"), QStringLiteral("Bodega"), {}, Qt::AlignLeft | Qt::AlignVCenter}});
     PrepararGrillaBusqueda(GridBodegas, modelo_);
@@ -113,7 +85,7 @@ void TfrmBuscarBodega::AbrirDesde(QWidget *llamador)
 void TfrmBuscarBodega::FiltrarBodegas()
 {
     try {
-        ConsultaBodegas(edBuscar->text()).Abrir(*FDatosComp->TBodegas);
+        ConsultaBodegas(edBuscar->text()).Abrir(*datos_.TBodegas);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
@@ -121,7 +93,7 @@ void TfrmBuscarBodega::FiltrarBodegas()
 
 void TfrmBuscarBodega::btnAceptarClick()
 {
-    const std::optional<DestinoCompra> destino = DestinoElegido(chkPrincipal->isChecked(), *FDatosComp->TBodegas);
+    const std::optional<DestinoCompra> destino = DestinoElegido(chkPrincipal->isChecked(), *datos_.TBodegas);
     if (!destino) {
         // An empty list would send the goods to a warehouse with no code.
         mensajes().Advertencia(QStringLiteral("No se ha seleccionado ninguna bodega"));

@@ -1,37 +1,23 @@
 #pragma once
 // Warehouse search ("Buscar Bodega"): where purchase entry sends the goods received.
 
-#include "catalogs/UtilBusqueda.h"
+#include "catalogs/BusquedaBodegas.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QWidget>
 #include <optional>
+
+class TFDatosComp;
 
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 
-// Destination of the goods received.
-struct DestinoCompra {
-    QString codigo;       // COD_BODEGA; "000" for the main inventory
-    QString descripcion;  // what purchase entry shows in edDestino
-    bool principal = false;
-};
-
-inline const QString kBodegaPrincipal = QStringLiteral("000");
-inline const QString kNombreInventarioPrincipal = QStringLiteral("INVENTARIO PRINCIPAL");
-
-// The warehouse list: a text matches the code exactly or the description (any case), the
-// main inventory included; no text lists every other warehouse. By description.
-ConsultaFiltrada ConsultaBodegas(const QString &texto);
-// The pick: the main inventory when `principal` is ticked, else the current row of `bodegas`;
-// nothing when neither (empty list).
-std::optional<DestinoCompra> DestinoElegido(bool principal, db::Dataset &bodegas);
-
 class TfrmBuscarBodega : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmBuscarBodega(QWidget *parent = nullptr);
+    explicit TfrmBuscarBodega(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // Shows the window without blocking and disables `llamador` until it closes.
     void AbrirDesde(QWidget *llamador);
@@ -57,6 +43,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     db::DatasetModel *modelo_ = nullptr;
     Llamador llamador_;
 };

@@ -2,7 +2,8 @@
 
 #include "data/Comp_fdatos.h"
 #include "platform/db/DatasetModel.h"
-#include "platform/db/DbError.h"
+#include "creditnotes/NotasCreditoProveedor.h"
+#include "platform/ErrorCompras.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
 
@@ -19,8 +20,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-TfrmNotaCreditoFactura::TfrmNotaCreditoFactura(QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+TfrmNotaCreditoFactura::TfrmNotaCreditoFactura(TFDatosComp &datos, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), datos_(datos)
 {
     setWindowTitle(QStringLiteral("Notas de Crédito Relacionadas a la Factura"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -28,7 +29,7 @@ TfrmNotaCreditoFactura::TfrmNotaCreditoFactura(QWidget *parent)
 
     GridNC = new QTableView(this);
     GridNC->setObjectName(QStringLiteral("GridNC"));
-    auto *modelo = new db::DatasetModel(FDatosComp->TNC, this);
+    auto *modelo = new db::DatasetModel(datos_.TNC, this);
     modelo->setColumns({{QStringLiteral("FECHA"), QStringLiteral("Fecha"), {}, Qt::AlignCenter},
                         {QStringLiteral("COMPROBANTE"), QStringLiteral("Comprobante"), {}, Qt::AlignCenter},
                         {QStringLiteral("IMP_TOTAL"), QStringLiteral("Importe"), QStringLiteral("#,##0.00"),
@@ -44,7 +45,7 @@ TfrmNotaCreditoFactura::TfrmNotaCreditoFactura(QWidget *parent)
         e->setObjectName(QLatin1String(nombre));
         e->setReadOnly(true);
         e->setAlignment(Qt::AlignRight);
-        db::Dataset &f = *FDatosComp->TFacturasCompra;
+        db::Dataset &f = *datos_.TFacturasCompra;
         if (f.active() && !f.isEmpty())
             e->setText(FormatoMoneda(f.fieldByName(QLatin1String(campo)).asCurrency()));
         return e;
@@ -73,28 +74,20 @@ TfrmNotaCreditoFactura::TfrmNotaCreditoFactura(QWidget *parent)
 
 TfrmNotaCreditoFactura *TfrmNotaCreditoFactura::Abrir(TFDatosComp &d, QWidget *detalle)
 {
-    db::Dataset &f = *d.TFacturasCompra;
-    if (!f.active() || f.isEmpty())
-        return nullptr;
-    const QString comprobante = f.fieldByName(QStringLiteral("COMPROBANTE")).asString();
-    db::Dataset &tnc = *d.TNC;
+    QString comprobante;
     try {
-        tnc.close();
-        // The invoice's supplier too: another supplier's invoice may carry the same number.
-        tnc.setSelectSql(QStringLiteral("select * from NOTAS_CREDITO_PROV\n where FACTURA_VENTA = :Comprobante and "
-                                        "COD_PROVEEDOR = :Proveedor order by FECHA"));
-        tnc.paramByName(QStringLiteral("Comprobante")).setAsString(comprobante);
-        tnc.paramByName(QStringLiteral("Proveedor")).setAsInteger(f.fieldByName(QStringLiteral("CODIGO_PROVEEDOR")).asInteger());
-        tnc.open();
-    } catch (const db::DbError &e) {
-        mensajes().Error(e.message());
+        comprobante = AbrirNotasDeFactura(d);
+    } catch (const ErrorCompras &e) {
+        mensajes().Error(e.mensaje());
         return nullptr;
     }
-    if (tnc.isEmpty()) {
+    if (comprobante.isEmpty())
+        return nullptr;
+    if (d.TNC->isEmpty()) {
         mensajes().Informacion(QStringLiteral("No existen notas de Crédito asignadas a la factura: ") + comprobante);
         return nullptr;
     }
-    auto *v = new TfrmNotaCreditoFactura(detalle);
+    auto *v = new TfrmNotaCreditoFactura(d, detalle);
     if (detalle) {
         detalle->setEnabled(false);
         v->setEnabled(true);

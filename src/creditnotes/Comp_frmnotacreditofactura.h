@@ -12,7 +12,7 @@ class TFDatosComp;
 class TfrmNotaCreditoFactura : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmNotaCreditoFactura(QWidget *parent = nullptr);
+    explicit TfrmNotaCreditoFactura(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // Reopens TNC on the notes of the current invoice (same number and supplier). Without notes
     // says so and returns nullptr; otherwise shows the window and disables `detalle` until it closes.
@@ -26,6 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     QTableView *GridNC;
     QLineEdit *edImporteFactura;
     QLineEdit *edImporteNC;

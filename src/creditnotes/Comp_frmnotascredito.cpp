@@ -2,7 +2,7 @@
 
 #include "data/Comp_fdatos.h"
 #include "creditnotes/Comp_frmsaldonotacredito.h"
-#include "platform/db/DbError.h"
+#include "platform/ErrorCompras.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
 
@@ -16,8 +16,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-TfrmNotasCredito::TfrmNotasCredito(Currency totalFactura, int codProveedor, QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), totalFactura_(totalFactura)
+TfrmNotasCredito::TfrmNotasCredito(TFDatosComp &datos, Currency totalFactura, int codProveedor, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), datos_(datos), seleccion_(totalFactura)
 {
     setWindowTitle(QStringLiteral("Notas de Crédito"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -70,88 +70,50 @@ TfrmNotasCredito::TfrmNotasCredito(Currency totalFactura, int codProveedor, QWid
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmNotasCredito::btnCancelarClick);
     connect(gNotas, &QTableWidget::itemChanged, this, &TfrmNotasCredito::Marcado);
 
-    lblTotalFactura->setText(FormatoMoneda(totalFactura_));
+    lblTotalFactura->setText(FormatoMoneda(totalFactura));
     Cargar(codProveedor);
-}
-
-Currency TfrmNotasCredito::Leer(const QString &texto)
-{
-    QString t = texto;
-    t.remove(QLatin1Char(','));
-    Currency c;
-    if (!ParseDecimal(t.trimmed(), c))
-        return Currency();
-    return c;
 }
 
 void TfrmNotasCredito::Cargar(int codProveedor)
 {
-    if (!FDatosComp)
-        return;
-    db::Dataset &tnc = *FDatosComp->TNC;
     try {
-        tnc.close();
-        tnc.setSelectSql(QStringLiteral("select * from NOTAS_CREDITO_PROV\n where COD_PROVEEDOR = :Pro\n and ASIGNADA = "
-                                        "'N'\n and ANULADA = 'N'\n order by FECHA"));
-        tnc.paramByName(QStringLiteral("Pro")).setAsInteger(codProveedor);
-        tnc.open();
-        cambiando_ = true;
-        for (tnc.first(); !tnc.eof(); tnc.next()) {
-            const int r = gNotas->rowCount();
-            gNotas->insertRow(r);
-            auto celda = [&](int c, const QString &texto, Qt::Alignment a) {
-                auto *it = new QTableWidgetItem(texto);
-                it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-                it->setTextAlignment(a);
-                gNotas->setItem(r, c, it);
-            };
-            celda(0, tnc.fieldByName(QStringLiteral("COMPROBANTE")).asString(), Qt::AlignLeft | Qt::AlignVCenter);
-            celda(1, tnc.fieldByName(QStringLiteral("FECHA")).asDate().toString(QStringLiteral("dd/MM/yyyy")),
-                  Qt::AlignCenter);
-            celda(2, FormatoMoneda(tnc.fieldByName(QStringLiteral("IMP_TOTAL")).asCurrency()),
-                  Qt::AlignRight | Qt::AlignVCenter);
-            auto *marca = new QTableWidgetItem;
-            marca->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            marca->setCheckState(Qt::Unchecked);
-            gNotas->setItem(r, 3, marca);
-        }
-        cambiando_ = false;
-    } catch (const db::DbError &e) {
-        cambiando_ = false;
-        mensajes().Error(e.message());
+        seleccion_.Cargar(datos_, codProveedor);
+    } catch (const ErrorCompras &e) {
+        mensajes().Error(e.mensaje());
+        return;
     }
+    cambiando_ = true;
+    for (const NotaCreditoAbierta &n : seleccion_.Notas()) {
+        const int r = gNotas->rowCount();
+        gNotas->insertRow(r);
+        auto celda = [&](int c, const QString &texto, Qt::Alignment a) {
+            auto *it = new QTableWidgetItem(texto);
+            it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            it->setTextAlignment(a);
+            gNotas->setItem(r, c, it);
+        };
+        celda(0, n.comprobante, Qt::AlignLeft | Qt::AlignVCenter);
+        celda(1, n.fecha.toString(QStringLiteral("dd/MM/yyyy")), Qt::AlignCenter);
+        celda(2, FormatoMoneda(n.importe), Qt::AlignRight | Qt::AlignVCenter);
+        auto *marca = new QTableWidgetItem;
+        marca->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        marca->setCheckState(Qt::Unchecked);
+        gNotas->setItem(r, 3, marca);
+    }
+    cambiando_ = false;
 }
 
 void TfrmNotasCredito::Marcado(QTableWidgetItem *item)
 {
     if (cambiando_ || !item || item->column() != 3)
         return;
-    const Currency importe = Leer(gNotas->item(item->row(), 2)->text());
-    if (item->checkState() == Qt::Checked) {
-        // Notes are added while the ticked total is below the invoice total.
-        if (totalFactura_ > Leer(lblTotalNotas->text())) {
-            total_ += importe;
-        } else {
-            cambiando_ = true;
-            item->setCheckState(Qt::Unchecked);
-            cambiando_ = false;
-            return;
-        }
-    } else {
-        total_ -= importe;
+    if (!seleccion_.Marcar(item->row(), item->checkState() == Qt::Checked)) {
+        cambiando_ = true;
+        item->setCheckState(Qt::Unchecked);
+        cambiando_ = false;
+        return;
     }
-    lblTotalNotas->setText(FormatoMoneda(total_));
-}
-
-EleccionNotas TfrmNotasCredito::Eleccion(const QString &notaSaldo) const
-{
-    EleccionNotas e;
-    e.seleccionadas << QString();
-    for (int r = 0; r < gNotas->rowCount(); ++r)
-        e.seleccionadas << (gNotas->item(r, 3)->checkState() == Qt::Checked ? gNotas->item(r, 0)->text() : QString());
-    e.importe = Leer(lblTotalNotas->text());
-    e.notaSaldo = notaSaldo;
-    return e;
+    lblTotalNotas->setText(FormatoMoneda(seleccion_.Total()));
 }
 
 void TfrmNotasCredito::Aplicar(const QString &notaSaldo)
@@ -162,7 +124,7 @@ void TfrmNotasCredito::Aplicar(const QString &notaSaldo)
 
 void TfrmNotasCredito::btnAceptarClick()
 {
-    if (total_ > totalFactura_) {
+    if (seleccion_.Excede()) {
         saldo_ = new TfrmSaldoNotaCredito(this);
         setEnabled(false);
         saldo_->setEnabled(true);

@@ -4,32 +4,28 @@
 // records it.
 
 #include "creditnotes/Comp_frmsaldonotacredito.h"
+#include "creditnotes/NotasCreditoProveedor.h"
 #include "platform/Currency.h"
 
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
+class TFDatosComp;
+
 class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
 
-// What the picker hands back.
-struct EleccionNotas {
-    QStringList seleccionadas;  // entry r: the note ticked in grid row r (from 1), or ""; entry 0 stays ""
-    Currency importe;           // total of the ticked notes
-    QString notaSaldo;          // number for the note carrying the excess ("" when there is none)
-};
-
 class TfrmNotasCredito : public QWidget {
     Q_OBJECT
 public:
     // `totalFactura` already rounded to two decimals by the payment window.
-    TfrmNotasCredito(Currency totalFactura, int codProveedor, QWidget *parent = nullptr);
+    TfrmNotasCredito(TFDatosComp &datos, Currency totalFactura, int codProveedor, QWidget *parent = nullptr);
 
-    Currency TotalNotas() const { return total_; }
-    EleccionNotas Eleccion(const QString &notaSaldo = QString()) const;
+    Currency TotalNotas() const { return seleccion_.Total(); }
+    EleccionNotas Eleccion(const QString &notaSaldo = QString()) const { return seleccion_.Eleccion(notaSaldo); }
     TfrmSaldoNotaCredito *Saldo() const { return saldo_; }
 
 signals:
@@ -45,13 +41,12 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     void Cargar(int codProveedor);
     void Marcado(QTableWidgetItem *item);
     void Aplicar(const QString &notaSaldo);
-    static Currency Leer(const QString &texto);
 
-    Currency totalFactura_;
-    Currency total_;
+    SeleccionNotasCredito seleccion_;
     bool cambiando_ = false;
     QPointer<TfrmSaldoNotaCredito> saldo_;
 

@@ -1,11 +1,12 @@
 #include "host/Comp_exports.h"
 
 #include "data/Comp_fdatos.h"
-#if __has_include("Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
+#if __has_include("purchases/Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
 #include "purchases/Comp_frmprincipalcompras.h"
 #define COMPRAS_CON_VENTANA_COMPRAS 1
 #endif
-#include "host/Permisos.h"
+#include "ui/MensajesPantalla.h"
+#include "ui/Permisos.h"
 
 COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *transLectura,
                                       db::Transaction *transUpdate, db::Database *dbInventario,
@@ -14,6 +15,7 @@ COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *t
                                       db::Dataset *datosCambio, db::Dataset *datosCuentas, db::Dataset *datosCaja,
                                       db::Dataset *datosMoneda)
 {
+    InstalarMensajesPantalla();
     delete FDatosComp;
     FDatosComp = new TFDatosComp;
     FDatosComp->Conectar(dbTienda, transLectura, transUpdate, dbInventario, transLecturaInv, transUpdateInv,
@@ -30,7 +32,7 @@ COMPRAS_EXPORT void AbrirCompras(bool Crear)
 {
 #ifdef COMPRAS_CON_VENTANA_COMPRAS
     AbrirVentanaPrincipal(frmPrincipalCompras, Crear, QStringLiteral("venCompras"),
-                          [] { return new TfrmPrincipalCompras; });
+                          [] { return new TfrmPrincipalCompras(*FDatosComp); });
 #else
     AvisoVentanaNoDisponible(QStringLiteral("Compras"));
 #endif

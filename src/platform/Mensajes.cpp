@@ -1,41 +1,23 @@
 #include "platform/Mensajes.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
+#include <QtGlobal>
 
 namespace {
 Mensajes *actual = nullptr;
+Mensajes *porDefecto = nullptr;
 
-QString tituloO(const QString &titulo, const char *defecto)
+void Escribir(const QString &texto)
 {
-    return titulo.isEmpty() ? QString::fromUtf8(defecto) : titulo;
-}
-
-QWidget *ventanaActiva()
-{
-    return QApplication::activeWindow();
-}
-
-// Without a screen nobody can answer a box: say it on stderr and take the default answer
-// (batch runs, tests that did not install their own service).
-bool sinPantalla(const QString &texto)
-{
-    if (qobject_cast<QApplication *>(QCoreApplication::instance())
-        && QGuiApplication::platformName() != QLatin1String("offscreen"))
-        return false;
     qWarning("%s", qPrintable(texto));
-    return true;
 }
 } // namespace
 
 Mensajes &mensajes()
 {
-    static MensajesPantalla pantalla;
-    return actual ? *actual : pantalla;
+    static MensajesConsola consola;
+    if (actual)
+        return *actual;
+    return porDefecto ? *porDefecto : consola;
 }
 
 void EstablecerMensajes(Mensajes *servicio)
@@ -43,138 +25,25 @@ void EstablecerMensajes(Mensajes *servicio)
     actual = servicio;
 }
 
-void MensajesPantalla::Informacion(const QString &texto, const QString &titulo)
+void EstablecerMensajesPorDefecto(Mensajes *servicio)
 {
-    if (sinPantalla(texto))
-        return;
-    QMessageBox::information(ventanaActiva(), tituloO(titulo, "Información"), texto);
+    porDefecto = servicio;
 }
 
-void MensajesPantalla::Advertencia(const QString &texto, const QString &titulo)
+void MensajesConsola::Informacion(const QString &texto, const QString &) { Escribir(texto); }
+void MensajesConsola::Advertencia(const QString &texto, const QString &) { Escribir(texto); }
+void MensajesConsola::Error(const QString &texto, const QString &) { Escribir(texto); }
+
+bool MensajesConsola::Pregunta(const QString &texto, const QString &)
 {
-    if (sinPantalla(texto))
-        return;
-    QMessageBox::warning(ventanaActiva(), tituloO(titulo, "Atención"), texto);
+    Escribir(texto);
+    return true;
 }
 
-void MensajesPantalla::Error(const QString &texto, const QString &titulo)
+Mensajes::Respuesta MensajesConsola::PreguntaSiNoCancelar(const QString &texto, const QString &)
 {
-    if (sinPantalla(texto))
-        return;
-    QMessageBox::critical(ventanaActiva(), tituloO(titulo, "Error"), texto);
+    Escribir(texto);
+    return Respuesta::Si;
 }
 
-bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
-{
-    if (sinPantalla(texto))
-        return true;
-    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::Yes | QMessageBox::No,
-                    ventanaActiva());
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
-    return box.exec() == QMessageBox::Yes;
-}
-
-Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
-{
-    if (sinPantalla(texto))
-        return Respuesta::Si;
-    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, ventanaActiva());
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Cancelar"));
-    switch (box.exec()) {
-    case QMessageBox::Yes: return Respuesta::Si;
-    case QMessageBox::No: return Respuesta::No;
-    default: return Respuesta::Cancelar;
-    }
-}
-
-void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos)
-{
-    if (!control || sinPantalla(texto))
-        return;
-    // One balloon at a time, below the control.
-    static QPointer<QLabel> globo;
-    if (globo)
-        globo->deleteLater();
-    globo = new QLabel(control->window(), Qt::ToolTip);
-    globo->setObjectName(QStringLiteral("globo"));
-    globo->setTextFormat(Qt::RichText);
-    globo->setText(QStringLiteral("<b>%1</b><br>%2").arg(titulo.toHtmlEscaped(), texto.toHtmlEscaped()));
-    globo->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #767676; padding: 6px; }"));
-    globo->adjustSize();
-    globo->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
-    globo->show();
-    QTimer::singleShot(milisegundos, globo.data(), &QObject::deleteLater);
-    control->setFocus();
-}
-
-MensajesGuion::MensajesGuion()
-{
-    EstablecerMensajes(this);
-}
-
-MensajesGuion::~MensajesGuion()
-{
-    if (actual == this)
-        EstablecerMensajes(nullptr);
-}
-
-QStringList MensajesGuion::textos() const
-{
-    QStringList out;
-    for (const Mostrado &m : mostrados_)
-        out << m.texto;
-    return out;
-}
-
-bool MensajesGuion::Mostro(const QString &texto) const
-{
-    for (const Mostrado &m : mostrados_)
-        if (m.texto == texto)
-            return true;
-    return false;
-}
-
-Mensajes::Respuesta MensajesGuion::siguiente(Respuesta porDefecto)
-{
-    if (respuestas_.empty())
-        return porDefecto;
-    Respuesta r = respuestas_.front();
-    respuestas_.pop_front();
-    return r;
-}
-
-void MensajesGuion::Informacion(const QString &texto, const QString &titulo)
-{
-    mostrados_.push_back({Tipo::Informacion, texto, titulo, {}});
-}
-
-void MensajesGuion::Advertencia(const QString &texto, const QString &titulo)
-{
-    mostrados_.push_back({Tipo::Advertencia, texto, titulo, {}});
-}
-
-void MensajesGuion::Error(const QString &texto, const QString &titulo)
-{
-    mostrados_.push_back({Tipo::Error, texto, titulo, {}});
-}
-
-bool MensajesGuion::Pregunta(const QString &texto, const QString &titulo)
-{
-    mostrados_.push_back({Tipo::Pregunta, texto, titulo, {}});
-    return siguiente(Respuesta::Si) == Respuesta::Si;
-}
-
-Mensajes::Respuesta MensajesGuion::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
-{
-    mostrados_.push_back({Tipo::Pregunta, texto, titulo, {}});
-    return siguiente(Respuesta::Si);
-}
-
-void MensajesGuion::Globo(QWidget *control, const QString &texto, const QString &titulo, int)
-{
-    mostrados_.push_back({Tipo::Globo, texto, titulo, control ? control->objectName() : QString()});
-}
+void MensajesConsola::Globo(QWidget *, const QString &texto, const QString &, int) { Escribir(texto); }

@@ -4,8 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <deque>
-#include <vector>
 
 class QWidget;
 
@@ -27,13 +25,17 @@ public:
                        int milisegundos = 5000) = 0;
 };
 
-// The service in use (message boxes by default).
+// The service in use: the one installed with EstablecerMensajes, else the default.
 Mensajes &mensajes();
-// Replaces the service; nullptr restores message boxes. The caller keeps ownership.
+// Replaces the service; nullptr restores the default. The caller keeps ownership.
 void EstablecerMensajes(Mensajes *servicio);
+// The service used when none is installed (the screen, once a window layer installs it;
+// standard error before that). The caller keeps ownership; nullptr restores standard error.
+void EstablecerMensajesPorDefecto(Mensajes *servicio);
 
-// Shows message boxes and balloon hints on screen.
-class MensajesPantalla : public Mensajes {
+// Writes every message to standard error and takes the default answer (programs and
+// threads with no screen).
+class MensajesConsola : public Mensajes {
 public:
     void Informacion(const QString &texto, const QString &titulo) override;
     void Advertencia(const QString &texto, const QString &titulo) override;
@@ -41,36 +43,4 @@ public:
     bool Pregunta(const QString &texto, const QString &titulo) override;
     Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo) override;
     void Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos) override;
-};
-
-// Test double: records everything shown and answers questions from a script
-// (yes when the script is empty).
-class MensajesGuion : public Mensajes {
-public:
-    struct Mostrado {
-        Tipo tipo;
-        QString texto, titulo;
-        QString control;  // object name of the control of a balloon
-    };
-
-    MensajesGuion();   // installs itself
-    ~MensajesGuion() override;  // restores message boxes
-
-    void Responder(Respuesta r) { respuestas_.push_back(r); }
-    const std::vector<Mostrado> &mostrados() const { return mostrados_; }
-    QStringList textos() const;
-    bool Mostro(const QString &texto) const;
-    void Limpiar() { mostrados_.clear(); }
-
-    void Informacion(const QString &texto, const QString &titulo) override;
-    void Advertencia(const QString &texto, const QString &titulo) override;
-    void Error(const QString &texto, const QString &titulo) override;
-    bool Pregunta(const QString &texto, const QString &titulo) override;
-    Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo) override;
-    void Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos) override;
-
-private:
-    Respuesta siguiente(Respuesta porDefecto);
-    std::vector<Mostrado> mostrados_;
-    std::deque<Respuesta> respuestas_;
 };

@@ -14,7 +14,7 @@
 #include "platform/workbook/ErrorLibro.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
 #include "platform/workbook/uHojaCalcCompras.h"
 
@@ -79,13 +79,13 @@ Currency Valor(const QLineEdit *ed)
 
 } // namespace
 
-TfrmAgregaCompra::TfrmAgregaCompra(const QString &modo, QWidget *parent)
-    : QWidget(parent, Qt::Window), entrada_(std::make_unique<EntradaCompra>(*FDatosComp, modo))
+TfrmAgregaCompra::TfrmAgregaCompra(TFDatosComp &datos, const QString &modo, QWidget *parent)
+    : QWidget(parent, Qt::Window), datos_(datos), entrada_(std::make_unique<EntradaCompra>(datos, modo))
 {
     setObjectName(QStringLiteral("frmAgregaCompra"));
     setWindowTitle(QStringLiteral("Agregar Comprobante de Compras"));
     resize(920, 620);
-    decimalesCantidad_ = std::clamp(FDatosComp->ConfigEntero(QStringLiteral("DECIMALES_CANTIDADES")), 0, 4);
+    decimalesCantidad_ = std::clamp(datos_.ConfigEntero(QStringLiteral("DECIMALES_CANTIDADES")), 0, 4);
 
     // Header
     edNombreProveedor = nombrar(new QLineEdit(this), "edNombreProveedor");
@@ -103,8 +103,8 @@ TfrmAgregaCompra::TfrmAgregaCompra(const QString &modo, QWidget *parent)
     edFecha = nombrar(new QDateEdit(QDate::currentDate(), this), "edFecha");
     edFecha->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     edFecha->setCalendarPopup(true);
-    rbMoneda1 = nombrar(new QRadioButton(FDatosComp->Config(QStringLiteral("DENOMINACION_MONEDA")), this), "rbMoneda1");
-    rbMoneda2 = nombrar(new QRadioButton(FDatosComp->Config(QStringLiteral("DENOMINACION_MONEDA2")), this), "rbMoneda2");
+    rbMoneda1 = nombrar(new QRadioButton(datos_.Config(QStringLiteral("DENOMINACION_MONEDA")), this), "rbMoneda1");
+    rbMoneda2 = nombrar(new QRadioButton(datos_.Config(QStringLiteral("DENOMINACION_MONEDA2")), this), "rbMoneda2");
     auto *grupoMoneda = new QButtonGroup(this);
     grupoMoneda->addButton(rbMoneda1);
     grupoMoneda->addButton(rbMoneda2);
@@ -165,12 +165,12 @@ TfrmAgregaCompra::TfrmAgregaCompra(const QString &modo, QWidget *parent)
 
     // Lines
     GridCompra = nombrar(new QTableView(this), "GridCompra");
-    modelo_ = new db::DatasetModel(FDatosComp->TMP_Compra, this);
+    modelo_ = new db::DatasetModel(datos_.TMP_Compra, this);
     const auto der = Qt::AlignRight | Qt::AlignVCenter;
     modelo_->setColumns({{QStringLiteral("COD_BARRAS"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("NOMBRE"), QStringLiteral("Descripción"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("IMPORE_COSTO"), QStringLiteral("P. Unitario"), QStringLiteral("#,##0.00"), der},
-                         {QStringLiteral("CANTIDAD"), QStringLiteral("Cantidad"), FDatosComp->FormatearCantidad(), der},
+                         {QStringLiteral("CANTIDAD"), QStringLiteral("Cantidad"), datos_.FormatearCantidad(), der},
                          {QStringLiteral("PORCE_DESC"), QStringLiteral("% Desc"), QStringLiteral("#,##0.00"), der},
                          {QStringLiteral("IMPORTE_DESCUENTO"), QStringLiteral("Descuento"), QStringLiteral("#,##0.00"), der},
                          {QStringLiteral("Subtotal"), QStringLiteral("Subtotal"), QStringLiteral("#,##0.00"), der}});
@@ -224,8 +224,8 @@ TfrmAgregaCompra::TfrmAgregaCompra(const QString &modo, QWidget *parent)
     gt->addWidget(edImporteDesc, 1, 2);
     gt->addWidget(new QLabel(QStringLiteral("Subtotal:"), totales), 2, 0);
     gt->addWidget(edSubTotal2, 2, 1, 1, 2);
-    QString siglas = FDatosComp->DatosMoneda && FDatosComp->DatosMoneda->hasField(QStringLiteral("SIGLAS_IV"))
-                         ? FDatosComp->DatosMoneda->fieldByName(QStringLiteral("SIGLAS_IV")).asString()
+    QString siglas = datos_.DatosMoneda && datos_.DatosMoneda->hasField(QStringLiteral("SIGLAS_IV"))
+                         ? datos_.DatosMoneda->fieldByName(QStringLiteral("SIGLAS_IV")).asString()
                          : QString();
     gt->addWidget(new QLabel(siglas.isEmpty() ? QStringLiteral("Impuesto:") : siglas + QLatin1Char(':'), totales), 3, 0);
     gt->addWidget(edImpuesto, 3, 1, 1, 2);
@@ -291,13 +291,13 @@ TfrmAgregaCompra::TfrmAgregaCompra(const QString &modo, QWidget *parent)
 
 TfrmAgregaCompra::~TfrmAgregaCompra() = default;
 
-TfrmAgregaCompra *AbrirAgregaCompra(QWidget *llamador, const QString &modo)
+TfrmAgregaCompra *AbrirAgregaCompra(TFDatosComp &datos, QWidget *llamador, const QString &modo)
 {
     if (modo != EntradaCompra::ModoCompra) {
         AvisoVentanaNoDisponible(QStringLiteral("Agregar Comprobante de Consignación"));
         return nullptr;
     }
-    auto *frm = new TfrmAgregaCompra(modo);
+    auto *frm = new TfrmAgregaCompra(datos, modo);
     frm->AbrirDesde(llamador);
     return frm;
 }
@@ -329,7 +329,7 @@ void TfrmAgregaCompra::FormShow()
 {
     mostrando_ = true;
     entrada_->Iniciar();
-    const bool multimoneda = entrada_->EsCompra() && FDatosComp->ConfigSi(QStringLiteral("COMPRA_MULTIMONEDA"));
+    const bool multimoneda = entrada_->EsCompra() && datos_.ConfigSi(QStringLiteral("COMPRA_MULTIMONEDA"));
     rbMoneda1->setVisible(multimoneda);
     rbMoneda2->setVisible(multimoneda);
     pnlDestino->setVisible(entrada_->UsaBodega());
@@ -513,7 +513,7 @@ void TfrmAgregaCompra::ArticuloNoEncontrado(const QString &codigo)
 {
     if (!mensajes().Pregunta(EntradaCompra::kArticuloNoEncontrado, QStringLiteral("Atención")))
         return;
-    if (!VerificarPermiso(QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
+    if (!VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
         return;
     if (AbrirFichaArticulo)
         AbrirFichaArticulo(*this, codigo);
@@ -602,7 +602,7 @@ void TfrmAgregaCompra::edComprobExit()
 
 void TfrmAgregaCompra::btnBuscaProveedorClick()
 {
-    auto *frm = new TfrmCambiarProveedor;
+    auto *frm = new TfrmCambiarProveedor(datos_);
     frm->Modo = QStringLiteral("Agregar");
     connect(frm, &TfrmCambiarProveedor::proveedorElegido, this, &TfrmAgregaCompra::ProveedorElegido);
     frm->AbrirDesde(this, true);
@@ -612,7 +612,7 @@ void TfrmAgregaCompra::ProveedorElegido(int codigo, const QString &nombre, int t
 {
     edNombreProveedor->setText(nombre);
     entrada_->EstablecerProveedor(codigo, nombre);
-    if (const std::optional<int> moneda = MonedaAlElegirProveedor(tipoMoneda))
+    if (const std::optional<int> moneda = MonedaAlElegirProveedor(datos_.Config(QStringLiteral("COMPRA_MULTIMONEDA")), tipoMoneda))
         (*moneda == 2 ? rbMoneda2 : rbMoneda1)->setChecked(true);
 }
 
@@ -631,7 +631,7 @@ void TfrmAgregaCompra::MonedaCambiada()
 
 void TfrmAgregaCompra::btnBuscarBodegaClick()
 {
-    auto *frm = new TfrmBuscarBodega;
+    auto *frm = new TfrmBuscarBodega(datos_);
     connect(frm, &TfrmBuscarBodega::bodegaElegida, this,
             [this](const QString &codigo, const QString &descripcion, bool principal) {
                 entrada_->EstablecerDestino(principal, codigo, descripcion);
@@ -643,7 +643,7 @@ void TfrmAgregaCompra::btnBuscarBodegaClick()
 void TfrmAgregaCompra::BuscarArticulos()
 {
     edCodigo->clear();
-    auto *frm = new TfrmBuscarArticulos;
+    auto *frm = new TfrmBuscarArticulos(datos_);
     frm->Origen = QStringLiteral("AgregarCompra");
     connect(frm, &TfrmBuscarArticulos::articuloElegido, this,
             [this](const QString &codigo, const QString &) { ArticuloElegido(codigo); });
@@ -710,7 +710,7 @@ void TfrmAgregaCompra::edImporteDescExit()
 
 int TfrmAgregaCompra::LineaActual() const
 {
-    db::Dataset *ds = FDatosComp->TMP_Compra;
+    db::Dataset *ds = datos_.TMP_Compra;
     const QModelIndex i = GridCompra->currentIndex();
     if (!ds->active() || ds->isEmpty())
         return 0;
@@ -733,7 +733,7 @@ void TfrmAgregaCompra::ModificarLinea()
     const int id = LineaActual();
     if (id == 0)
         return;
-    auto *frm = new TfrmModificarLinea(*entrada_, id);
+    auto *frm = new TfrmModificarLinea(datos_, *entrada_, id);
     connect(frm, &TfrmModificarLinea::lineaModificada, this, &TfrmAgregaCompra::MostrarTotales);
     frm->AbrirDesde(this);
 }
@@ -816,7 +816,7 @@ void TfrmAgregaCompra::AbrirPago()
     }
     // The chosen purchase prices travel in the document and are written by the posting itself,
     // so "Volver" leaves them unwritten and a failed posting takes them back.
-    auto *pago = new TfrmProcesar(DocumentoDeEntrada(*entrada_), TotalesDeEntrada(entrada_->Totales()));
+    auto *pago = new TfrmProcesar(datos_, DocumentoDeEntrada(*entrada_), TotalesDeEntrada(entrada_->Totales()));
     QPointer<TfrmAgregaCompra> yo(this);
     connect(pago, &TfrmProcesar::procesada, this, [yo](int) {
         if (yo)

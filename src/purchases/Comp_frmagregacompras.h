@@ -4,12 +4,14 @@
 // to the payment window. The work itself is EntradaCompra's; this window gathers and shows.
 
 #include "purchases/EntradaCompra.h"
-#include "catalogs/UtilBusqueda.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+
+class TFDatosComp;
 
 class QComboBox;
 class QDateEdit;
@@ -27,7 +29,7 @@ class TfrmAgregaCompra : public QWidget {
     Q_OBJECT
 public:
     // modo: "Compra" (purchases browser); other modes belong to the consignment entry.
-    explicit TfrmAgregaCompra(const QString &modo = EntradaCompra::ModoCompra, QWidget *parent = nullptr);
+    explicit TfrmAgregaCompra(TFDatosComp &datos, const QString &modo = EntradaCompra::ModoCompra, QWidget *parent = nullptr);
     ~TfrmAgregaCompra() override;
 
     // Shows the window without blocking; `llamador` stays disabled until it closes.
@@ -114,6 +116,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     void LimpiarLinea();
     void MostrarEncabezado();
     void ElegirPrecios(const QStringList &codigos);
@@ -137,4 +140,5 @@ private:
 
 // Opens purchase entry for `modo` from `llamador` (disabled while it is open). The
 // consignment entry is not part of this version: the user is told so and nothing opens.
-TfrmAgregaCompra *AbrirAgregaCompra(QWidget *llamador, const QString &modo = EntradaCompra::ModoCompra);
+TfrmAgregaCompra *AbrirAgregaCompra(TFDatosComp &datos, QWidget *llamador,
+                                    const QString &modo = EntradaCompra::ModoCompra);

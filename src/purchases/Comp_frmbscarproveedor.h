@@ -3,14 +3,10 @@
 
 #include "purchases/Comp_frmcambiarproveedor.h"
 
-// Selector list: names containing the text (any case) or the second code equal to the
-// trimmed text, by name; an empty text lists every supplier in the table's own order.
-ConsultaFiltrada ConsultaSeleccionarProveedor(const QString &texto);
-
 class TfrmBscarProveedor : public VentanaBuscaProveedor {
     Q_OBJECT
 public:
-    explicit TfrmBscarProveedor(QWidget *parent = nullptr);
+    explicit TfrmBscarProveedor(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // True when opened by the order chooser: closing only hides the window. Otherwise
     // (the article card) a pick also sets FK_PROVEEDOR of the TInventario record being edited.

@@ -23,38 +23,11 @@ namespace {
 const QString kSinProveedor = QStringLiteral("No se ha seleccionado ningún proveedor");
 }
 
-ConsultaFiltrada ConsultaCambiarProveedor(const QString &texto)
-{
-    ConsultaFiltrada c;
-    c.Linea(QStringLiteral("select * from PROVEEDORES"));
-    const QString t = texto.trimmed();
-    if (!t.isEmpty()) {
-        c.Linea(QStringLiteral(" where NOMBRE like :Texto"));
-        c.Linea(QStringLiteral(" or COD_PROVEEDOR2 = :COD"));
-        c.Parametro(QStringLiteral("Texto"), db::Value::text(QLatin1Char('%') + t + QLatin1Char('%')));
-        c.Parametro(QStringLiteral("COD"), db::Value::text(t));
-    }
-    c.Linea(QStringLiteral(" order by NOMBRE"));
-    return c;
-}
-
-std::optional<int> MonedaAlElegirProveedor(const QString &compraMultimoneda, int tipoMoneda)
-{
-    if (compraMultimoneda != QLatin1String("S"))
-        return std::nullopt;
-    return tipoMoneda == 1 ? 1 : 2;
-}
-
-std::optional<int> MonedaAlElegirProveedor(int tipoMoneda)
-{
-    return MonedaAlElegirProveedor(FDatosComp ? FDatosComp->Config(QStringLiteral("COMPRA_MULTIMONEDA")) : QString(),
-                                   tipoMoneda);
-}
-
 // --- VentanaBuscaProveedor
 
-VentanaBuscaProveedor::VentanaBuscaProveedor(const QString &titulo, const QSize &areaCliente, QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+VentanaBuscaProveedor::VentanaBuscaProveedor(TFDatosComp &datos, const QString &titulo, const QSize &areaCliente,
+                                             QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint), datos_(datos)
 {
     setWindowTitle(titulo);
     setFixedSize(areaCliente);
@@ -67,7 +40,7 @@ VentanaBuscaProveedor::VentanaBuscaProveedor(const QString &titulo, const QSize 
 
     GridProveedor = new QTableView(this);
     GridProveedor->setObjectName(QStringLiteral("GridProveedor"));
-    modelo_ = new db::DatasetModel(FDatosComp->TProveedores, this);
+    modelo_ = new db::DatasetModel(datos_.TProveedores, this);
     modelo_->setColumns({{QStringLiteral("COD_PROVEEDOR2"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("NOMBRE"), QStringLiteral("Nombre"), {}, Qt::AlignLeft | Qt::AlignVCenter}});
     PrepararGrillaBusqueda(GridProveedor, modelo_);
@@ -128,7 +101,7 @@ void VentanaBuscaProveedor::MostrarModal()
 void VentanaBuscaProveedor::Filtrar()
 {
     try {
-        Consulta(edNombre->text()).Abrir(*FDatosComp->TProveedores);
+        Consulta(edNombre->text()).Abrir(*datos_.TProveedores);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
@@ -136,7 +109,7 @@ void VentanaBuscaProveedor::Filtrar()
 
 void VentanaBuscaProveedor::btnAceptarClick()
 {
-    db::Dataset *prov = FDatosComp->TProveedores;
+    db::Dataset *prov = datos_.TProveedores;
     if (!prov->active() || prov->isEmpty()) {
         mensajes().Advertencia(kSinProveedor);
         edNombre->setFocus();
@@ -193,8 +166,8 @@ bool VentanaBuscaProveedor::eventFilter(QObject *objeto, QEvent *e)
 
 // --- TfrmCambiarProveedor
 
-TfrmCambiarProveedor::TfrmCambiarProveedor(QWidget *parent)
-    : VentanaBuscaProveedor(QStringLiteral("Buscar Proveedor"), QSize(460, 441), parent)
+TfrmCambiarProveedor::TfrmCambiarProveedor(TFDatosComp &datos, QWidget *parent)
+    : VentanaBuscaProveedor(datos, QStringLiteral("Buscar Proveedor"), QSize(460, 441), parent)
 {
     setObjectName(QStringLiteral("frmCambiarProveedor"));
 }

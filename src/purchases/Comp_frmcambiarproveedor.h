@@ -3,7 +3,10 @@
 // supplier selector. The pick is handed back through proveedorElegido; TProveedores is
 // left on the chosen supplier so the caller can read any other field from there.
 
-#include "catalogs/UtilBusqueda.h"
+#include "purchases/BusquedaProveedores.h"
+#include "ui/UtilBusqueda.h"
+
+class TFDatosComp;
 
 #include <QWidget>
 #include <optional>
@@ -11,16 +14,6 @@
 class QLineEdit;
 class QPushButton;
 class QTableView;
-
-// Chooser list: names matching "%text%" (case as typed) or the second code exactly, by name.
-ConsultaFiltrada ConsultaCambiarProveedor(const QString &texto);
-
-// Currency purchase entry ticks after a supplier pick: 1 for rbMoneda1, 2 for rbMoneda2,
-// nothing (leave the choice as it is) unless COMPRA_MULTIMONEDA is "S".
-// tipoMoneda is the supplier's TIPO_MONEDA (null reads as 0: any value but 1 is currency 2).
-std::optional<int> MonedaAlElegirProveedor(const QString &compraMultimoneda, int tipoMoneda);
-// The same with COMPRA_MULTIMONEDA of the store configuration.
-std::optional<int> MonedaAlElegirProveedor(int tipoMoneda);
 
 // Search window over TProveedores with a name field, the supplier grid and Aceptar/Cancelar.
 class VentanaBuscaProveedor : public QWidget {
@@ -50,7 +43,7 @@ public slots:
     void btnCancelarClick();
 
 protected:
-    VentanaBuscaProveedor(const QString &titulo, const QSize &areaCliente, QWidget *parent);
+    VentanaBuscaProveedor(TFDatosComp &datos, const QString &titulo, const QSize &areaCliente, QWidget *parent);
     virtual ConsultaFiltrada Consulta(const QString &texto) const = 0;
     // Extra effect of a pick, before the signal.
     virtual void AplicarEleccion() {}
@@ -62,6 +55,7 @@ protected:
     void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
+    TFDatosComp &datos_;
     // The search field takes the focus back whenever the window is activated.
     bool focoAlActivar_ = false;
 
@@ -74,7 +68,7 @@ private:
 class TfrmCambiarProveedor : public VentanaBuscaProveedor {
     Q_OBJECT
 public:
-    explicit TfrmCambiarProveedor(QWidget *parent = nullptr);
+    explicit TfrmCambiarProveedor(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // Who asked: "Buscar", "Agregar", "BuscarConsig", "Pedido", "FiltroAgregarPedido",
     // "AgregarPedido" or "Aduana". Callers apply the effect of their mode.

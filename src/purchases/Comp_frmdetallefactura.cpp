@@ -1,6 +1,7 @@
 #include "purchases/Comp_frmdetallefactura.h"
 
 #include "data/Comp_fdatos.h"
+#include "purchases/DetalleFactura.h"
 #include "creditnotes/Comp_frmnotacreditofactura.h"
 #include "platform/db/DatasetModel.h"
 #include "platform/Formato.h"
@@ -18,37 +19,35 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-TfrmDetalleFactura::TfrmDetalleFactura(QWidget *parent)
+TfrmDetalleFactura::TfrmDetalleFactura(TFDatosComp &datos, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint |
-                          Qt::WindowStaysOnTopHint)
+                          Qt::WindowStaysOnTopHint),
+      datos_(datos)
 {
     setWindowTitle(QStringLiteral("Detalles de Factura"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(774, 467);
 
-    db::Dataset &f = *FDatosComp->TFacturasCompra;
-    const bool hay = f.active() && !f.isEmpty();
+    const ResumenFactura r = FacturaActual(datos_);
     auto texto = [&](const QString &v) {
         auto *e = new QLineEdit(v, this);
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
         return e;
     };
-    auto valor = [&](const char *campo) { return hay ? f.fieldByName(QLatin1String(campo)).asString() : QString(); };
-    auto monto = [&](const char *campo) {
-        auto *e = texto(hay ? FormatoMoneda(f.fieldByName(QLatin1String(campo)).asCurrency()) : QString());
-        e->setObjectName(QLatin1String("ed") + QLatin1String(campo));
+    auto monto = [&](const char *nombre, Currency valor) {
+        auto *e = texto(r.hay ? FormatoMoneda(valor) : QString());
+        e->setObjectName(QLatin1String("ed") + QLatin1String(nombre));
         e->setAlignment(Qt::AlignRight);
         return e;
     };
 
     auto *g = new QGridLayout;
-    auto *proveedor = texto(valor("NOMBRE"));
+    auto *proveedor = texto(r.proveedor);
     proveedor->setObjectName(QStringLiteral("edProveedor"));
-    auto *comprobante = texto(valor("COMPROBANTE"));
+    auto *comprobante = texto(r.comprobante);
     comprobante->setObjectName(QStringLiteral("edComprobante"));
-    auto *fecha = texto(hay ? f.fieldByName(QStringLiteral("FECHA")).asDate().toString(QStringLiteral("dd/MM/yyyy"))
-                            : QString());
+    auto *fecha = texto(r.hay ? r.fecha.toString(QStringLiteral("dd/MM/yyyy")) : QString());
     g->addWidget(new QLabel(QStringLiteral("Proveedor"), this), 0, 0);
     g->addWidget(proveedor, 0, 1, 1, 3);
     g->addWidget(new QLabel(QStringLiteral("Comprobante:"), this), 1, 0);
@@ -61,12 +60,12 @@ TfrmDetalleFactura::TfrmDetalleFactura(QWidget *parent)
 
     GridDetalles = new QTableView(this);
     GridDetalles->setObjectName(QStringLiteral("GridDetalles"));
-    auto *modelo = new db::DatasetModel(FDatosComp->TDetCom, this);
+    auto *modelo = new db::DatasetModel(datos_.TDetCom, this);
     modelo->setColumns({{QStringLiteral("CODIGO_ARTICULO"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                         {QStringLiteral("DESCRIPCION"), QStringLiteral("Artículo"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                         {QStringLiteral("IMPORTE_UNITARIO"), QStringLiteral("Precio Unitario"), QStringLiteral("#,##0.00"),
                          Qt::AlignRight | Qt::AlignVCenter},
-                        {QStringLiteral("CANTIDAD"), QStringLiteral("Cantidad"), FDatosComp->FormatearCantidad(),
+                        {QStringLiteral("CANTIDAD"), QStringLiteral("Cantidad"), datos_.FormatearCantidad(),
                          Qt::AlignCenter},
                         {QStringLiteral("PORC_DESCUENTO"), QStringLiteral("Descuento"), QStringLiteral("#,##0.00"),
                          Qt::AlignCenter},
@@ -92,18 +91,16 @@ TfrmDetalleFactura::TfrmDetalleFactura(QWidget *parent)
         t->addWidget(new QLabel(etiqueta, this), r, 0, Qt::AlignRight);
         t->addWidget(w, r, 1);
     };
-    auto *subtotal1 = monto("SubTotal1");
-    auto *descuento = texto(hay ? FormatFloat(QStringLiteral("#,##0.00"), f.fieldByName(QStringLiteral("PORC_DESCUENTO")).asFloat()) +
-                                      QStringLiteral(" = ") +
-                                      FormatoMoneda(f.fieldByName(QStringLiteral("IMPORTE_DESCUENTO")).asCurrency())
-                                : QString());
+    auto *subtotal1 = monto("SubTotal1", r.subTotal1);
+    auto *descuento = texto(r.hay ? FormatoMoneda(r.porcDescuento) + QStringLiteral(" = ") + FormatoMoneda(r.descuento)
+                                  : QString());
     descuento->setObjectName(QStringLiteral("edDescuento"));
     descuento->setAlignment(Qt::AlignRight);
     fila(0, QStringLiteral("SubTotal:"), subtotal1);
     fila(1, QStringLiteral("Descuento:"), descuento);
-    fila(2, QStringLiteral("SubTotal:"), monto("SubTotal2"));
-    fila(3, QStringLiteral("Impuesto:"), monto("IMPORTE_IV"));
-    fila(4, QStringLiteral("Total Facturado:"), monto("IMPORTE_TOTAL"));
+    fila(2, QStringLiteral("SubTotal:"), monto("SubTotal2", r.subTotal2));
+    fila(3, QStringLiteral("Impuesto:"), monto("IMPORTE_IV", r.impuesto));
+    fila(4, QStringLiteral("Total Facturado:"), monto("IMPORTE_TOTAL", r.total));
 
     btnCerrar = new QPushButton(QStringLiteral(" &Cerrar "), this);
     btnCerrar->setObjectName(QStringLiteral("btnCerrar"));
@@ -139,22 +136,15 @@ void TfrmDetalleFactura::AbrirDesde(QWidget *navegador)
 void TfrmDetalleFactura::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
-    db::Dataset &f = *FDatosComp->TFacturasCompra;
-    if (FDatosComp->ConfigSi(QStringLiteral("COMPRA_MULTIMONEDA")) && f.active() && !f.isEmpty()) {
-        const bool local = f.fieldByName(QStringLiteral("MONEDA_CARGA")).asInteger() == 1;
-        lblMonedaFactura->setText(
-            QStringLiteral("Factura en ") +
-            FDatosComp->Config(local ? QStringLiteral("DENOMINACION_MONEDA") : QStringLiteral("DENOMINACION_MONEDA2")).trimmed());
-        lblMonedaFactura->show();
-    } else {
-        lblMonedaFactura->hide();
-    }
+    const ResumenFactura r = FacturaActual(datos_);
+    lblMonedaFactura->setText(r.moneda);
+    lblMonedaFactura->setVisible(r.hay && !r.moneda.isEmpty());
     btnCerrar->setFocus();
 }
 
 void TfrmDetalleFactura::btnVerNotasClick()
 {
-    TfrmNotaCreditoFactura::Abrir(*FDatosComp, this);
+    TfrmNotaCreditoFactura::Abrir(datos_, this);
 }
 
 void TfrmDetalleFactura::closeEvent(QCloseEvent *e)

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class TFDatosComp;
+
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -12,7 +14,7 @@ class QTableView;
 class TfrmDetalleFactura : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmDetalleFactura(QWidget *parent = nullptr);
+    explicit TfrmDetalleFactura(TFDatosComp &datos, QWidget *parent = nullptr);
 
     // Disables `navegador` until this window closes.
     void AbrirDesde(QWidget *navegador);
@@ -29,6 +31,7 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     QPointer<QWidget> navegador_;
     QLabel *lblMonedaFactura;
     QTableView *GridDetalles;

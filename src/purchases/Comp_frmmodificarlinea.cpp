@@ -43,13 +43,13 @@ QString Dos(Currency v) { return FormatCurrency(QStringLiteral("#,##0.00"), v); 
 
 } // namespace
 
-TfrmModificarLinea::TfrmModificarLinea(EntradaCompra &entrada, int idLinea, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), entrada_(entrada), idLinea_(idLinea)
+TfrmModificarLinea::TfrmModificarLinea(TFDatosComp &datos, EntradaCompra &entrada, int idLinea, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), datos_(datos), entrada_(entrada), idLinea_(idLinea)
 {
     setObjectName(QStringLiteral("frmModificarLinea"));
     setWindowTitle(QStringLiteral("Modificar Línea"));
     setAttribute(Qt::WA_DeleteOnClose);
-    const int decimales = std::clamp(FDatosComp->ConfigEntero(QStringLiteral("DECIMALES_CANTIDADES")), 0, 4);
+    const int decimales = std::clamp(datos_.ConfigEntero(QStringLiteral("DECIMALES_CANTIDADES")), 0, 4);
 
     lblCodigo = new QLabel(this);
     lblCodigo->setObjectName(QStringLiteral("lblCodigo"));
@@ -124,7 +124,7 @@ void TfrmModificarLinea::Mostrar()
     lblCodigo->setText(l->codigo);
     lblNombre->setText(l->nombre);
     edPrecioUnit->setText(FormatCurrency(QStringLiteral("0.00"), l->costo));
-    edCant->setText(FormatCurrency(FDatosComp->FormatearCantidad().remove(QLatin1Char(',')).remove(QLatin1Char('#')),
+    edCant->setText(FormatCurrency(datos_.FormatearCantidad().remove(QLatin1Char(',')).remove(QLatin1Char('#')),
                                    l->cantidad));
     porcentajeInicial_ = l->porceDesc;
     edPorDesc->setText(FormatCurrency(QStringLiteral("0.00##"), l->porceDesc));

@@ -3,9 +3,11 @@
 // one line of the purchase being entered.
 
 #include "purchases/EntradaCompra.h"
-#include "catalogs/UtilBusqueda.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QWidget>
+
+class TFDatosComp;
 
 class QCheckBox;
 class QLabel;
@@ -15,7 +17,7 @@ class QPushButton;
 class TfrmModificarLinea : public QWidget {
     Q_OBJECT
 public:
-    TfrmModificarLinea(EntradaCompra &entrada, int idLinea, QWidget *parent = nullptr);
+    TfrmModificarLinea(TFDatosComp &datos, EntradaCompra &entrada, int idLinea, QWidget *parent = nullptr);
 
     // Shows the editor without blocking; `llamador` stays disabled until it closes.
     void AbrirDesde(QWidget *llamador);
@@ -53,6 +55,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     void Mostrar();
 
     EntradaCompra &entrada_;

@@ -8,7 +8,7 @@
 #include "platform/db/DatasetModel.h"
 #include "platform/db/DbError.h"
 #include "platform/Mensajes.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -60,12 +60,13 @@ QLabel *etiqueta(const QString &texto, QWidget *padre)
 
 } // namespace
 
-TfrmPrincipalCompras::TfrmPrincipalCompras(QWidget *parent) : QWidget(parent), listado_(*FDatosComp)
+TfrmPrincipalCompras::TfrmPrincipalCompras(TFDatosComp &datos, QWidget *parent)
+    : QWidget(parent), datos_(datos), listado_(datos)
 {
     setObjectName(QStringLiteral("frmPrincipalCompras"));
     setWindowTitle(QStringLiteral("Principal de Facturas de Compra"));
-    AjustarFormatoNumeros(FDatosComp->DatosMoneda && FDatosComp->DatosMoneda->hasField(QStringLiteral("SIMBOLO_MONEDA"))
-                              ? FDatosComp->DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
+    AjustarFormatoNumeros(datos_.DatosMoneda && datos_.DatosMoneda->hasField(QStringLiteral("SIMBOLO_MONEDA"))
+                              ? datos_.DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
                               : QString());
 
     auto nombrar = [](auto *w, const char *nombre) {
@@ -115,7 +116,7 @@ TfrmPrincipalCompras::TfrmPrincipalCompras(QWidget *parent) : QWidget(parent), l
     filtros->setColumnStretch(5, 1);
 
     SMDBGrid1 = nombrar(new QTableView(this), "SMDBGrid1");
-    dsFacturasCompra = new db::DatasetModel(FDatosComp->TFacturasCompra, this);
+    dsFacturasCompra = new db::DatasetModel(datos_.TFacturasCompra, this);
     dsFacturasCompra->setObjectName(QStringLiteral("dsFacturasCompra"));
     const auto derecha = Qt::AlignRight | Qt::AlignVCenter;
     dsFacturasCompra->setColumns({
@@ -209,8 +210,8 @@ TfrmPrincipalCompras::TfrmPrincipalCompras(QWidget *parent) : QWidget(parent), l
     connect(SMDBGrid1, &QTableView::doubleClicked, this, &TfrmPrincipalCompras::btnVerDetalleClick);
     // The grid's current row is the data module's current invoice.
     connect(SMDBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [](const QModelIndex &actual) {
-                db::Dataset *ds = FDatosComp ? FDatosComp->TFacturasCompra : nullptr;
+            [this](const QModelIndex &actual) {
+                db::Dataset *ds = datos_.TFacturasCompra;
                 if (ds && ds->active() && actual.isValid() && actual.row() < ds->fetchedCount())
                     ds->setRecNo(actual.row());
             });
@@ -247,7 +248,7 @@ void TfrmPrincipalCompras::FormShow()
 {
     move(0, 0);
     resize(780, 432);
-    FDatosComp->CargarTipoCambio();
+    datos_.CargarTipoCambio();
     cargando_ = true;
     const QDate hoy = QDate::currentDate();
     cmbFechaInicial->setMaximumDate(QDate(9999, 12, 31));
@@ -255,7 +256,7 @@ void TfrmPrincipalCompras::FormShow()
     cmbFechaInicial->setDate(QDate(hoy.year(), hoy.month(), 1));
     cmbFechaFinal->setDate(hoy);
     cargando_ = false;
-    btComprasCC->setEnabled(FDatosComp->ConfigSi(QStringLiteral("CENTRALIZA")));
+    btComprasCC->setEnabled(datos_.ConfigSi(QStringLiteral("CENTRALIZA")));
     cmbFechaInicial->setFocus();
     AplicarLimitesFechas();
     Filtrar();
@@ -293,7 +294,7 @@ FiltroCompras TfrmPrincipalCompras::Filtro() const
 
 void TfrmPrincipalCompras::Filtrar()
 {
-    if (cargando_ || !FDatosComp)
+    if (cargando_)
         return;
     try {
         listado_.Filtrar(Filtro());
@@ -347,39 +348,39 @@ void TfrmPrincipalCompras::btnVerDetalleClick()
 
 void TfrmPrincipalCompras::btnAnularClick()
 {
-    if (!VerificarPermiso(QStringLiteral("COMP_ANULAR")) || !listado_.HayFacturas())
+    if (!VerificarPermiso(datos_, QStringLiteral("COMP_ANULAR")) || !listado_.HayFacturas())
         return;
     AnularCompra();
 }
 
 void TfrmPrincipalCompras::btnBorrarClick()
 {
-    if (!VerificarPermiso(QStringLiteral("COMPRA_BORRAR")) || !listado_.HayFacturas())
+    if (!VerificarPermiso(datos_, QStringLiteral("COMPRA_BORRAR")) || !listado_.HayFacturas())
         return;
     BorrarCompra();
 }
 
 void TfrmPrincipalCompras::btnAgregarClick()
 {
-    if (VerificarPermiso(QStringLiteral("COMP_AGREGAR")))
+    if (VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR")))
         AbrirAgregaCompra();
 }
 
 void TfrmPrincipalCompras::btComprasCCClick()
 {
-    if (VerificarPermiso(QStringLiteral("COMP_AGREGAR")))
+    if (VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR")))
         AbrirComprasCasaCentral();
 }
 
 void TfrmPrincipalCompras::ReporteCompras(int tipo)
 {
-    if (VerificarPermiso(QStringLiteral("COMP_IMPRIMIR")))
+    if (VerificarPermiso(datos_, QStringLiteral("COMP_IMPRIMIR")))
         AbrirReportePeriodo(tipo);
 }
 
 void TfrmPrincipalCompras::ExportarExcel()
 {
-    if (VerificarPermiso(QStringLiteral("COMP_IMPRIMIR")))
+    if (VerificarPermiso(datos_, QStringLiteral("COMP_IMPRIMIR")))
         AbrirExportarCompras();
 }
 
@@ -440,7 +441,7 @@ bool TfrmPrincipalCompras::eventFilter(QObject *objeto, QEvent *event)
 
 void TfrmPrincipalCompras::AbrirAgregaCompra()
 {
-    TfrmAgregaCompra *frm = ::AbrirAgregaCompra(this);
+    TfrmAgregaCompra *frm = ::AbrirAgregaCompra(datos_, this);
     if (!frm)
         return;
     // An invoice posted from the entry shows up once the entry is gone; printing its voucher
@@ -455,7 +456,7 @@ void TfrmPrincipalCompras::AbrirComprasCasaCentral()
 
 void TfrmPrincipalCompras::AbrirDetalleFactura()
 {
-    auto *frm = new TfrmDetalleFactura;
+    auto *frm = new TfrmDetalleFactura(datos_);
     frm->AbrirDesde(this);
 }
 
@@ -467,7 +468,7 @@ void TfrmPrincipalCompras::AnularCompra()
     const int fila = SMDBGrid1->currentIndex().row();
     try {
         // Refuses an annulled invoice, asks, annuls and reports by itself.
-        AnulacionCompra::DesdeDatosComp(*FDatosComp)->Anular(id);
+        AnulacionCompra::DesdeDatosComp(datos_)->Anular(id);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
@@ -482,7 +483,7 @@ void TfrmPrincipalCompras::BorrarCompra()
     const int fila = SMDBGrid1->currentIndex().row();
     try {
         // Refuses an invoice that is not annulled, asks and deletes.
-        AnulacionCompra::DesdeDatosComp(*FDatosComp)->Eliminar(id);
+        AnulacionCompra::DesdeDatosComp(datos_)->Eliminar(id);
     } catch (const db::DbError &e) {
         mensajes().Error(e.message());
     }
@@ -492,7 +493,7 @@ void TfrmPrincipalCompras::BorrarCompra()
 void TfrmPrincipalCompras::Refrescar(int idCompra, int fila)
 {
     Filtrar();
-    db::Dataset *ds = FDatosComp ? FDatosComp->TFacturasCompra : nullptr;
+    db::Dataset *ds = datos_.TFacturasCompra;
     QAbstractItemModel *m = SMDBGrid1->model();
     if (!ds || !ds->active() || m->rowCount() == 0)
         return;
@@ -523,7 +524,7 @@ void TfrmPrincipalCompras::AbrirExportarCompras()
 void TfrmPrincipalCompras::AbrirSelectorProveedor()
 {
     // Not a child: disabling the browser would disable it too.
-    auto *frm = new TfrmCambiarProveedor;
+    auto *frm = new TfrmCambiarProveedor(datos_);
     frm->Modo = QStringLiteral("Buscar");
     connect(frm, &TfrmCambiarProveedor::proveedorElegido, this,
             [this](int codigo, const QString &nombre, int) { ProveedorElegido(codigo, nombre); });

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class TFDatosComp;
+
 class QAction;
 class QComboBox;
 class QDateEdit;
@@ -22,7 +24,7 @@ class DatasetModel;
 class TfrmPrincipalCompras : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmPrincipalCompras(QWidget *parent = nullptr);
+    explicit TfrmPrincipalCompras(TFDatosComp &datos, QWidget *parent = nullptr);
     ~TfrmPrincipalCompras() override;
 
     FiltroCompras Filtro() const;
@@ -58,6 +60,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *event) override;
 
 private:
+    TFDatosComp &datos_;
     void FormShow();
     void AplicarLimitesFechas();
     void FechaCambiada();

@@ -9,7 +9,7 @@
 #include "platform/report/FuenteDatosReporte.h"
 #include "purchases/ListadoCompras.h"
 #include "platform/Mensajes.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
 
 #include <QCloseEvent>
@@ -76,16 +76,17 @@ Currency DosDecimales(Currency v)
 }
 } // namespace
 
-TfrmProcesar::TfrmProcesar(const DocumentoCompra &documento, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), documento_(documento), proceso_(ProcesoCompra::DesdeDatosComp(*FDatosComp))
+TfrmProcesar::TfrmProcesar(TFDatosComp &datos, const DocumentoCompra &documento, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), datos_(datos), documento_(documento), proceso_(ProcesoCompra::DesdeDatosComp(datos))
 {
     totales_ = proceso_->TotalesDeEstacion(documento_.proveedorExento);
     Construir();
 }
 
-TfrmProcesar::TfrmProcesar(const DocumentoCompra &documento, const TotalesCompra &totales, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), documento_(documento), totales_(totales),
-      proceso_(ProcesoCompra::DesdeDatosComp(*FDatosComp))
+TfrmProcesar::TfrmProcesar(TFDatosComp &datos, const DocumentoCompra &documento, const TotalesCompra &totales,
+                           QWidget *parent)
+    : QWidget(parent, Qt::Dialog), datos_(datos), documento_(documento), totales_(totales),
+      proceso_(ProcesoCompra::DesdeDatosComp(datos_))
 {
     Construir();
 }
@@ -100,9 +101,9 @@ void TfrmProcesar::Construir()
     total_ = DosDecimales(totales_.total);
     NotasSeleccionadas = QStringList{QString()};
 
-    const QString simbolo = documento_.monedaCarga == 2 ? FDatosComp->Config(QStringLiteral("SIGNO_MONEDA2"))
-                          : FDatosComp->DatosMoneda && FDatosComp->DatosMoneda->active()
-                              ? FDatosComp->DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
+    const QString simbolo = documento_.monedaCarga == 2 ? datos_.Config(QStringLiteral("SIGNO_MONEDA2"))
+                          : datos_.DatosMoneda && datos_.DatosMoneda->active()
+                              ? datos_.DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
                               : QString();
 
     lblTotal = new QLabel(FormatFloat(QStringLiteral("0.00"), total_.toLongDouble()), this);
@@ -201,7 +202,7 @@ void TfrmProcesar::Construir()
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmProcesar::btnCancelarClick);
     connect(btnBuscarNota, &QPushButton::clicked, this, &TfrmProcesar::btnBuscarNotaClick);
 
-    RegistrarCheque = [this](MovimientoBanco &m) { return TfrmRegistrarCheque::Registrar(m, this); };
+    RegistrarCheque = [this](MovimientoBanco &m) { return TfrmRegistrarCheque::Registrar(datos_, m, this); };
     MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
     proceso_->RegistrarCheque = [this](MovimientoBanco &m) { return !RegistrarCheque || RegistrarCheque(m); };
 
@@ -355,7 +356,7 @@ void TfrmProcesar::AplicarNotas(const EleccionNotas &eleccion)
 void TfrmProcesar::btnBuscarNotaClick()
 {
     NotasSeleccionadas = QStringList{QString()};
-    auto *picker = new TfrmNotasCredito(total_, documento_.codProveedor, this);
+    auto *picker = new TfrmNotasCredito(datos_, total_, documento_.codProveedor, this);
     connect(picker, &TfrmNotasCredito::aplicada, this, &TfrmProcesar::AplicarNotas);
     picker->show();
 }
@@ -411,98 +412,9 @@ void TfrmProcesar::btnAceptarClick()
 
 Reporte &TfrmProcesar::PrepararComprobante(int idCompra)
 {
-    TFDatosComp &d = *FDatosComp;
-    db::Dataset &factura = *d.TFacturasCompra;
-    factura.close();
-    factura.setSelectSql(QStringLiteral("select * from FACTURAS_COMPRA\n where ID_COMPRA = :NFac"));
-    factura.paramByName(QStringLiteral("NFac")).setAsInteger(idCompra);
-    factura.open();
-    d.TInventario2->close();
-    d.TInventario2->setSelectSql(QStringLiteral("select * from INVENTARIO"));
-    d.TInventario2->open();
-    d.CamposImpresion = true;
-    db::Dataset &lineas = *d.TDetCom;
-    try {
-        lineas.close();
-        lineas.setSelectSql(
-            QStringLiteral("select * from DETALLE_FACTURAS_COMPRA\n where ID_COMPRA = :IdFac\n order by ID_DETALLE_FACTURA"));
-        lineas.paramByName(QStringLiteral("IdFac")).setAsInteger(idCompra);
-        lineas.open();
-        lineas.fetchAll();
-    } catch (...) {
-        d.CamposImpresion = false;
-        throw;
-    }
-    d.CamposImpresion = false;
-
-    // Outlives this window: a preview may still page through the lines.
-    static std::unique_ptr<FuenteDataset<db::Dataset>> fuente;
-    fuente = std::make_unique<FuenteDataset<db::Dataset>>(lineas);
-    d.dsReporte.setDataSet(fuente.get());
-    d.Reporte.setDataSet(&d.dsReporte);
-    d.Reporte.LoadFromFile(VerVariable(QStringLiteral("PathReportes")) + ListadoCompras::kPlantillaComprobante);
-
-    auto &v = d.Reporte.Variables;
-    ListadoCompras::VariablesEncabezado(d, v);
-    auto q = [](const QString &t) { return Reporte::QuotedStr(t); };
-    auto campo = [&factura](const char *c) { return factura.fieldByName(QLatin1String(c)); };
-    auto monto = [&](const char *c) { return q(FormatCurrency(QStringLiteral("#,##0.000"), campo(c).asCurrency())); };
-    auto moneda = [&d](const char *c) {
-        return d.DatosMoneda && d.DatosMoneda->active() && d.DatosMoneda->hasField(QLatin1String(c))
-                   ? d.DatosMoneda->fieldByName(QLatin1String(c)).asString()
-                   : QString();
-    };
-    v[QStringLiteral("vLabelProveedor")] =
-        q(documento_.proveedorExento
-              ? QStringLiteral("No se calcularon los impuestos respectivos por ser el proveedor exento.")
-              : QString());
-    v[QStringLiteral("NroFactura")] = q(documento_.comprobante);
-    v[QStringLiteral("FechaCarga")] = q(campo("FECHA_CARGA").asString());
-    v[QStringLiteral("Fecha")] = q(campo("FECHA").asString());
-    v[QStringLiteral("DiasCredito")] = q(campo("DIAS_CREDITO").asString());
-    v[QStringLiteral("SubTotal1")] = q(FormatCurrency(QStringLiteral("#,##0.000"), campo("SUBTOTAL_GRAVADO").asCurrency() +
-                                                                                    campo("SUBTOTAL_NO_GRAVADO").asCurrency()));
-    v[QStringLiteral("SubTotal2")] = q(FormatCurrency(QStringLiteral("#,##0.000"),
-                                                      campo("TOTAL_GRAVADO").asCurrency() + campo("TOTAL_NO_GRAVADO").asCurrency()));
-    v[QStringLiteral("Descuento")] = monto("IMPORTE_DESCUENTO");
-    v[QStringLiteral("Impuesto")] = monto("IMPORTE_IV");
-    v[QStringLiteral("Total")] = monto("IMPORTE_TOTAL");
-    v[QStringLiteral("Telefono")] = q(campo("TELEFONO").asString());
-    v[QStringLiteral("Proveedor")] = q(campo("NOMBRE").asString());
-    QString codProveedor2;
-    {
-        db::Query &p = d.QueryL_Inv;
-        p.close();
-        p.clearSql();
-        p.addSql(QStringLiteral("select COD_PROVEEDOR2 from PROVEEDORES"));
-        p.addSql(QStringLiteral("where COD_PROVEEDOR = :vProv"));
-        p.paramByName(QStringLiteral("vProv")).setAsInteger(campo("CODIGO_PROVEEDOR").asInteger());
-        p.execQuery();
-        if (!p.eof())
-            codProveedor2 = p.field(0).asString();
-        p.close();
-    }
-    v[QStringLiteral("CodProveedor")] = q(codProveedor2);
-    v[QStringLiteral("ImpEfectivo")] = monto("IMPORTE_EFECTIVO");
-    v[QStringLiteral("ImpCheque")] = monto("IMPORTE_CHEQUE");
-    v[QStringLiteral("ImpCredito")] = monto("IMPORTE_CREDITO");
-    v[QStringLiteral("NumCheque")] = q(campo("NUMERO_CHEQUE").asString());
-    v[QStringLiteral("DefinicionIVPais")] = q(moneda("DEFINICION_IV") + QStringLiteral(": "));
-    const bool segunda = d.ConfigSi(QStringLiteral("COBRO_SEGUNDA_MONEDA")) && documento_.monedaCarga == 2;
-    v[QStringLiteral("vMoneda1")] = q(segunda ? QStringLiteral("N") : QStringLiteral("S"));
-    v[QStringLiteral("vSigno")] = q(segunda ? d.Config(QStringLiteral("SIGNO_MONEDA2")) : moneda("SIMBOLO_MONEDA"));
-    v[QStringLiteral("vSigno2")] = q(segunda ? moneda("SIMBOLO_MONEDA") : d.Config(QStringLiteral("SIGNO_MONEDA2")));
-    v[QStringLiteral("vTextoMoneda1")] = q(d.Config(QStringLiteral("DENOMINACION_MONEDA")));
-    v[QStringLiteral("vTextoMoneda2")] = q(d.Config(QStringLiteral("DENOMINACION_MONEDA2")));
-    d.CamposImpresion = true;
-    try {
-        d.Reporte.PrepareReport();
-    } catch (...) {
-        d.CamposImpresion = false;
-        throw;
-    }
-    d.CamposImpresion = false;
-    return d.Reporte;
+    if (!comprobante_)
+        comprobante_ = std::make_unique<ComprobanteCompra>(datos_);
+    return comprobante_->Preparar(idCompra, documento_.proveedorExento);
 }
 
 void TfrmProcesar::btnCancelarClick()

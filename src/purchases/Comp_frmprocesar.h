@@ -2,6 +2,7 @@
 // Payment window "Procesar Comprobante": splits the invoice total into cash, cheque, credit and
 // supplier credit notes and posts the invoice (ProcesoCompra), then offers the receipt.
 
+#include "purchases/ComprobanteCompra.h"
 #include "purchases/ProcesoCompra.h"
 
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 
 #include <functional>
 #include <memory>
+
+class TFDatosComp;
 
 class QLabel;
 class QPushButton;
@@ -38,8 +41,9 @@ class TfrmProcesar : public QWidget {
     Q_OBJECT
 public:
     // The entry form's document; the totals are read from the station's work lines.
-    explicit TfrmProcesar(const DocumentoCompra &documento, QWidget *parent = nullptr);
-    TfrmProcesar(const DocumentoCompra &documento, const TotalesCompra &totales, QWidget *parent = nullptr);
+    TfrmProcesar(TFDatosComp &datos, const DocumentoCompra &documento, QWidget *parent = nullptr);
+    TfrmProcesar(TFDatosComp &datos, const DocumentoCompra &documento, const TotalesCompra &totales,
+                 QWidget *parent = nullptr);
     ~TfrmProcesar() override;
 
     // Disables `entrada` (the entry form) until this window closes without posting or posts.
@@ -84,6 +88,7 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     void Construir();
     void Mover(EdicionMoneda *desde, EdicionMoneda *hacia);
 
@@ -91,6 +96,7 @@ private:
     TotalesCompra totales_;
     Currency total_;
     std::unique_ptr<ProcesoCompra> proceso_;
+    std::unique_ptr<ComprobanteCompra> comprobante_;
     QPointer<QWidget> entrada_;
     bool procesada_ = false;
 

@@ -1,5 +1,7 @@
 #include "purchases/Comp_frmregistrarcheque.h"
 
+#include "purchases/CuentasBancarias.h"
+#include "platform/ErrorCompras.h"
 #include "data/Comp_fdatos.h"
 #include "purchases/Comp_frmprocesar.h"
 #include "platform/db/DbError.h"
@@ -14,8 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmRegistrarCheque::TfrmRegistrarCheque(MovimientoBanco &movimiento, QWidget *parent)
-    : QDialog(parent), m_(movimiento)
+TfrmRegistrarCheque::TfrmRegistrarCheque(TFDatosComp &datos, MovimientoBanco &movimiento, QWidget *parent)
+    : QDialog(parent), datos_(datos), m_(movimiento)
 {
     setWindowTitle(QStringLiteral("Registrar Cheque"));
     setFixedSize(420, 260);
@@ -23,15 +25,10 @@ TfrmRegistrarCheque::TfrmRegistrarCheque(MovimientoBanco &movimiento, QWidget *p
     cmbCuenta = new QComboBox(this);
     cmbCuenta->setObjectName(QStringLiteral("cmbCuenta"));
     try {
-        db::Dataset &c = *FDatosComp->TCuenBanco;
-        c.close();
-        c.setSelectSql(QStringLiteral("select * from CUENTAS_BANCARIAS\n order by NOMBRE_CUENTA"));
-        c.open();
-        for (c.first(); !c.eof(); c.next())
-            cmbCuenta->addItem(c.fieldByName(QStringLiteral("NOMBRE_CUENTA")).asString(),
-                               c.fieldByName(QStringLiteral("ID_CUENTA")).asInteger());
-    } catch (const db::DbError &e) {
-        mensajes().Error(e.message());
+        for (const CuentaBancaria &c : CuentasBancarias(datos_))
+            cmbCuenta->addItem(c.nombre, c.id);
+    } catch (const ErrorCompras &e) {
+        mensajes().Error(e.mensaje());
     }
     const int i = cmbCuenta->findData(m_.idCuenta);
     cmbCuenta->setCurrentIndex(i >= 0 ? i : 0);
@@ -100,9 +97,9 @@ void TfrmRegistrarCheque::btnAceptarClick()
     accept();
 }
 
-bool TfrmRegistrarCheque::Registrar(MovimientoBanco &movimiento, QWidget *parent)
+bool TfrmRegistrarCheque::Registrar(TFDatosComp &datos, MovimientoBanco &movimiento, QWidget *parent)
 {
-    TfrmRegistrarCheque d(movimiento, parent);
+    TfrmRegistrarCheque d(datos, movimiento, parent);
     return d.exec() == QDialog::Accepted;
 }
 

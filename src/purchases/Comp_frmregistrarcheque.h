@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class TFDatosComp;
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -15,10 +17,10 @@ class TfrmRegistrarCheque : public QDialog {
     Q_OBJECT
 public:
     // Edits `movimiento`; the bank accounts come from CUENTAS_BANCARIAS by name.
-    explicit TfrmRegistrarCheque(MovimientoBanco &movimiento, QWidget *parent = nullptr);
+    TfrmRegistrarCheque(TFDatosComp &datos, MovimientoBanco &movimiento, QWidget *parent = nullptr);
 
     // Shows the dialog modally; true when accepted.
-    static bool Registrar(MovimientoBanco &movimiento, QWidget *parent = nullptr);
+    static bool Registrar(TFDatosComp &datos, MovimientoBanco &movimiento, QWidget *parent = nullptr);
 
 public slots:
     void btnAceptarClick();
@@ -27,6 +29,7 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    TFDatosComp &datos_;
     MovimientoBanco &m_;
     QComboBox *cmbCuenta;
     QDateEdit *edFecha;

@@ -4,7 +4,7 @@
 // the posting writes it.
 
 #include "purchases/EntradaCompra.h"
-#include "catalogs/UtilBusqueda.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QWidget>
 

@@ -4,8 +4,7 @@
 // the purchase voucher.
 
 #include "platform/Currency.h"
-#include "platform/report/FuenteDatosReporte.h"
-#include "platform/report/Reporte.h"
+#include "purchases/ComprobanteCompra.h"
 
 #include <QDate>
 #include <QFont>
@@ -41,7 +40,6 @@ struct FilaEtiqueta {
 class ListadoCompras {
 public:
     static inline const QString kTodos = QStringLiteral("TODOS");
-    static inline const QString kPlantillaComprobante = QStringLiteral("comp_RespaldoComprobante.fr3");
 
     explicit ListadoCompras(TFDatosComp &datos);
     ~ListadoCompras();
@@ -76,16 +74,9 @@ public:
     // Loads the voucher template, the invoice and its lines, sets the variables and lays the
     // report out; the caller previews, prints or exports it. Throws ErrorReporte / DbError.
     Reporte &PrepararComprobante(int idCompra);
-    Reporte &reporte() { return *reporte_; }
-
-    // Company lines of every report header.
-    static void VariablesEncabezado(TFDatosComp &datos, QMap<QString, QString> &variables);
+    Reporte &reporte() { return comprobante_.reporte(); }
 
 private:
-    void VariablesComprobante(QMap<QString, QString> &variables);
-
     TFDatosComp &datos_;
-    std::unique_ptr<Reporte> reporte_;
-    ReporteDatos dsReporte_;
-    std::unique_ptr<FuenteDatosReporte> fuente_;
+    ComprobanteCompra comprobante_;
 };

@@ -4,7 +4,7 @@
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmbuscarbodega.h"
 #include "support/EntornoPrueba.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "support/PruebaVentanas.h"
 
 #include <QCheckBox>
@@ -68,7 +68,7 @@ protected:
     }
     TfrmBuscarArticulos *Abrir(const QString &origen)
     {
-        auto *v = new TfrmBuscarArticulos;
+        auto *v = new TfrmBuscarArticulos(*env.datos);
         v->Origen = origen;
         v->AbrirDesde(&llamador);
         Procesar();
@@ -264,7 +264,7 @@ TEST(BusquedaSinPermiso, ElCajeroNoPuedeAgregarArticulos)
     EntornoPrueba env(QStringLiteral("CAJERO"));
     int abiertas = 0;
     TfrmBuscarArticulos::AbrirFichaArticulo = [&abiertas](TfrmBuscarArticulos &) { ++abiertas; };
-    QPointer<TfrmBuscarArticulos> v = new TfrmBuscarArticulos;
+    QPointer<TfrmBuscarArticulos> v = new TfrmBuscarArticulos(*env.datos);
     v->Origen = kCompra;
     v->show();
     Procesar();
@@ -288,7 +288,7 @@ protected:
 
     TfrmBuscarBodega *Abrir()
     {
-        auto *v = new TfrmBuscarBodega;
+        auto *v = new TfrmBuscarBodega(*env.datos);
         v->AbrirDesde(&llamador);
         Procesar();
         return v;
@@ -376,7 +376,7 @@ TEST(CatalogoGrande, DISABLED_CadaTeclaFiltraRapido)
         t.commit();
     }
     QWidget llamador;
-    auto *v = new TfrmBuscarArticulos;
+    auto *v = new TfrmBuscarArticulos(*env.datos);
     v->Origen = kCompra;
     QElapsedTimer reloj;
     reloj.start();

@@ -44,7 +44,7 @@ protected:
     }
     void Abrir(const char *total, int proveedor = 15)
     {
-        frm = new TfrmNotasCredito(C(total), proveedor);
+        frm = new TfrmNotasCredito(*env.datos, C(total), proveedor);
         QObject::connect(frm, &TfrmNotasCredito::aplicada, [this](const EleccionNotas &e) { aplicadas.push_back(e); });
         frm->show();
         Procesar();

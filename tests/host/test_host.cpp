@@ -1,6 +1,6 @@
 #include "host/Comp_exports.h"
 #include "support/EntornoPrueba.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ TEST(Permisos, OnlyCapitalSAllows)
     for (const Caso &c : casos) {
         env.mensajes.Limpiar();
         fijarPermiso(env, "COMP_ANULAR", c.valor);
-        EXPECT_EQ(VerificarPermiso("COMP_ANULAR"), c.permitido) << c.valor;
+        EXPECT_EQ(VerificarPermiso(*env.datos, "COMP_ANULAR"), c.permitido) << c.valor;
         EXPECT_EQ(env.mensajes.Mostro(kMensajeSinPermiso), !c.permitido) << c.valor;
     }
 }
@@ -33,18 +33,18 @@ TEST(Permisos, CostsHideOnlyOnN)
 {
     EntornoPrueba env;
     fijarPermiso(env, "INV_VER_COSTOS", "");
-    EXPECT_TRUE(PermisoVisible("INV_VER_COSTOS"));
+    EXPECT_TRUE(PermisoVisible(*env.datos, "INV_VER_COSTOS"));
     fijarPermiso(env, "INV_VER_COSTOS", "N");
-    EXPECT_FALSE(PermisoVisible("INV_VER_COSTOS"));
+    EXPECT_FALSE(PermisoVisible(*env.datos, "INV_VER_COSTOS"));
     EXPECT_TRUE(env.mensajes.mostrados().empty());
 }
 
 TEST(Permisos, LimitedDemoUserIsRefused)
 {
     EntornoPrueba env(QStringLiteral("CAJERO"));
-    EXPECT_TRUE(VerificarPermiso("COMP_AGREGAR"));
-    EXPECT_FALSE(VerificarPermiso("COMP_ANULAR"));
-    EXPECT_FALSE(PermisoVisible("INV_VER_COSTOS"));
+    EXPECT_TRUE(VerificarPermiso(*env.datos, "COMP_AGREGAR"));
+    EXPECT_FALSE(VerificarPermiso(*env.datos, "COMP_ANULAR"));
+    EXPECT_FALSE(PermisoVisible(*env.datos, "INV_VER_COSTOS"));
 }
 
 TEST(Ventanas, FlagFollowsTheWindowAndASecondOpenCreatesNothing)

@@ -8,7 +8,7 @@
 #include "purchases/Comp_frmprocesar.h"
 #include "purchases/Comp_frmseleccionaprecio.h"
 #include "support/EntornoPrueba.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "support/PruebaVentanas.h"
 #include "platform/workbook/uHojaCalcCompras.h"
 
@@ -67,7 +67,7 @@ protected:
     void Abrir()
     {
         navegador.show();
-        frm = AbrirAgregaCompra(&navegador);
+        frm = AbrirAgregaCompra(*env.datos, &navegador);
         Procesar();
         ASSERT_TRUE(frm);
     }

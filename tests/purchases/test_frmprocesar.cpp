@@ -41,7 +41,7 @@ protected:
         Encabezado(env.tienda, "PRUEBA", 1, "FC-V1");
         Linea(env.tienda, "PRUEBA", 1, "ART-1", 10, "1000");  // 11300
         auto p = ProcesoCompra::DesdeDatosComp(*env.datos);
-        frm = new TfrmProcesar(p->DocumentoDeEstacion());
+        frm = new TfrmProcesar(*env.datos, p->DocumentoDeEstacion());
         frm->AbrirDesde(&entrada);
         Procesar();
     }
@@ -133,8 +133,9 @@ TEST_F(VentanaProcesar, AcceptingPostsPrintsOnRequestAndClosesTheEntry)
     EXPECT_TRUE(env.mensajes.Mostro("Desea Imprimir el comprobante cargado?"));
     EXPECT_TRUE(env.mensajes.Mostro("La Factura de Compra se ha cargado correctamente"));
     EXPECT_EQ(variables.value("NroFactura"), "'FC-V1'");
-    EXPECT_EQ(variables.value("Total"), "'11,300.000'");
-    EXPECT_EQ(variables.value("ImpEfectivo"), "'11,300.000'");
+    // The same money format as the reprint.
+    EXPECT_EQ(variables.value("Total"), "'11,300.00'");
+    EXPECT_EQ(variables.value("ImpEfectivo"), "'11,300.00'");
     EXPECT_EQ(variables.value("vLabelProveedor"), "''");
     EXPECT_EQ(variables.value("vMoneda1"), "'S'");
     EXPECT_GT(paginas, 0);
@@ -191,7 +192,7 @@ TEST(VentanaCheque, EditsTheMovementAndListsAccountsByName)
     m.fecha = QDateTime(QDate(2024, 5, 6), QTime());
     m.importe = C("500");
     m.concepto = "Pago de Factura de Compra Nº X";
-    TfrmRegistrarCheque d(m);
+    TfrmRegistrarCheque d(*env.datos, m);
     d.open();
     auto *cuenta = Control<QComboBox>(&d, "cmbCuenta");
     ASSERT_EQ(cuenta->count(), 2);
@@ -228,7 +229,7 @@ TEST_F(VentanaDetalle, ShowsTheInvoiceAndItsNotesOfTheSameSupplierOnly)
     ASSERT_FALSE(env.datos->TFacturasCompra->isEmpty());
     const int proveedor = env.datos->TFacturasCompra->fieldByName("CODIGO_PROVEEDOR").asInteger();
     QWidget navegador;
-    QPointer<TfrmDetalleFactura> v = new TfrmDetalleFactura;
+    QPointer<TfrmDetalleFactura> v = new TfrmDetalleFactura(*env.datos);
     v->AbrirDesde(&navegador);
     Procesar();
     EXPECT_EQ(v->size(), QSize(774, 467));
@@ -272,7 +273,7 @@ TEST_F(VentanaDetalle, NoCurrencyLabelWithoutMultipleCurrencies)
     EntornoPrueba::Ejecutar(env.tienda, "update CONFIGURACION set COMPRA_MULTIMONEDA = 'N'");
     env.datos->DatosConfig->refresh();
     Factura("COMPROBANTE = '0045871'");
-    QPointer<TfrmDetalleFactura> v = new TfrmDetalleFactura;
+    QPointer<TfrmDetalleFactura> v = new TfrmDetalleFactura(*env.datos);
     v->show();
     Procesar();
     EXPECT_FALSE(Control<QLabel>(v, "lblMonedaFactura")->isVisible());

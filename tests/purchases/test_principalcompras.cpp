@@ -8,7 +8,7 @@
 #include "support/EntornoPrueba.h"
 #include "platform/Formato.h"
 #include "platform/workbook/LibroHojas.h"
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 #include "support/PruebaVentanas.h"
 #include "platform/workbook/TmxNativeExcel.h"
 #include "platform/VariablesHost.h"

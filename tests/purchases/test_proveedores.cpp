@@ -43,7 +43,7 @@ protected:
     template <typename V>
     V *Abrir(bool deshabilitar = true)
     {
-        auto *v = new V;
+        auto *v = new V(*env.datos);
         v->AbrirDesde(&llamador, deshabilitar);
         Procesar();
         return v;
@@ -96,11 +96,11 @@ TEST_F(Proveedores, AceptarEntregaElProveedorYDejaTProveedoresEnEl)
     EXPECT_TRUE(llamador.isEnabled());
 
     // Purchase entry's currency for the pick: the demo store buys in two currencies.
-    EXPECT_EQ(MonedaAlElegirProveedor(2), std::optional<int>(2));
+    EXPECT_EQ(MonedaAlElegirProveedor(env.datos->Config(QStringLiteral("COMPRA_MULTIMONEDA")), 2), std::optional<int>(2));
     EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update CONFIGURACION set COMPRA_MULTIMONEDA = 'N'"));
     env.datos->DatosConfig->close();
     env.datos->DatosConfig->open();
-    EXPECT_EQ(MonedaAlElegirProveedor(2), std::nullopt);
+    EXPECT_EQ(MonedaAlElegirProveedor(env.datos->Config(QStringLiteral("COMPRA_MULTIMONEDA")), 2), std::nullopt);
 }
 
 TEST(MonedaProveedor, SoloConMultimonedaElProveedorEligeLaMoneda)
@@ -157,7 +157,7 @@ TEST_F(Proveedores, EnterAvanzaYEnAceptarEligeEscapeCancela)
 
 TEST_F(Proveedores, ModalVuelveAlCerrarseConElElegido)
 {
-    auto *v = new TfrmCambiarProveedor;
+    auto *v = new TfrmCambiarProveedor(*env.datos);
     QSignalSpy elegido(v, &VentanaBuscaProveedor::proveedorElegido);
     QTimer::singleShot(0, v, [v] {
         Escribir(v->edNombre, QStringLiteral("LABORATORIOS"));
@@ -214,7 +214,7 @@ TEST_F(Proveedores, ElSelectorPoneElProveedorDelArticuloSoloDesdeLaFicha)
     inv.open();
     for (bool desdePedido : {true, false}) {
         inv.append();
-        auto *v = new TfrmBscarProveedor;
+        auto *v = new TfrmBscarProveedor(*env.datos);
         v->DesdeSelPedido = desdePedido;
         QPointer<TfrmBscarProveedor> guardia(v);
         v->AbrirDesde(&llamador, !desdePedido);

@@ -4,7 +4,7 @@
 
 #include "data/Comp_fdatos.h"
 #include "common/Estacion.h"
-#include "platform/Mensajes.h"
+#include "support/MensajesGuion.h"
 #include "support/TestSupport.h"
 
 #include <memory>

@@ -16,8 +16,6 @@
 #include <QFont>
 #include <QString>
 
-#include "platform/Mensajes.h"
-
 #include <functional>
 
 class TmxNativeExcel {
@@ -50,9 +48,9 @@ public:
     // The whole workbook as written so far (one sheet).
     const LibroHojas &Libro() const { return libro_; }
 
-    // Through the message service unless a caller replaces them.
-    std::function<void(const QString &)> AlInformar = [](const QString &t) { mensajes().Informacion(t); };
-    std::function<void(const QString &)> AlError = [](const QString &t) { mensajes().Error(t); };
+    // Where the caller shows the outcome (nothing is shown when unset).
+    std::function<void(const QString &)> AlInformar;
+    std::function<void(const QString &)> AlError;
 
     static QString MensajeExito(const QString &archivo);
     static QString MensajeErrorGuardar();

@@ -5,11 +5,13 @@
 #include <QString>
 #include <QWidget>
 
+class TFDatosComp;
+
 // True when the rights record allows `clave` ("S" only). Otherwise shows the refusal
 // (titled `titulo` when given) and returns false.
-bool VerificarPermiso(const QString &clave, const QString &titulo = QString());
+bool VerificarPermiso(const TFDatosComp &datos, const QString &clave, const QString &titulo = QString());
 // Only "N" hides: INV_VER_COSTOS and INV_VER_CALCULO_PRECIOS.
-bool PermisoVisible(const QString &clave);
+bool PermisoVisible(const TFDatosComp &datos, const QString &clave);
 
 inline const QString kMensajeSinPermiso = QStringLiteral("Usted no esta habilitado para realizar esta operación");
 

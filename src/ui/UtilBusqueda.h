@@ -1,11 +1,9 @@
 #pragma once
-// Pieces shared by the search windows: a SELECT built line by line with its parameters
-// bound by name, an upper-casing validator for search fields, the grid plumbing that
-// keeps a dataset's current row on the grid's current row, and the Enter/Esc keys.
+// Pieces shared by the search windows: an upper-casing validator for search fields, the grid
+// plumbing that keeps a dataset's current row on the grid's current row, and the Enter/Esc keys.
 
-#include "platform/db/Dataset.h"
+#include "platform/db/ConsultaFiltrada.h"
 #include "platform/db/DatasetModel.h"
-#include "platform/db/Value.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -16,20 +14,6 @@
 #include <vector>
 
 class QTableView;
-
-// A SELECT built line by line; what the user typed only ever travels as a parameter.
-struct ConsultaFiltrada {
-    QStringList lineas;
-    std::vector<std::pair<QString, db::Value>> parametros;
-
-    ConsultaFiltrada &Linea(const QString &linea);
-    ConsultaFiltrada &Parametro(const QString &nombre, const db::Value &valor);
-    QString Sql() const { return lineas.join(QLatin1Char('\n')); }
-    bool TieneParametro(const QString &nombre) const;
-    db::Value ValorParametro(const QString &nombre) const;
-    // Closes `ds`, replaces its SELECT, binds the parameters and opens it.
-    void Abrir(db::Dataset &ds) const;
-};
 
 // Upper-cases what is typed into (or set on) a line edit, accented letters included.
 class ValidadorMayusculas : public QValidator {

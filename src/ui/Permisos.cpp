@@ -1,4 +1,4 @@
-#include "host/Permisos.h"
+#include "ui/Permisos.h"
 
 #include "data/Comp_fdatos.h"
 #include "platform/Mensajes.h"
@@ -21,17 +21,17 @@ private:
 };
 } // namespace
 
-bool VerificarPermiso(const QString &clave, const QString &titulo)
+bool VerificarPermiso(const TFDatosComp &datos, const QString &clave, const QString &titulo)
 {
-    if (FDatosComp && FDatosComp->Permiso(clave) == QLatin1String("S"))
+    if (datos.Permiso(clave) == QLatin1String("S"))
         return true;
     mensajes().Informacion(kMensajeSinPermiso, titulo);
     return false;
 }
 
-bool PermisoVisible(const QString &clave)
+bool PermisoVisible(const TFDatosComp &datos, const QString &clave)
 {
-    return !FDatosComp || FDatosComp->Permiso(clave) != QLatin1String("N");
+    return datos.Permiso(clave) != QLatin1String("N");
 }
 
 void AjustarFormatoNumeros(const QString &simboloMoneda)

@@ -1,4 +1,4 @@
-#include "catalogs/UtilBusqueda.h"
+#include "ui/UtilBusqueda.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -6,43 +6,6 @@
 #include <QPushButton>
 #include <QItemSelectionModel>
 #include <QTableView>
-
-ConsultaFiltrada &ConsultaFiltrada::Linea(const QString &linea)
-{
-    lineas << linea;
-    return *this;
-}
-
-ConsultaFiltrada &ConsultaFiltrada::Parametro(const QString &nombre, const db::Value &valor)
-{
-    parametros.emplace_back(nombre, valor);
-    return *this;
-}
-
-bool ConsultaFiltrada::TieneParametro(const QString &nombre) const
-{
-    for (const auto &p : parametros)
-        if (p.first.compare(nombre, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-db::Value ConsultaFiltrada::ValorParametro(const QString &nombre) const
-{
-    for (const auto &p : parametros)
-        if (p.first.compare(nombre, Qt::CaseInsensitive) == 0)
-            return p.second;
-    return db::Value();
-}
-
-void ConsultaFiltrada::Abrir(db::Dataset &ds) const
-{
-    ds.close();
-    ds.setSelectSql(Sql());
-    for (const auto &p : parametros)
-        ds.paramByName(p.first).setValue(p.second);
-    ds.open();
-}
 
 QValidator::State ValidadorMayusculas::validate(QString &texto, int &) const
 {

@@ -1,0 +1,105 @@
+#include "ui/MensajesPantalla.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+QString tituloO(const QString &titulo, const char *defecto)
+{
+    return titulo.isEmpty() ? QString::fromUtf8(defecto) : titulo;
+}
+
+QWidget *ventanaActiva()
+{
+    return QApplication::activeWindow();
+}
+
+// Without a screen nobody can answer a box: say it on stderr and take the default answer
+// (batch runs, tests that did not install their own service).
+bool sinPantalla(const QString &texto)
+{
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())
+        && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return false;
+    qWarning("%s", qPrintable(texto));
+    return true;
+}
+} // namespace
+
+void InstalarMensajesPantalla()
+{
+    static MensajesPantalla pantalla;
+    EstablecerMensajesPorDefecto(&pantalla);
+}
+
+void MensajesPantalla::Informacion(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return;
+    QMessageBox::information(ventanaActiva(), tituloO(titulo, "Información"), texto);
+}
+
+void MensajesPantalla::Advertencia(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return;
+    QMessageBox::warning(ventanaActiva(), tituloO(titulo, "Atención"), texto);
+}
+
+void MensajesPantalla::Error(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return;
+    QMessageBox::critical(ventanaActiva(), tituloO(titulo, "Error"), texto);
+}
+
+bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return true;
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::Yes | QMessageBox::No,
+                    ventanaActiva());
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return Respuesta::Si;
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, ventanaActiva());
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
+    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Cancelar"));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Respuesta::Si;
+    case QMessageBox::No: return Respuesta::No;
+    default: return Respuesta::Cancelar;
+    }
+}
+
+void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos)
+{
+    if (!control || sinPantalla(texto))
+        return;
+    // One balloon at a time, below the control.
+    static QPointer<QLabel> globo;
+    if (globo)
+        globo->deleteLater();
+    globo = new QLabel(control->window(), Qt::ToolTip);
+    globo->setObjectName(QStringLiteral("globo"));
+    globo->setTextFormat(Qt::RichText);
+    globo->setText(QStringLiteral("<b>%1</b><br>%2").arg(titulo.toHtmlEscaped(), texto.toHtmlEscaped()));
+    globo->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #767676; padding: 6px; }"));
+    globo->adjustSize();
+    globo->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
+    globo->show();
+    QTimer::singleShot(milisegundos, globo.data(), &QObject::deleteLater);
+    control->setFocus();
+}

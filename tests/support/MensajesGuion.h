@@ -1,0 +1,39 @@
+#pragma once
+#include "platform/Mensajes.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+// Test double: records everything shown and answers questions from a script
+// (yes when the script is empty).
+class MensajesGuion : public Mensajes {
+public:
+    struct Mostrado {
+        Tipo tipo;
+        QString texto, titulo;
+        QString control;  // object name of the control of a balloon
+    };
+
+    MensajesGuion();   // installs itself
+    ~MensajesGuion() override;  // restores message boxes
+
+    void Responder(Respuesta r) { respuestas_.push_back(r); }
+    const std::vector<Mostrado> &mostrados() const { return mostrados_; }
+    QStringList textos() const;
+    bool Mostro(const QString &texto) const;
+    void Limpiar() { mostrados_.clear(); }
+
+    void Informacion(const QString &texto, const QString &titulo) override;
+    void Advertencia(const QString &texto, const QString &titulo) override;
+    void Error(const QString &texto, const QString &titulo) override;
+    bool Pregunta(const QString &texto, const QString &titulo) override;
+    Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo) override;
+    void Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos) override;
+
+private:
+    Respuesta siguiente(Respuesta porDefecto);
+    std::vector<Mostrado> mostrados_;
+    std::deque<Respuesta> respuestas_;
+};
