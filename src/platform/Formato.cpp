@@ -106,7 +106,7 @@ QString render(const Picture &p, bool negative, std::string digits)
     if (!fracPart.empty())
         body += "." + fracPart;
     if (body.empty())
-        body = "0";
+        body.push_back('0');
     bool allZero = body.find_first_not_of("0.,") == std::string::npos;
     QString out = p.prefix;
     if (negative && !allZero)

@@ -87,9 +87,9 @@ TfrmDetalleFactura::TfrmDetalleFactura(TFDatosComp &datos, QWidget *parent)
     GridDetalles->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
 
     auto *t = new QGridLayout;
-    auto fila = [&](int r, const QString &etiqueta, QWidget *w) {
-        t->addWidget(new QLabel(etiqueta, this), r, 0, Qt::AlignRight);
-        t->addWidget(w, r, 1);
+    auto fila = [&](int n, const QString &etiqueta, QWidget *w) {
+        t->addWidget(new QLabel(etiqueta, this), n, 0, Qt::AlignRight);
+        t->addWidget(w, n, 1);
     };
     auto *subtotal1 = monto("SubTotal1", r.subTotal1);
     auto *descuento = texto(r.hay ? FormatoMoneda(r.porcDescuento) + QStringLiteral(" = ") + FormatoMoneda(r.descuento)

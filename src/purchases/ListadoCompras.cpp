@@ -20,10 +20,6 @@ QString campoRegistro(db::Dataset *registro, const QString &campo)
     return registro->fieldByName(campo).asString();
 }
 
-QString dinero(Currency valor)
-{
-    return FormatCurrency(QStringLiteral("#,##0.00"), valor);
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -61,27 +62,27 @@ bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
 {
     if (sinPantalla(texto))
         return true;
-    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::NoButton,
                     ventanaActiva());
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
-    return box.exec() == QMessageBox::Yes;
+    QAbstractButton *si = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == si;
 }
 
 Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)
 {
     if (sinPantalla(texto))
         return Respuesta::Si;
-    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, ventanaActiva());
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Sí"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("No"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Cancelar"));
-    switch (box.exec()) {
-    case QMessageBox::Yes: return Respuesta::Si;
-    case QMessageBox::No: return Respuesta::No;
-    default: return Respuesta::Cancelar;
-    }
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::NoButton,
+                    ventanaActiva());
+    QAbstractButton *si = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+    QAbstractButton *no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    box.exec();
+    if (box.clickedButton() == si)
+        return Respuesta::Si;
+    return box.clickedButton() == no ? Respuesta::No : Respuesta::Cancelar;
 }
 
 void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos)

@@ -263,6 +263,21 @@ TEST_F(VentanaDetalle, ShowsTheInvoiceAndItsNotesOfTheSameSupplierOnly)
     EXPECT_EQ(Control<QTableView>(notas, "GridNC")->model()->rowCount(), 1);
     Tecla(notas, Qt::Key_Escape);
     EXPECT_TRUE(v->isEnabled());
+
+    // A note used to pay the invoice is related to it too.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into NOTAS_CREDITO_PROV (COMPROBANTE, COD_PROVEEDOR, "
+                                                       "IMP_TOTAL, FECHA, APLICA_FACTURA, ANULADA, ASIGNADA) values "
+                                                       "('NC-PAGO', %1, 10, current_date, '0045871', 'N', 'S')")
+                                            .arg(proveedor));
+    Control<QPushButton>(v, "btnVerNotas")->click();
+    Procesar();
+    notas = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == "Notas de Crédito Relacionadas a la Factura")
+            notas = w;
+    ASSERT_NE(notas, nullptr);
+    EXPECT_EQ(Control<QTableView>(notas, "GridNC")->model()->rowCount(), 2);
+    Tecla(notas, Qt::Key_Escape);
     Tecla(v, Qt::Key_Escape);
     EXPECT_TRUE(v.isNull());
     EXPECT_TRUE(navegador.isEnabled());

@@ -665,7 +665,7 @@ struct Reporte::Impl {
 
     // --- running -----------------------------------------------------------
 
-    QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int pagina, int totalPaginas) const
+    QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas) const
     {
         const BandaPreparada &bp = preparadas.at(b);
         mu::data datos{mu::data::type::object};
@@ -676,7 +676,7 @@ struct Reporte::Impl {
             switch (r.tipo) {
             case Resolvedor::Campo: v = r.nivel->actual[r.indice]; break;
             case Resolvedor::Variable: v = r.texto; break;
-            case Resolvedor::Pagina: v = pagina; break;
+            case Resolvedor::Pagina: v = numeroPagina; break;
             case Resolvedor::TotalPaginas: v = totalPaginas; break;
             case Resolvedor::Linea: v = r.nivel->linea; break;
             case Resolvedor::FechaImpresion: v = impresion.date(); break;
