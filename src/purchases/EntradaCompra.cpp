@@ -1,25 +1,22 @@
 #include "purchases/EntradaCompra.h"
 
+#include "orders/CargaPedido.h"
 #include "pricing/AritmeticaEscalada.h"
 #include "platform/ArchivoIni.h"
-#include "data/Comp_fdatos.h"
-#include "records/ConexionesCompra.h"
-#include "platform/db/Database.h"
-#include "platform/db/DbError.h"
-#include "platform/workbook/ErrorLibro.h"
+#include "platform/ErrorCompras.h"
 #include "platform/Formato.h"
+#include "data/Comp_fdatos.h"
+#include "records/ArticulosCompra.h"
+#include "records/TablasTrabajoCompra.h"
+#include "platform/db/Database.h"
+#include "platform/db/Dataset.h"
 #include "platform/Mensajes.h"
 #include "platform/db/Query.h"
-#include "platform/workbook/TmxNativeExcel.h"
 #include "platform/db/Transaction.h"
 #include "platform/db/TwoPhase.h"
-#include "records/Utransaccionescompras.h"
 #include "platform/VariablesHost.h"
-#include "platform/workbook/uHojaCalcCompras.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QDateTime>
 #include <QHash>
 
 #include <algorithm>
@@ -29,7 +26,6 @@ using aritmetica::DesdeCrudo;
 
 namespace {
 
-QString S(const char *texto) { return QString::fromUtf8(texto); }
 QString SN(bool si) { return si ? QStringLiteral("S") : QStringLiteral("N"); }
 
 // a x b, rounded once.
@@ -134,91 +130,43 @@ ArticuloCompra LeerArticulo(db::Query &q)
     return a;
 }
 
-const QStringList kColumnasLinea = {
-    QStringLiteral("COMPUTADORA"),        QStringLiteral("NRO_CAJA"),          QStringLiteral("COD_BARRAS"),
-    QStringLiteral("COD_FAMILIA"),        QStringLiteral("NOMBRE"),            QStringLiteral("CANTIDAD"),
-    QStringLiteral("DESCUENTO_MAXIMO"),   QStringLiteral("PORCE_IV_ARTI"),     QStringLiteral("PRECIO_VENTA_ANT"),
-    QStringLiteral("PRECIO_VENTA"),       QStringLiteral("IMPORE_COSTO"),      QStringLiteral("IMP_UNIT_CON_IV"),
-    QStringLiteral("IMP_UNIT_SIN_IV"),    QStringLiteral("FRACCIONADO"),       QStringLiteral("TIPO_FRACCION"),
-    QStringLiteral("PORCE_AJUSTE_FRACC"), QStringLiteral("GRAVADO"),           QStringLiteral("IVI"),
-    QStringLiteral("PORCE_IV"),           QStringLiteral("TOTAL_GRAVADO"),     QStringLiteral("TOTAL_NO_GRAVADO"),
-    QStringLiteral("SUBTOTAL_GRAVADO"),   QStringLiteral("SUBTOTAL_NO_GRAVADO"), QStringLiteral("IMPORTE_TOLAL_IV"),
-    QStringLiteral("TOTAL_SIN_IV"),       QStringLiteral("TOTAL_CON_IV"),      QStringLiteral("PORCE_DESC"),
-    QStringLiteral("IMPORTE_DESCUENTO"),  QStringLiteral("TIENE_SERIE"),       QStringLiteral("NUMERO_LINEA"),
-};
-
-// Columns the line editor and the accumulation change.
-const QStringList kColumnasEdicion = {
-    QStringLiteral("CANTIDAD"),         QStringLiteral("IMPORE_COSTO"),     QStringLiteral("IMP_UNIT_SIN_IV"),
-    QStringLiteral("IMP_UNIT_CON_IV"),  QStringLiteral("GRAVADO"),          QStringLiteral("IVI"),
-    QStringLiteral("PORCE_IV"),         QStringLiteral("PORCE_DESC"),       QStringLiteral("IMPORTE_DESCUENTO"),
-    QStringLiteral("SUBTOTAL_GRAVADO"), QStringLiteral("SUBTOTAL_NO_GRAVADO"), QStringLiteral("TOTAL_GRAVADO"),
-    QStringLiteral("TOTAL_NO_GRAVADO"), QStringLiteral("IMPORTE_TOLAL_IV"), QStringLiteral("TOTAL_SIN_IV"),
-    QStringLiteral("TOTAL_CON_IV"),     QStringLiteral("PRECIO_VENTA"),
-};
-
-// Columns the recalculation writes.
-const QStringList kColumnasCalculo = {
-    QStringLiteral("IMPORTE_DESCUENTO"), QStringLiteral("SUBTOTAL_GRAVADO"), QStringLiteral("SUBTOTAL_NO_GRAVADO"),
-    QStringLiteral("TOTAL_GRAVADO"),     QStringLiteral("TOTAL_NO_GRAVADO"), QStringLiteral("IMPORTE_TOLAL_IV"),
-};
-
-db::Value ValorColumna(const LineaEntrada &l, const QString &c, int nroCaja, const QString &computadora)
+// The work-table row of a line.
+FilaTrabajoCompra Fila(const LineaEntrada &l)
 {
-    static const QHash<QString, int> indice = [] {
-        QHash<QString, int> h;
-        for (int i = 0; i < kColumnasLinea.size(); ++i)
-            h.insert(kColumnasLinea[i], i);
-        return h;
-    }();
-    using db::Value;
-    switch (indice.value(c, -1)) {
-    case 0: return Value::text(computadora);
-    case 1: return Value::integer(nroCaja);
-    case 2: return Value::text(l.codigo);
-    case 3: return l.familia.isEmpty() ? Value() : Value::text(l.familia);
-    case 4: return Value::text(l.nombre);
-    case 5: return Value::currency(l.cantidad);
-    case 6: return Value::currency(l.descuentoMaximo);
-    case 7: return Value::currency(l.porceIvArticulo);
-    case 8: return Value::currency(l.precioVentaAnterior);
-    case 9: return Value::currency(l.precioVenta);
-    case 10: return Value::currency(l.costo);
-    case 11: return Value::currency(l.unitConIv);
-    case 12: return Value::currency(l.unitSinIv);
-    case 13: return Value::text(l.fraccionado);
-    case 14: return Value::integer(-1);
-    case 15: return Value::currency(Currency());
-    case 16: return Value::text(l.gravado);
-    case 17: return Value::text(l.ivi);
-    case 18: return Value::currency(l.porceIv);
-    case 19: return Value::currency(l.totalGravado);
-    case 20: return Value::currency(l.totalNoGravado);
-    case 21: return Value::currency(l.subtotalGravado);
-    case 22: return Value::currency(l.subtotalNoGravado);
-    case 23: return Value::currency(l.importeIv);
-    case 24: return Value::currency(l.totalSinIv);
-    case 25: return Value::currency(l.totalConIv);
-    case 26: return Value::currency(l.porceDesc);
-    case 27: return Value::currency(l.importeDescuento);
-    case 28: return Value::text(l.tieneSerie);
-    case 29: return Value::integer(l.numeroLinea);
-    default: return Value();
-    }
+    FilaTrabajoCompra f;
+    f.codBarras = l.codigo;
+    f.codFamilia = l.familia;
+    f.nombre = l.nombre;
+    f.cantidad = l.cantidad;
+    f.descuentoMaximo = l.descuentoMaximo;
+    f.porceIvArti = l.porceIvArticulo;
+    f.precioVentaAnt = l.precioVentaAnterior;
+    f.precioVenta = l.precioVenta;
+    f.imporeCosto = l.costo;
+    f.impUnitConIv = l.unitConIv;
+    f.impUnitSinIv = l.unitSinIv;
+    f.fraccionado = l.fraccionado;
+    f.gravado = l.gravado;
+    f.ivi = l.ivi;
+    f.porceIv = l.porceIv;
+    f.totalGravado = l.totalGravado;
+    f.totalNoGravado = l.totalNoGravado;
+    f.subtotalGravado = l.subtotalGravado;
+    f.subtotalNoGravado = l.subtotalNoGravado;
+    f.importeTolalIv = l.importeIv;
+    f.totalSinIv = l.totalSinIv;
+    f.totalConIv = l.totalConIv;
+    f.porceDesc = l.porceDesc;
+    f.importeDescuento = l.importeDescuento;
+    f.tieneSerie = l.tieneSerie;
+    f.numeroLinea = l.numeroLinea;
+    return f;
 }
 
-QString SqlActualizarLinea(const QStringList &columnas)
+ImportesTrabajoCompra Importes(const LineaEntrada &l)
 {
-    QStringList asignaciones;
-    for (const QString &c : columnas)
-        asignaciones << QStringLiteral("%1 = :%1").arg(c);
-    return QStringLiteral("update TEMPORAL_COMPRAS set %1 where ID_TEMP_COMPRA = :id and NRO_CAJA = :nro_caja "
-                          "and COMPUTADORA = :compu")
-        .arg(asignaciones.join(QStringLiteral(", ")));
+    return {l.importeDescuento, l.subtotalGravado, l.subtotalNoGravado, l.totalGravado, l.totalNoGravado, l.importeIv};
 }
-
-const char *const kNombresColumnasHoja[] = {"Código",   "Descripción",     "Cantidad", "Costo Unitario",
-                                            "% Descuento", "Precio de Venta", "Gravado (S/N)", "IV Incluido (S/N)"};
 
 } // namespace
 
@@ -243,28 +191,19 @@ bool LeerImporte(const QString &texto, Currency &valor)
 // Statements prepared once per entry; the station's rows are read on the update transaction
 // so a grouped step sees its own changes.
 struct EntradaCompra::Consultas {
-    db::Query lineas, lineaArticulo, insertar, actualizar, calculo, totales, tienda;
-    db::Query articulo, inventario, inventarioEscritura;
+    db::Query lineas, lineaArticulo, totales, tienda;
+    db::Query articulo, inventario;
 
     explicit Consultas(TFDatosComp &d)
         : lineas(d.dbCorvane, d.TransUpdate), lineaArticulo(d.dbCorvane, d.TransUpdate),
-          insertar(d.dbCorvane, d.TransUpdate), actualizar(d.dbCorvane, d.TransUpdate),
-          calculo(d.dbCorvane, d.TransUpdate), totales(d.dbCorvane, d.TransUpdate), tienda(d.dbCorvane, d.TransUpdate),
-          articulo(d.dbInv, d.TransLecturaInv), inventario(d.dbInv, d.TransLecturaInv),
-          inventarioEscritura(d.dbInv, d.TransUpdateInv)
+          totales(d.dbCorvane, d.TransUpdate), tienda(d.dbCorvane, d.TransUpdate),
+          articulo(d.dbInv, d.TransLecturaInv), inventario(d.dbInv, d.TransLecturaInv)
     {
         lineas.setSql(QStringLiteral("select * from TEMPORAL_COMPRAS where NRO_CAJA = :nro_caja "
                                      "and COMPUTADORA = :compu order by ID_TEMP_COMPRA"));
         lineaArticulo.setSql(QStringLiteral("select ID_TEMP_COMPRA, COD_BARRAS from TEMPORAL_COMPRAS "
                                             "where COMPUTADORA = :Compu and COD_BARRAS = :vCodbar "
                                             "and NRO_CAJA = :nro_caja order by ID_TEMP_COMPRA"));
-        QStringList marcadores;
-        for (const QString &c : kColumnasLinea)
-            marcadores << QLatin1Char(':') + c;
-        insertar.setSql(QStringLiteral("insert into TEMPORAL_COMPRAS (%1) values (%2) returning ID_TEMP_COMPRA")
-                            .arg(kColumnasLinea.join(QStringLiteral(", ")), marcadores.join(QStringLiteral(", "))));
-        actualizar.setSql(SqlActualizarLinea(kColumnasEdicion));
-        calculo.setSql(SqlActualizarLinea(kColumnasCalculo));
         totales.clearSql();
         for (const char *l : {"select", "sum(IMPORTE_TOLAL_IV)    as T_IMPORTE_TOLAL_IV,",
                               "sum(IMPORTE_DESCUENTO)   as T_IMPORTE_DESCUENTO,",
@@ -282,7 +221,8 @@ struct EntradaCompra::Consultas {
 };
 
 EntradaCompra::EntradaCompra(TFDatosComp &datos, const QString &modo)
-    : datos_(datos), q_(std::make_unique<Consultas>(datos)), modo_(modo)
+    : datos_(datos), conexiones_(ConexionesDeDatosComp(datos)), escritura_(conexiones_),
+      q_(std::make_unique<Consultas>(datos)), modo_(modo)
 {
     nroCaja_ = datos_.NroCaja;
     computadora_ = VerVariable(QStringLiteral("ComputerName"));
@@ -297,10 +237,20 @@ void EntradaCompra::EstablecerEstacion(int nroCaja, const QString &computadora)
     computadora_ = computadora;
 }
 
+EstacionCompra EntradaCompra::Estacion() const
+{
+    return {nroCaja_, computadora_};
+}
+
+Mensajes &EntradaCompra::Avisos() const
+{
+    return mensajes_ ? *mensajes_ : mensajes();
+}
+
 void EntradaCompra::Recordar(const std::exception &e)
 {
-    if (const auto *d = dynamic_cast<const db::DbError *>(&e))
-        ultimoError_ = d->message();
+    if (const auto *c = dynamic_cast<const ErrorCompras *>(&e))
+        ultimoError_ = c->mensaje();
     else
         ultimoError_ = QString::fromUtf8(e.what());
 }
@@ -385,8 +335,7 @@ bool EntradaCompra::Restaurar()
     try {
         hayLineas = CantidadLineas() > 0;
         if (!hayLineas) {
-            if (!EliminaTempCompras(2, nroCaja_, computadora_))
-                throw std::runtime_error("Error al eliminar la tabla temporal de compras");
+            EliminaTempCompras(escritura_, 2, Estacion());
             Confirmar();
             return false;
         }
@@ -425,17 +374,16 @@ bool EntradaCompra::Restaurar()
         numeroLinea_ = q.eof() ? 0 : q.field(0).asInteger();
         q.close();
         // The lines keep their own percentages; the saved one is the global discount in force.
-        if (!RecalcularEnTransaccion())
-            throw std::runtime_error("No se pudo recalcular las lineas.");
+        RecalcularEnTransaccion();
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
         if (!hayLineas) {
-            mensajes().Error(QStringLiteral("Error al eliminar la tabla temporal de compras"));
+            Avisos().Error(QStringLiteral("Error al eliminar la tabla temporal de compras"));
             return false;
         }
-        mensajes().Error(kNoRecalcula);
+        Avisos().Error(kNoRecalcula);
     }
     RefrescarLineas();
     CalcularSubTotales();
@@ -447,30 +395,10 @@ bool EntradaCompra::Restaurar()
 
 void EntradaCompra::GuardarEncabezado()
 {
-    db::Query &q = q_->tienda;
-    auto ligar = [&] {
-        q.paramByName("f").setValue(fecha_.isValid() ? db::Value::date(fecha_) : db::Value());
-        q.paramByName("c").setAsString(comprobante_);
-        q.paramByName("p").setAsInteger(codigoProveedor_);
-        q.paramByName("d").setAsCurrency(porcDescuento_);
-        q.paramByName("t").setAsInteger(moneda_);
-        q.paramByName("nro_caja").setAsInteger(nroCaja_);
-        q.paramByName("compu").setAsString(computadora_);
-    };
-    q.setSql(QStringLiteral("update TEMPORAL_ENC_COMPRA set FECHA = :f, COMPROBANTE = :c, CODIGO_PROVEEDOR = :p, "
-                            "POCE_DESCUENTO = :d, TIPO = :t where NRO_CAJA = :nro_caja and COMPUTADORA = :compu"));
-    ligar();
-    q.execQuery();
-    if (q.rowsAffected() == 0) {
-        q.setSql(QStringLiteral("insert into TEMPORAL_ENC_COMPRA (FECHA, COMPROBANTE, CODIGO_PROVEEDOR, "
-                                "POCE_DESCUENTO, TIPO, NRO_CAJA, COMPUTADORA) values (:f, :c, :p, :d, :t, :nro_caja, :compu)"));
-        ligar();
-        q.execQuery();
-    }
-    q.close();
+    GuardarEncabezadoTrabajo(escritura_, Estacion(), {fecha_, comprobante_, codigoProveedor_, porcDescuento_, moneda_});
 }
 
-void EntradaCompra::GuardarEncabezadoAhora()
+bool EntradaCompra::GuardarEncabezadoAhora()
 {
     try {
         GuardarEncabezado();
@@ -478,7 +406,10 @@ void EntradaCompra::GuardarEncabezadoAhora()
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
+        Avisos().Error(kNoGuardaEncabezado + QLatin1Char('\n') + ultimoError_);
+        return false;
     }
+    return true;
 }
 
 void EntradaCompra::EstablecerProveedor(int codigo, const QString &nombre)
@@ -609,29 +540,12 @@ std::optional<int> EntradaCompra::LineaDelArticulo(const QString &codigo)
     return id;
 }
 
-bool EntradaCompra::EscribirLinea(const LineaEntrada &l)
-{
-    db::Query &q = q_->insertar;
-    for (const QString &c : kColumnasLinea)
-        q.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
-    q.execQuery();
-    q.close();
-    return true;
-}
-
 void EntradaCompra::ActualizarLinea(const LineaEntrada &l)
 {
-    db::Query &q = q_->actualizar;
-    for (const QString &c : kColumnasEdicion)
-        q.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
-    q.paramByName("id").setAsInteger(l.id);
-    q.paramByName("nro_caja").setAsInteger(nroCaja_);
-    q.paramByName("compu").setAsString(computadora_);
-    q.execQuery();
-    q.close();
+    ActualizarLineaTrabajo(escritura_, Estacion(), l.id, Fila(l));
 }
 
-bool EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
+void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
                                std::optional<Currency> precioVenta)
 {
     LineaEntrada l;
@@ -655,12 +569,11 @@ bool EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Curre
     l.totalSinIv = Por(costo, cantidad);
     l.totalConIv = Por(l.unitConIv, cantidad);
     CalcularImportes(l);
-    EscribirLinea(l);
+    InsertarLineaTrabajo(escritura_, Estacion(), Fila(l));
     numeroLinea_ = l.numeroLinea;
-    return true;
 }
 
-bool EntradaCompra::AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo)
+void EntradaCompra::AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo)
 {
     LineaEntrada l = linea;
     l.cantidad = linea.cantidad + cantidad;
@@ -670,7 +583,6 @@ bool EntradaCompra::AcumularLinea(const LineaEntrada &linea, const ArticuloCompr
     l.totalConIv = Por(l.unitConIv, l.cantidad);
     CalcularImportes(l);
     ActualizarLinea(l);
-    return true;
 }
 
 EntradaCompra::Resultado EntradaCompra::AgregarArticulo(const QString &codigo, Currency cantidad, Currency costo)
@@ -692,6 +604,7 @@ EntradaCompra::Resultado EntradaCompra::AgregarArticulo(const QString &codigo, C
         return Resultado::Compuesto;
 
     Resultado resultado = Resultado::Agregada;
+    const int numeroLineaAntes = numeroLinea_;
     try {
         std::optional<LineaEntrada> existente;
         if (acumulaRenglones_)
@@ -702,7 +615,7 @@ EntradaCompra::Resultado EntradaCompra::AgregarArticulo(const QString &codigo, C
             if (costo != existente->costo) {
                 bool cambiar = cambioCosto_ == CambioCosto::Cambiar;
                 if (cambioCosto_ == CambioCosto::Preguntar)
-                    cambiar = mensajes().Pregunta(kPreguntaCambioCosto, QStringLiteral("Información"));
+                    cambiar = Avisos().Pregunta(kPreguntaCambioCosto, QStringLiteral("Información"));
                 if (!cambiar)
                     nuevoCosto = existente->costo;
             }
@@ -717,12 +630,12 @@ EntradaCompra::Resultado EntradaCompra::AgregarArticulo(const QString &codigo, C
             NuevaLinea(*a, cantidad, costo, porcDescuento_, std::nullopt);
         }
         GuardarEncabezado();
-        if (!RecalcularEnTransaccion())
-            throw std::runtime_error("No se pudo recalcular las lineas.");
+        RecalcularEnTransaccion();
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
+        numeroLinea_ = numeroLineaAntes;
         RefrescarLineas();
         return Resultado::Error;
     }
@@ -748,6 +661,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
         || cambio.costo > kCostoMaximo || ProductoExcede(cambio.costo, cambio.cantidad, kTotalLineaMaximo)
         || cambio.precioVenta < Currency())
         return false;
+    const Currency porcDescuentoAntes = porcDescuento_;
     try {
         std::optional<LineaEntrada> actual = Linea(idLinea);
         if (!actual) {
@@ -780,6 +694,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
+        porcDescuento_ = porcDescuentoAntes;
         return false;
     }
     RefrescarLineas();
@@ -790,15 +705,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
 bool EntradaCompra::EliminarLinea(int idLinea)
 {
     try {
-        db::Query &q = q_->tienda;
-        q.setSql(QStringLiteral("delete from TEMPORAL_COMPRAS where ID_TEMP_COMPRA = :id and NRO_CAJA = :nro_caja "
-                                "and COMPUTADORA = :compu"));
-        q.paramByName("id").setAsInteger(idLinea);
-        q.paramByName("nro_caja").setAsInteger(nroCaja_);
-        q.paramByName("compu").setAsString(computadora_);
-        q.execQuery();
-        const bool borrada = q.rowsAffected() > 0;
-        q.close();
+        const bool borrada = EliminarLineaTrabajo(escritura_, Estacion(), idLinea);
         Confirmar();
         RefrescarLineas();
         CalcularSubTotales();
@@ -810,7 +717,7 @@ bool EntradaCompra::EliminarLinea(int idLinea)
     }
 }
 
-bool EntradaCompra::RecalcularEnTransaccion()
+void EntradaCompra::RecalcularEnTransaccion()
 {
     std::vector<LineaEntrada> cambiadas;
     db::Query &q = q_->lineas;
@@ -826,17 +733,8 @@ bool EntradaCompra::RecalcularEnTransaccion()
         q.next();
     }
     q.close();
-    db::Query &u = q_->calculo;
-    for (const LineaEntrada &l : cambiadas) {
-        for (const QString &c : kColumnasCalculo)
-            u.paramByName(c).setValue(ValorColumna(l, c, nroCaja_, computadora_));
-        u.paramByName("id").setAsInteger(l.id);
-        u.paramByName("nro_caja").setAsInteger(nroCaja_);
-        u.paramByName("compu").setAsString(computadora_);
-        u.execQuery();
-        u.close();
-    }
-    return true;
+    for (const LineaEntrada &l : cambiadas)
+        ActualizarImportesTrabajo(escritura_, Estacion(), l.id, Importes(l));
 }
 
 bool EntradaCompra::RecalcularLineas()
@@ -848,7 +746,7 @@ bool EntradaCompra::RecalcularLineas()
         Recordar(e);
         Deshacer();
         DeshacerInventario();
-        mensajes().Error(kNoRecalcula);
+        Avisos().Error(kNoRecalcula);
         return false;
     }
     RefrescarLineas();
@@ -939,12 +837,15 @@ bool EntradaCompra::AplicarDescuentoGlobal(Currency porcentaje, QString *motivo)
     }
     const Currency anterior = porcDescuento_;
     porcDescuento_ = porcentaje;
-    if (!ActualizaTempCompras(1, nroCaja_, computadora_, porcentaje)) {
+    try {
+        ActualizaTempCompras(escritura_, Estacion(), porcentaje);
+    } catch (const std::exception &e) {
+        Recordar(e);
         Deshacer();
         DeshacerInventario();
         porcDescuento_ = anterior;
-        mensajes().Error(QStringLiteral("No se pudo actualizar."));
-        mensajes().Error(QStringLiteral("No se pudo aplicar el descuento ocurrio un error."));
+        Avisos().Error(QStringLiteral("No se pudo actualizar."));
+        Avisos().Error(QStringLiteral("No se pudo aplicar el descuento ocurrio un error."));
         return false;
     }
     try {
@@ -956,7 +857,7 @@ bool EntradaCompra::AplicarDescuentoGlobal(Currency porcentaje, QString *motivo)
         Deshacer();
         DeshacerInventario();
         porcDescuento_ = anterior;
-        mensajes().Error(kNoRecalcula);
+        Avisos().Error(kNoRecalcula);
         RefrescarLineas();
         CalcularSubTotales();
         return false;
@@ -986,13 +887,12 @@ void EntradaCompra::QuitarDescuentoGlobal()
 bool EntradaCompra::LimpiarFactura()
 {
     try {
-        if (!EliminaTempCompras(1, nroCaja_, computadora_))
-            throw std::runtime_error("Error al eliminar temporal de compras");
+        EliminaTempCompras(escritura_, 1, Estacion());
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
-        mensajes().Error(kNoEliminaTemporal);
+        Avisos().Error(kNoEliminaTemporal);
         return false;
     }
     porcDescuento_ = Currency();
@@ -1147,23 +1047,6 @@ void EntradaCompra::QuitarPreciosElegidos()
     preciosElegidosActivo_ = false;
 }
 
-bool EntradaCompra::EscribirPreciosElegidos(db::Query *q) const
-{
-    db::Query &u = q ? *q : datos_.TransaccionI;
-    try {
-        for (const PrecioElegido &p : preciosElegidos_) {
-            u.setSql(QStringLiteral("Update Inventario set PRECIO_COMPRA=:precioCompra where COD_BARRAS=:cod"));
-            u.paramByName("precioCompra").setAsCurrency(p.costo);
-            u.paramByName("cod").setAsString(p.codigo);
-            u.execQuery();
-            u.close();
-        }
-    } catch (const std::exception &) {
-        return false;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------------------
 // New articles (spreadsheet import and orders)
 
@@ -1175,217 +1058,51 @@ ArticuloCompra EntradaCompra::ArticuloNuevo(const QString &codigo, const QString
     a.nombre = nombre;
     a.gravado = gravado.value_or(datos_.ConfigSi(QStringLiteral("PRECIO_GRAVADO")));
     a.impuestoIncluido = ivi.value_or(datos_.ConfigSi(QStringLiteral("PRECIO_IVI")));
-    a.porcIv = datos_.ConfigMoneda(QStringLiteral("PORCENTAJE_IV"));
+    a.porcIv = PorcentajeIvTienda();
     a.baseCalculo1 = datos_.ConfigEntero(QStringLiteral("BASE1")) - 1;
     return a;
 }
 
-QString EntradaCompra::CrearArticulo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
-                                     std::optional<bool> ivi)
+Currency EntradaCompra::PorcentajeIvTienda() const
 {
-    const ArticuloCompra a = ArticuloNuevo(codigo, nombre, gravado, ivi);
-    QStringList columnas = {QStringLiteral("COD_BARRAS"),        QStringLiteral("NOMBRE"),
-                            QStringLiteral("FECHA_ALTA"),        QStringLiteral("FECHA_ULTIMACOMPRA"),
-                            QStringLiteral("ACTUALIZAR_EXIST"),  QStringLiteral("GRAVADO"),
-                            QStringLiteral("IMPUESTO_INCLUIDO"), QStringLiteral("REDONDEA_PRECIO_FINAL"),
-                            QStringLiteral("PORC_IV"),           QStringLiteral("COMPUESTO"),
-                            QStringLiteral("FRACCIONADO"),       QStringLiteral("TIENE_SERIE"),
-                            QStringLiteral("STOCK"),             QStringLiteral("PRECIO_COMPRA"),
-                            QStringLiteral("COSTO_PROMEDIO"),    QStringLiteral("ARTICULO_INACTIVO")};
-    for (int n = 1; n <= 4; ++n)
-        for (const char *c : {"BASECALCULO_", "COEFA_", "COEFB_", "SUMAFIJA_", "REDONDEO_"})
-            columnas << QString::fromLatin1(c) + QString::number(n);
-    QStringList marcadores;
-    for (const QString &c : columnas)
-        marcadores << QLatin1Char(':') + c;
-    db::Query &q = q_->inventarioEscritura;
-    q.setSql(QStringLiteral("insert into INVENTARIO (%1) values (%2)")
-                 .arg(columnas.join(QStringLiteral(", ")), marcadores.join(QStringLiteral(", "))));
-    const QDateTime ahora = QDateTime::currentDateTime();
-    q.paramByName("COD_BARRAS").setAsString(a.codigo);
-    q.paramByName("NOMBRE").setAsString(a.nombre);
-    q.paramByName("FECHA_ALTA").setAsDateTime(ahora);
-    q.paramByName("FECHA_ULTIMACOMPRA").setAsDateTime(ahora);
-    q.paramByName("ACTUALIZAR_EXIST").setAsString(QStringLiteral("S"));
-    q.paramByName("GRAVADO").setAsString(SN(a.gravado));
-    q.paramByName("IMPUESTO_INCLUIDO").setAsString(SN(a.impuestoIncluido));
-    q.paramByName("REDONDEA_PRECIO_FINAL").setAsString(datos_.Config(QStringLiteral("REDONDEA_PRECIO_FINAL")));
-    q.paramByName("PORC_IV").setAsCurrency(a.porcIv);
-    for (const char *c : {"COMPUESTO", "FRACCIONADO", "TIENE_SERIE", "ARTICULO_INACTIVO"})
-        q.paramByName(c).setAsString(QStringLiteral("N"));
-    for (const char *c : {"STOCK", "PRECIO_COMPRA", "COSTO_PROMEDIO"})
-        q.paramByName(c).setAsCurrency(Currency());
+    return datos_.ConfigMoneda(QStringLiteral("PORCENTAJE_IV"));
+}
+
+FilaArticuloNuevo EntradaCompra::FilaNueva(const ArticuloCompra &a) const
+{
+    FilaArticuloNuevo f;
+    f.codBarras = a.codigo;
+    f.nombre = a.nombre;
+    f.alta = QDateTime::currentDateTime();
+    f.gravado = a.gravado;
+    f.impuestoIncluido = a.impuestoIncluido;
+    f.redondeaPrecioFinal = datos_.Config(QStringLiteral("REDONDEA_PRECIO_FINAL"));
+    f.porcIv = a.porcIv;
     for (int n = 1; n <= 4; ++n) {
         const QString s = QString::number(n);
-        q.paramByName(QStringLiteral("BASECALCULO_") + s).setAsInteger(datos_.ConfigEntero(QStringLiteral("BASE") + s) - 1);
-        q.paramByName(QStringLiteral("COEFA_") + s).setAsCurrency(datos_.ConfigMoneda(QStringLiteral("INC1_PRE") + s));
-        q.paramByName(QStringLiteral("COEFB_") + s).setAsCurrency(datos_.ConfigMoneda(QStringLiteral("INC2_PRE") + s));
-        q.paramByName(QStringLiteral("SUMAFIJA_") + s).setAsCurrency(datos_.ConfigMoneda(QStringLiteral("SUMA_FIJA") + s));
-        q.paramByName(QStringLiteral("REDONDEO_") + s).setAsInteger(datos_.ConfigEntero(QStringLiteral("REDONDEO") + s));
+        NivelPrecioNuevo &p = f.niveles[n - 1];
+        p.baseCalculo = datos_.ConfigEntero(QStringLiteral("BASE") + s) - 1;
+        p.coefA = datos_.ConfigMoneda(QStringLiteral("INC1_PRE") + s);
+        p.coefB = datos_.ConfigMoneda(QStringLiteral("INC2_PRE") + s);
+        p.sumaFija = datos_.ConfigMoneda(QStringLiteral("SUMA_FIJA") + s);
+        p.redondeo = datos_.ConfigEntero(QStringLiteral("REDONDEO") + s);
     }
-    q.execQuery();
-    q.close();
-    return a.codigo;
+    return f;
 }
 
-// ---------------------------------------------------------------------------
-// Spreadsheet import
-
-namespace {
-
-struct FilaHoja {
-    int fila = 0;
-    QString codigo, nombre;
-    Currency cantidad, costo;
-    std::optional<Currency> descuento, precioVenta;
-    std::optional<bool> gravado, ivi;
-    std::optional<ArticuloCompra> articulo;  // found by any of its codes
-};
-
-QString NombreColumna(int columna)
+bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const std::function<void(int, int)> &progreso)
 {
-    return columna >= 1 && columna <= 8 ? QString::fromUtf8(kNombresColumnasHoja[columna - 1]) : QString();
-}
-
-} // namespace
-
-ResultadoImportacion EntradaCompra::ImportarHoja(const THojaCalc &hoja, const std::function<void(int, int)> &progreso)
-{
-    ResultadoImportacion r;
-    std::vector<FilaHoja> filas;
-    auto error = [&r](int fila, int columna, const QString &texto) { r.errores.push_back({fila, columna, texto}); };
-
-    // Reads and checks every row before anything is written.
-    QHash<QString, int> nuevos;  // unknown code -> first row that names it
-    try {
-        for (int fila = kPrimeraFilaImportacion;; ++fila) {
-            const QString codigo = hoja.GetCellText(fila, 1).trimmed().toUpper();
-            if (codigo.isEmpty())
-                break;
-            FilaHoja f;
-            f.fila = fila;
-            f.codigo = codigo;
-            f.nombre = hoja.GetCellText(fila, 2).trimmed().toUpper();
-            const std::size_t erroresAntes = r.errores.size();
-            if (codigo.size() > 30)
-                error(fila, 1, S("el código no puede tener más de 30 caracteres"));
-            if (f.nombre.size() > 200)
-                error(fila, 2, S("la descripción no puede tener más de 200 caracteres"));
-            auto numero = [&](int columna, bool obligatorio, Currency maximo) -> std::optional<Currency> {
-                const QString texto = hoja.GetCellText(fila, columna).trimmed();
-                if (texto.isEmpty()) {
-                    if (obligatorio)
-                        error(fila, columna, S("la celda está vacía"));
-                    return std::nullopt;
-                }
-                Currency v;
-                if (!LeerImporte(texto, v)) {
-                    error(fila, columna, S("«%1» no es un número").arg(texto));
-                    return std::nullopt;
-                }
-                if (v < Currency()) {
-                    error(fila, columna, S("el valor no puede ser negativo"));
-                    return std::nullopt;
-                }
-                if (v > maximo) {
-                    error(fila, columna, S("el valor %1 está fuera del rango permitido (máximo %2)")
-                                             .arg(texto, FormatCurrency(QStringLiteral("#,##0.####"), maximo)));
-                    return std::nullopt;
-                }
-                return v;
-            };
-            auto bandera = [&](int columna) -> std::optional<bool> {
-                const QString texto = hoja.GetCellText(fila, columna).trimmed().toUpper();
-                if (texto.isEmpty())
-                    return std::nullopt;
-                if (texto != QLatin1String("S") && texto != QLatin1String("N")) {
-                    error(fila, columna, S("«%1» no es válido: escriba S o N").arg(texto));
-                    return std::nullopt;
-                }
-                return texto == QLatin1String("S");
-            };
-            const std::optional<Currency> cantidad = numero(3, true, kCantidadMaxima);
-            if (cantidad && cantidad->isZero())
-                error(fila, 3, S("la cantidad debe ser mayor a cero"));
-            const std::optional<Currency> costo = numero(4, true, kCostoMaximo);
-            if (costo && costo->isZero())
-                error(fila, 4, S("el costo debe ser mayor a cero"));
-            f.descuento = numero(5, false, Currency(100));
-            f.precioVenta = numero(6, false, kCostoMaximo);
-            f.gravado = bandera(7);
-            f.ivi = bandera(8);
-            if (cantidad && costo && ProductoExcede(*cantidad, *costo, kTotalLineaMaximo))
-                error(fila, 3, S("el total de la línea es demasiado grande"));
-            if (r.errores.size() == erroresAntes && codigo.size() <= 30) {
-                f.articulo = BuscarArticulo(codigo);
-                if (f.articulo && f.articulo->compuesto)
-                    error(fila, 1, S("%1 es un artículo compuesto; no se puede comprar").arg(codigo));
-                if (!f.articulo && !nuevos.contains(codigo)) {
-                    if (f.nombre.isEmpty())
-                        error(fila, 2, S("el artículo %1 no existe y falta su descripción").arg(codigo));
-                    else
-                        nuevos.insert(codigo, fila);
-                }
-            }
-            f.cantidad = cantidad.value_or(Currency());
-            f.costo = costo.value_or(Currency());
-            filas.push_back(std::move(f));
-        }
-    } catch (const std::exception &e) {
-        Recordar(e);
-        r.mensaje = S("No se pudo leer la hoja de cálculo: %1").arg(ultimoError_);
-        return r;
-    }
-    if (!r.errores.empty()) {
-        QStringList detalle;
-        const std::size_t mostrar = std::min<std::size_t>(r.errores.size(), 15);
-        for (std::size_t i = 0; i < mostrar; ++i) {
-            const ErrorImportacion &e = r.errores[i];
-            detalle << S("Fila %1, columna %2 (%3): %4").arg(e.fila).arg(e.columna).arg(NombreColumna(e.columna), e.texto);
-        }
-        if (r.errores.size() > mostrar)
-            detalle << S("... y %1 errores más.").arg(r.errores.size() - mostrar);
-        r.mensaje = S("No se importó ninguna línea. Corrija la hoja de cálculo:\n") + detalle.join(QLatin1Char('\n'));
-        return r;
-    }
-    if (filas.empty()) {
-        r.mensaje = S("La hoja de cálculo no tiene artículos a partir de la fila %1.").arg(kPrimeraFilaImportacion);
-        return r;
-    }
-
-    // All rows are sound: write them in one go.
     const int numeroLineaAntes = numeroLinea_;
-    QHash<QString, ArticuloCompra> creados;
+    bool creaArticulos = false;
     try {
-        const int total = static_cast<int>(filas.size());
+        const int total = static_cast<int>(lineas.size());
         int hechas = 0;
-        for (const FilaHoja &f : filas) {
-            ArticuloCompra a;
-            if (f.articulo) {
-                a = *f.articulo;
-                if (!f.nombre.isEmpty())
-                    a.nombre = f.nombre;
-            } else if (creados.contains(f.codigo)) {
-                a = creados.value(f.codigo);
-            } else {
-                CrearArticulo(f.codigo, f.nombre, f.gravado, f.ivi);
-                a = ArticuloNuevo(f.codigo, f.nombre, f.gravado, f.ivi);
-                creados.insert(f.codigo, a);
-                ++r.articulosCreados;
+        for (const LineaNueva &l : lineas) {
+            if (l.crearArticulo) {
+                InsertarArticuloNuevo(escritura_, FilaNueva(l.articulo));
+                creaArticulos = true;
             }
-            // The row's flags, when given, are the line's.
-            if (f.gravado) {
-                a.gravado = *f.gravado;
-                if (a.gravado && a.porcIv.isZero())
-                    a.porcIv = datos_.ConfigMoneda(QStringLiteral("PORCENTAJE_IV"));
-            }
-            if (f.ivi)
-                a.impuestoIncluido = *f.ivi;
-            std::optional<Currency> precioVenta;
-            if (f.precioVenta && *f.precioVenta > Currency())
-                precioVenta = f.precioVenta;
-            NuevaLinea(a, f.cantidad, f.costo, f.descuento.value_or(porcDescuento_), precioVenta);
-            ++r.lineas;
+            NuevaLinea(l.articulo, l.cantidad, l.costo, l.porcDescuento.value_or(porcDescuento_), l.precioVenta);
             if (progreso)
                 progreso(++hechas, total);
         }
@@ -1393,7 +1110,7 @@ ResultadoImportacion EntradaCompra::ImportarHoja(const THojaCalc &hoja, const st
         RecalcularEnTransaccion();
         if (datos_.TransaccionGlobal) {
             // the posting in progress commits
-        } else if (r.articulosCreados > 0) {
+        } else if (creaArticulos) {
             db::CommitTwoPhase({datos_.TransUpdateInv, datos_.TransUpdate});
         } else {
             Confirmar();
@@ -1403,89 +1120,37 @@ ResultadoImportacion EntradaCompra::ImportarHoja(const THojaCalc &hoja, const st
         Deshacer();
         DeshacerInventario();
         numeroLinea_ = numeroLineaAntes;
-        r.lineas = 0;
-        r.articulosCreados = 0;
-        r.mensaje = S("No se pudo importar la hoja de cálculo; no se agregó ninguna línea.\n%1").arg(ultimoError_);
         RefrescarLineas();
         CalcularSubTotales();
-        return r;
+        return false;
     }
-    r.ok = true;
     RefrescarLineas();
     CalcularSubTotales();
-    return r;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Spreadsheet import
+
+ResultadoImportacion EntradaCompra::ImportarHoja(const THojaCalc &hoja, const std::function<void(int, int)> &progreso)
+{
+    return ImportacionCompra(*this).ImportarHoja(hoja, progreso);
 }
 
 ResultadoImportacion EntradaCompra::ImportarArchivo(const QString &archivo,
                                                    const std::function<void(int, int)> &progreso)
 {
-    if (archivo.trimmed().isEmpty()) {
-        ResultadoImportacion r;
-        r.mensaje = kSinArchivo;
-        return r;
-    }
-    try {
-        THojaCalc hoja(archivo, false);
-        hoja.ActivateSheetByIndex(1);
-        return ImportarHoja(hoja, progreso);
-    } catch (const ErrorLibro &e) {
-        ResultadoImportacion r;
-        r.mensaje = e.mensaje();
-        return r;
-    }
+    return ImportacionCompra(*this).ImportarArchivo(archivo, progreso);
 }
 
 bool EntradaCompra::EscribirPlantillaImportacion(const QString &archivo, QString *error)
 {
-    TmxNativeExcel libro;
-    libro.AlInformar = [](const QString &) {};
-    QString fallo;
-    libro.AlError = [&fallo](const QString &t) { fallo = t; };
-    libro.NewFile();
-    libro.SetFileName(archivo);
-    const int normal = libro.AddFont(QStringLiteral("Arial"), 10, false);
-    const int negrita = libro.AddFont(QStringLiteral("Arial"), 10, true);
-    const int titulo = libro.AddFont(QStringLiteral("Arial"), 12, true);
-    libro.SetActiveFont(titulo);
-    libro.WriteLabel(1, 1, S("Importación de compras: escriba un artículo por fila a partir de la fila 3"));
-    libro.SetActiveFont(negrita);
-    libro.Borders = BordeTodos;
-    for (int c = 1; c <= 8; ++c)
-        libro.WriteLabel(2, c, NombreColumna(c));
-    libro.Borders = 0;
-    libro.SetActiveFont(normal);
-    const double anchos[] = {18, 40, 10, 14, 12, 15, 14, 16};
-    for (int c = 1; c <= 8; ++c)
-        libro.SetColumnWidth(c, anchos[c - 1]);
-    libro.CloseFile();
-    const bool ok = libro.SaveToFile();
-    if (!ok && error)
-        *error = fallo;
-    return ok;
+    return ImportacionCompra::EscribirPlantilla(archivo, error);
 }
 
 QString EntradaCompra::CopiarPlantilla(const QString &carpetaReportes, const QString &carpetaDocumentos, QString *error)
 {
-    if (carpetaDocumentos.isEmpty() || !QDir(carpetaDocumentos).exists()) {
-        if (error)
-            *error = QStringLiteral("No puedo encontrar MisDocumentos.");
-        return QString();
-    }
-    const QString origen = QDir(carpetaReportes).filePath(kPlantilla);
-    if (carpetaReportes.isEmpty() || !QFileInfo::exists(origen)) {
-        if (error)
-            *error = S("La hoja \"%1\" no existe, solicítela a su técnico").arg(kPlantilla);
-        return QString();
-    }
-    const QString destino = QDir(carpetaDocumentos).filePath(kPlantilla);
-    QFile::remove(destino);
-    if (!QFile::copy(origen, destino)) {
-        if (error)
-            *error = S("No se pudo copiar la hoja \"%1\" en %2.").arg(kPlantilla, QDir::toNativeSeparators(carpetaDocumentos));
-        return QString();
-    }
-    QFile::setPermissions(destino, QFile::permissions(destino) | QFileDevice::WriteOwner);
-    return destino;
+    return ImportacionCompra::CopiarPlantilla(carpetaReportes, carpetaDocumentos, error);
 }
 
 // ---------------------------------------------------------------------------
@@ -1499,64 +1164,42 @@ bool EntradaCompra::CargarPedido(const QString &nroPedido, int codigoProveedor, 
     codigoProveedor_ = codigoProveedor;
     nombreProveedor_ = nombreProveedor;
     ModoPedido = true;
-    const int numeroLineaAntes = numeroLinea_;
-    bool creoArticulos = false;
+    std::vector<LineaNueva> nuevas;
     try {
-        struct LineaPedido {
-            QString codigo, nombre;
-            Currency cantidad, costo;
-        };
-        std::vector<LineaPedido> pedido;
-        db::Query &q = q_->tienda;
-        q.setSql(QStringLiteral("select * from DETALLE_PEDIDO\n where COMPROBANTE = :CODIGO order by ID_DETALLE_PEDIDO"));
-        q.paramByName("CODIGO").setAsString(nroPedido);
-        q.execQuery();
-        while (!q.eof()) {
-            pedido.push_back({q.fieldByName(QStringLiteral("COD_BARRAS")).asString(),
-                              q.fieldByName(QStringLiteral("NOMBRE_ARTICULO")).asString(),
-                              q.fieldByName(QStringLiteral("CANTIDAD")).asCurrency(),
-                              q.fieldByName(QStringLiteral("PRECIO_COMPRA")).asCurrency()});
-            q.next();
-        }
-        q.close();
+        ConexionesCompra lectura = conexiones_;
+        lectura.transInventario = datos_.TransLecturaInv;
         QHash<QString, ArticuloCompra> creados;
-        for (const LineaPedido &l : pedido) {
-            ArticuloCompra a;
-            const QString codigo = Codigo1(l.codigo, numCodigoInventario);
-            if (!codigo.isEmpty()) {
-                std::optional<ArticuloCompra> encontrado = BuscarArticulo(codigo);
+        for (const LineaPedidoCompra &l : CargaPedido(lectura).Lineas(nroPedido, numCodigoInventario)) {
+            LineaNueva n;
+            if (!l.codBarras.isEmpty()) {
+                std::optional<ArticuloCompra> encontrado = BuscarArticulo(l.codBarras);
                 if (!encontrado)
                     continue;
-                a = *encontrado;
+                n.articulo = *encontrado;
             } else if (creados.contains(l.codigo)) {
-                a = creados.value(l.codigo);
+                n.articulo = creados.value(l.codigo);
             } else {
-                CrearArticulo(l.codigo, l.nombre.toUpper(), std::nullopt, std::nullopt);
-                a = ArticuloNuevo(l.codigo, l.nombre.toUpper(), std::nullopt, std::nullopt);
-                creados.insert(l.codigo, a);
-                creoArticulos = true;
+                n.articulo = ArticuloNuevo(l.codigo, l.nombre.toUpper(), std::nullopt, std::nullopt);
+                n.crearArticulo = true;
+                creados.insert(l.codigo, n.articulo);
             }
-            NuevaLinea(a, l.cantidad, l.costo, porcDescuento_, std::nullopt);
+            n.cantidad = l.cantidad;
+            n.costo = l.costo;
+            nuevas.push_back(std::move(n));
         }
-        GuardarEncabezado();
-        RecalcularEnTransaccion();
-        if (creoArticulos && !datos_.TransaccionGlobal)
-            db::CommitTwoPhase({datos_.TransUpdateInv, datos_.TransUpdate});
-        else
-            Confirmar();
+        Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
-        DeshacerInventario();
-        numeroLinea_ = numeroLineaAntes;
         if (error)
             *error = kNoRecalcula + QLatin1Char('\n') + ultimoError_;
-        RefrescarLineas();
-        CalcularSubTotales();
         return false;
     }
-    RefrescarLineas();
-    CalcularSubTotales();
+    if (!AgregarLineas(nuevas)) {
+        if (error)
+            *error = kNoRecalcula + QLatin1Char('\n') + ultimoError_;
+        return false;
+    }
     return true;
 }
 
@@ -1568,39 +1211,4 @@ Currency EntradaCompra::TransformaMonedaDos(Currency importe) const
     if (!TipoCambioValido())
         return importe;
     return DesdeCrudo(Crudo(importe) * Crudo(datos_.TipoCambio2) / Crudo(datos_.TipoCambio));
-}
-
-void EntradaCompra::GuardarTipoCambioEnInventario(const QString &codigo, Currency moneda1, Currency moneda2)
-{
-    try {
-        db::Query &q = datos_.QueryG_Inv;
-        q.setSql(QStringLiteral("Update Inventario set COMPRA_MONEDA1=:vMoneda1,COMPRA_MONEDA2=:vMoneda2 where "
-                                "COD_BARRAS=:vCodigo"));
-        q.paramByName("vMoneda1").setAsCurrency(moneda1);
-        q.paramByName("vMoneda2").setAsCurrency(moneda2);
-        q.paramByName("vCodigo").setAsString(codigo);
-        q.execQuery();
-        q.close();
-    } catch (const std::exception &) {
-    }
-}
-
-QString EntradaCompra::Codigo1(const QString &codigo, int tipo)
-{
-    db::Query &q = q_->inventario;
-    q.clearSql();
-    q.addSql(QStringLiteral("Select * from inventario where "));
-    if (tipo == 1)
-        q.addSql(QStringLiteral("COD_BARRAS=:Codigo"));
-    else if (tipo == 2)
-        q.addSql(QStringLiteral("CODIGO2=:Codigo"));
-    else if (tipo == 3)
-        q.addSql(QStringLiteral("CODIGO3=:Codigo"));
-    else
-        q.addSql(QStringLiteral("COD_BARRAS = :Codigo or CODIGO2 = :Codigo or CODIGO3 = :Codigo"));
-    q.paramByName("Codigo").setAsString(codigo);
-    q.execQuery();
-    const QString encontrado = q.eof() ? QString() : q.fieldByName(QStringLiteral("COD_BARRAS")).asString();
-    q.close();
-    return encontrado;
 }

@@ -1,13 +1,17 @@
 #pragma once
 // Purchase document entry without widgets: the workstation's document in TEMPORAL_ENC_COMPRA
 // and TEMPORAL_COMPRAS, line adding and accumulation, recalculation, totals, global discount,
-// the checks before processing and the spreadsheet import. The entry window and the command
-// line poster drive the same operations.
+// the checks before processing; the spreadsheet import and order loading add lines through it.
+// The entry window and the command line poster drive the same operations.
 //
 // Every statement on the work tables is restricted to this workstation (NRO_CAJA and
-// COMPUTADORA). Each operation that writes commits the store update transaction at its end,
-// or rolls it back and leaves the work rows as they were.
+// COMPUTADORA) and written through the write layer (records/TablasTrabajoCompra.h). Each
+// operation that writes commits the store update transaction at its end, or rolls it back and
+// leaves the work rows, the line list and the totals as they were. Failures are reported
+// through the result, UltimoError() and the Mensajes service given (the module's by default).
 
+#include "purchases/ImportacionCompra.h"
+#include "records/ConexionesCompra.h"
 #include "platform/Currency.h"
 
 #include <QDate>
@@ -19,11 +23,11 @@
 #include <optional>
 #include <vector>
 
+class Mensajes;
 class TFDatosComp;
 class THojaCalc;
-namespace db {
-class Query;
-}
+struct EstacionCompra;
+struct FilaArticuloNuevo;
 
 // The INVENTARIO fields a purchase line needs.
 struct ArticuloCompra {
@@ -93,19 +97,13 @@ struct CalculoLinea {
     Currency subtotal, descuento, total;
 };
 
-// A spreadsheet cell that cannot be imported.
-struct ErrorImportacion {
-    int fila = 0;
-    int columna = 0;
-    QString texto;
-};
-
-struct ResultadoImportacion {
-    bool ok = false;
-    int lineas = 0;            // lines added
-    int articulosCreados = 0;  // unknown codes added to INVENTARIO
-    QString mensaje;           // the failure, for the user
-    std::vector<ErrorImportacion> errores;
+// A line appended in a group (spreadsheet import, order loading).
+struct LineaNueva {
+    ArticuloCompra articulo;
+    bool crearArticulo = false;  // unknown code: its INVENTARIO row is written with the line
+    Currency cantidad, costo;
+    std::optional<Currency> porcDescuento;  // the global discount in force when empty
+    std::optional<Currency> precioVenta;    // the article's sale price when empty
 };
 
 class EntradaCompra {
@@ -148,6 +146,8 @@ public:
     static inline const QString kSinArchivo = QStringLiteral("Debe seleccionar un archivo para importar");
     static inline const QString kNoRecalcula = QStringLiteral("No se pudo recalcular las lineas.");
     static inline const QString kNoEliminaTemporal = QStringLiteral("No se pudieron eliminar los datos.");
+    static inline const QString kNoGuardaEncabezado =
+        QStringLiteral("No se pudo guardar el encabezado del comprobante.");
 
     enum class Resultado {
         Agregada,      // a new line
@@ -189,6 +189,8 @@ public:
     // Workstation: the data module's NroCaja and the ComputerName host variable unless set.
     void EstablecerEstacion(int nroCaja, const QString &computadora);
     int NroCaja() const { return nroCaja_; }
+    // Where questions and failures are shown; nullptr: the module's service.
+    void EstablecerMensajes(Mensajes *m) { mensajes_ = m; }
     const QString &Computadora() const { return computadora_; }
 
     // ---- Opening
@@ -299,37 +301,36 @@ public:
     bool HayPreciosElegidos() const { return preciosElegidosActivo_; }
     const std::vector<PrecioElegido> &PreciosElegidos() const { return preciosElegidos_; }
     void QuitarPreciosElegidos();
-    // For the posting, inside its transaction: PRECIO_COMPRA = the chosen cost, on `q`
-    // (an inventory write query; TransaccionI when null). Never commits.
-    bool EscribirPreciosElegidos(db::Query *q = nullptr) const;
 
-    // ---- Spreadsheet import
-    // Row 3 on, while column 1 is filled: code, name, quantity, unit cost, discount %,
-    // sale price, taxed and tax-included flags. All rows or none: a bad cell is reported by
-    // row and column and nothing is written. progreso(done, total) after each row.
+    // ---- Lines added in a group
+    // Appends `lineas` (never accumulated), writing the INVENTARIO rows of those marked new,
+    // recalculates and commits: all or none. False, with UltimoError() set and nothing
+    // written, on failure. progreso(done, total) after each line.
+    bool AgregarLineas(const std::vector<LineaNueva> &lineas, const std::function<void(int, int)> &progreso = {});
+    // A new article with the store's defaults (flags as given, else PRECIO_GRAVADO and PRECIO_IVI).
+    ArticuloCompra ArticuloNuevo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
+                                 std::optional<bool> ivi) const;
+    // PORCENTAJE_IV of the store.
+    Currency PorcentajeIvTienda() const;
+
+    // ---- Spreadsheet import (ImportacionCompra on this entry)
     ResultadoImportacion ImportarHoja(const THojaCalc &hoja,
                                       const std::function<void(int, int)> &progreso = {});
     ResultadoImportacion ImportarArchivo(const QString &archivo,
                                          const std::function<void(int, int)> &progreso = {});
-    // The template workbook (titles in rows 1 and 2) written to `archivo` (.xlsx).
     static bool EscribirPlantillaImportacion(const QString &archivo, QString *error = nullptr);
-    // Copies the template from `carpetaReportes` into `carpetaDocumentos`; the copy's path,
-    // or empty with the message in `error`.
     static QString CopiarPlantilla(const QString &carpetaReportes, const QString &carpetaDocumentos,
                                    QString *error);
 
     // ---- Purchase order
-    // Loads the lines of an order (unknown articles are created with the store defaults).
+    // Loads the lines of an order (read by orders/CargaPedido; unknown articles are created
+    // with the store defaults). All or none; false with the message in `error`.
     bool CargarPedido(const QString &nroPedido, int codigoProveedor, const QString &nombreProveedor,
                       int numCodigoInventario, QString *error = nullptr);
 
     // ---- Shared operations
     // importe x TipoCambio2 / TipoCambio (the amount unchanged while a rate is 0).
     Currency TransformaMonedaDos(Currency importe) const;
-    // COMPRA_MONEDA1/2 of an article; errors are swallowed.
-    void GuardarTipoCambioEnInventario(const QString &codigo, Currency moneda1, Currency moneda2);
-    // COD_BARRAS of the article whose code number `tipo` (1, 2, 3; other: any) is `codigo`.
-    QString Codigo1(const QString &codigo, int tipo);
 
     // The last database failure's text.
     const QString &UltimoError() const { return ultimoError_; }
@@ -337,29 +338,30 @@ public:
 private:
     struct Consultas;
 
+    EstacionCompra Estacion() const;
+    Mensajes &Avisos() const;
     void GuardarEncabezado();
-    void GuardarEncabezadoAhora();
-    bool NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
+    bool GuardarEncabezadoAhora();
+    void NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
                     std::optional<Currency> precioVenta);
-    bool AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
-    bool EscribirLinea(const LineaEntrada &l);
+    void AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
     // Writes the edited columns of the station's existing line `l.id`.
     void ActualizarLinea(const LineaEntrada &l);
-    bool RecalcularEnTransaccion();
+    void RecalcularEnTransaccion();
     void AbrirLineasDataset();
     void RefrescarLineas();
     void Confirmar();
     void Deshacer();
     void DeshacerInventario();
     std::optional<int> LineaDelArticulo(const QString &codigo);
-    QString CrearArticulo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
-                          std::optional<bool> ivi);
-    ArticuloCompra ArticuloNuevo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
-                                 std::optional<bool> ivi) const;
+    FilaArticuloNuevo FilaNueva(const ArticuloCompra &a) const;
     void Recordar(const std::exception &e);
 
     TFDatosComp &datos_;
+    ConexionesCompra conexiones_;
+    ConsultasCompra escritura_;  // the write layer's statements, on the update transactions
     std::unique_ptr<Consultas> q_;
+    Mensajes *mensajes_ = nullptr;
     QString modo_;
     int nroCaja_ = 0;
     QString computadora_;

@@ -1,6 +1,7 @@
 // Purchase document entry without its window, over the demo data: line amounts and totals,
 // accumulation, global discount, restoring the station's document, other stations' rows,
-// the checks before processing, the exchange rate and the spreadsheet import.
+// the checks before processing, the exchange rate, the spreadsheet import, order loading and
+// failed writes.
 #include "purchases/EntradaCompra.h"
 
 #include "support/EntornoPrueba.h"
@@ -10,6 +11,8 @@
 
 #include <QFile>
 #include <QTextStream>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -540,6 +543,149 @@ TEST_F(Entrada, CargaUnPedido)
     EXPECT_EQ(l[1].codigo, QStringLiteral("PED-NUEVO"));
     EXPECT_EQ(EntornoPrueba::Texto(env.inventario, QStringLiteral("select NOMBRE from INVENTARIO where COD_BARRAS = 'PED-NUEVO'")),
               QStringLiteral("NUEVO DEL PEDIDO"));
+}
+
+// ---- failed writes
+
+// Triggers that raise while FALLA_PRUEBA holds "<TABLE>:<I|U|D>".
+void PrepararFallas(db::Database &base, const QStringList &tablas)
+{
+    EntornoPrueba::Ejecutar(base, QStringLiteral("create table FALLA_PRUEBA (CLAVE varchar(60))"));
+    EntornoPrueba::Ejecutar(base, QStringLiteral("create exception E_FALLA_PRUEBA 'falla de prueba'"));
+    int n = 0;
+    for (const QString &t : tablas)
+        for (const char *ev : {"INSERT", "UPDATE", "DELETE"})
+            EntornoPrueba::Ejecutar(base, QStringLiteral("create trigger T_FALLA_%1 for %2 active before %3 as begin "
+                                                         "if (exists(select 1 from FALLA_PRUEBA where CLAVE = '%2:%4')) "
+                                                         "then exception E_FALLA_PRUEBA; end")
+                                              .arg(++n)
+                                              .arg(t, QLatin1String(ev), QString(QLatin1Char(ev[0]))));
+}
+
+void Fallar(db::Database &base, const QString &clave)
+{
+    EntornoPrueba::Ejecutar(base, QStringLiteral("delete from FALLA_PRUEBA"));
+    if (!clave.isEmpty())
+        EntornoPrueba::Ejecutar(base, QStringLiteral("insert into FALLA_PRUEBA values ('%1')").arg(clave));
+}
+
+TEST_F(Entrada, UnaEscrituraFallidaDejaLineasYTotalesComoEstaban)
+{
+    PrepararFallas(env.tienda, {QStringLiteral("TEMPORAL_COMPRAS"), QStringLiteral("TEMPORAL_ENC_COMPRA")});
+    Proveedor12();
+    ASSERT_TRUE(e->AplicarDescuentoGlobal(Currency(10)));
+    ASSERT_EQ(e->AgregarArticulo(kCrema, Currency(3), Currency(10)), EntradaCompra::Resultado::Agregada);
+    const Currency total = e->Totales().Total;
+    const int id = e->Lineas()[0].id;
+    using R = EntradaCompra::Resultado;
+
+    struct Caso {
+        const char *falla;
+        std::function<bool()> operacion;
+        const char *mensaje;  // shown to the user, or null
+    };
+    const std::vector<Caso> casos = {
+        {"TEMPORAL_COMPRAS:I", [&] { return e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(5)) != R::Error; }, nullptr},
+        // the line is written, then the header fails: the line goes too
+        {"TEMPORAL_ENC_COMPRA:U", [&] { return e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(5)) != R::Error; }, nullptr},
+        {"TEMPORAL_COMPRAS:U", [&] { return e->AgregarArticulo(kCrema, Currency(1), Currency(10)) != R::Error; }, nullptr},
+        {"TEMPORAL_COMPRAS:U", [&] { return e->AplicarDescuentoGlobal(Currency(20)); },
+         "No se pudo aplicar el descuento ocurrio un error."},
+        {"TEMPORAL_ENC_COMPRA:U",
+         [&] { return e->ModificarLinea(id, {Currency(10), Currency(3), Currency(25), true, true, Currency()}); }, nullptr},
+        {"TEMPORAL_COMPRAS:D", [&] { return e->EliminarLinea(id); }, nullptr},
+        {"TEMPORAL_COMPRAS:D", [&] { return e->LimpiarFactura(); }, "No se pudieron eliminar los datos."},
+    };
+    for (const Caso &c : casos) {
+        Fallar(env.tienda, QString::fromLatin1(c.falla));
+        const QString antes = EntornoPrueba::Volcado(env.tienda);
+        env.mensajes.Limpiar();
+        EXPECT_FALSE(c.operacion()) << c.falla;
+        EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), antes) << c.falla;
+        EXPECT_TRUE(e->UltimoError().contains(QString::fromLatin1(c.falla).section(QLatin1Char(':'), 0, 0)))
+            << e->UltimoError().toStdString();
+        EXPECT_EQ(e->Totales().Total, total) << c.falla;
+        EXPECT_EQ(e->PorcDescuento(), Currency(10)) << c.falla;
+        EXPECT_EQ(e->NumeroLinea(), 1) << c.falla;
+        EXPECT_EQ(env.datos->TMP_Compra->recordCount(), 1) << c.falla;
+        if (c.mensaje) {
+            EXPECT_TRUE(env.mensajes.Mostro(QString::fromUtf8(c.mensaje))) << c.falla;
+        }
+    }
+
+    // A header that cannot be saved is reported.
+    Fallar(env.tienda, QStringLiteral("TEMPORAL_ENC_COMPRA:U"));
+    env.mensajes.Limpiar();
+    ASSERT_TRUE(e->EstablecerComprobante(QStringLiteral("F-2")));
+    ASSERT_EQ(env.mensajes.mostrados().size(), 1u);
+    EXPECT_TRUE(env.mensajes.mostrados()[0].texto.startsWith(EntradaCompra::kNoGuardaEncabezado));
+
+    Fallar(env.tienda, QString());
+    ASSERT_EQ(e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(5)), R::Agregada);
+    EXPECT_EQ(e->Lineas().back().numeroLinea, 2);  // no number lost to the failed attempts
+}
+
+TEST_F(Entrada, ImportacionQueNoPuedeCrearUnArticuloNoDejaNada)
+{
+    PrepararFallas(env.inventario, {QStringLiteral("INVENTARIO")});
+    Fallar(env.inventario, QStringLiteral("INVENTARIO:I"));
+    Proveedor12();
+    ASSERT_EQ(e->AgregarArticulo(kCrema, Currency(1), Currency(10)), EntradaCompra::Resultado::Agregada);
+    const QString tienda = EntornoPrueba::Volcado(env.tienda);
+    const QString inventario = EntornoPrueba::Volcado(env.inventario);
+    const QString archivo = EscribirLibro(env.carpeta.file(QStringLiteral("compras.xlsx")), {
+        {kAcetaminofen, QString(), QStringLiteral("2"), QStringLiteral("4")},
+        {QStringLiteral("NUEVO-9"), QStringLiteral("ARTICULO NUEVO"), QStringLiteral("1"), QStringLiteral("7")},
+    });
+    std::vector<int> avance;
+    const ResultadoImportacion r = e->ImportarArchivo(archivo, [&](int h, int) { avance.push_back(h); });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.lineas, 0);
+    EXPECT_EQ(r.articulosCreados, 0);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se agregó ninguna línea"))) << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("NUEVO-9"))) << r.mensaje.toStdString();
+    EXPECT_EQ(avance, std::vector<int>{1});  // the first row was on its way
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tienda);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inventario);
+    EXPECT_EQ(e->CantidadLineas(), 1);
+    EXPECT_EQ(e->NumeroLinea(), 1);
+
+    // The same for an order with an unknown article.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into DETALLE_PEDIDO (COMPROBANTE, COD_BARRAS, "
+                                                       "NOMBRE_ARTICULO, CANTIDAD, PRECIO_COMPRA) values ('P-7', "
+                                                       "'PED-NUEVO', 'Nuevo', 2, 100)"));
+    const QString tiendaPedido = EntornoPrueba::Volcado(env.tienda);
+    QString error;
+    EXPECT_FALSE(e->CargarPedido(QStringLiteral("P-7"), 12, QStringLiteral("EL ROBLE"), 1, &error));
+    EXPECT_TRUE(error.startsWith(EntradaCompra::kNoRecalcula)) << error.toStdString();
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tiendaPedido);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inventario);
+}
+
+// Questions go to the service the entry was given.
+TEST_F(Entrada, PreguntaPorElServicioDado)
+{
+    struct Propio : Mensajes {
+        QStringList preguntas;
+        void Informacion(const QString &, const QString &) override {}
+        void Advertencia(const QString &, const QString &) override {}
+        void Error(const QString &, const QString &) override {}
+        bool Pregunta(const QString &t, const QString &) override
+        {
+            preguntas << t;
+            return false;
+        }
+        Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Cancelar; }
+        void Globo(QWidget *, const QString &, const QString &, int) override {}
+    } propio;
+    e->EstablecerMensajes(&propio);
+    Proveedor12();
+    ASSERT_EQ(e->AgregarArticulo(kCrema, Currency(1), Currency(10)), EntradaCompra::Resultado::Agregada);
+    env.mensajes.Limpiar();
+    ASSERT_EQ(e->AgregarArticulo(kCrema, Currency(1), Currency(12)), EntradaCompra::Resultado::Acumulada);
+    EXPECT_EQ(propio.preguntas, QStringList{EntradaCompra::kPreguntaCambioCosto});
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
+    EXPECT_EQ(Unica().costo, Currency(10));  // answered no
 }
 
 } // namespace
