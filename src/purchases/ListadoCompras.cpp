@@ -159,8 +159,9 @@ bool ListadoCompras::GenerarEtiquetas(const QString &archivo, const QFont &fuent
     if (!HayFacturas())
         return false;
     TmxNativeExcel libro;
-    libro.AlInformar = [](const QString &texto) { mensajes().Informacion(texto); };
-    libro.AlError = [](const QString &texto) { mensajes().Error(texto); };
+    Mensajes &avisos = mensajes_ ? *mensajes_ : mensajes();
+    libro.AlInformar = [&avisos](const QString &texto) { avisos.Informacion(texto); };
+    libro.AlError = [&avisos](const QString &texto) { avisos.Error(texto); };
     try {
         const int id = IdSeleccionada();
         const QString comprobante = ComprobanteSeleccionado();
@@ -168,7 +169,7 @@ bool ListadoCompras::GenerarEtiquetas(const QString &archivo, const QFont &fuent
         EscribirEtiquetas(libro, archivo, comprobante, campoRegistro(datos_.DatosMoneda, QStringLiteral("SIGLAS_IV")),
                           filas, fuenteNormal);
     } catch (const std::exception &) {
-        mensajes().Error(TmxNativeExcel::MensajeErrorGuardar());
+        avisos.Error(TmxNativeExcel::MensajeErrorGuardar());
         return false;
     }
     return libro.SaveToFile();

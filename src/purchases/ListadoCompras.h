@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class Mensajes;
 class TFDatosComp;
 class TmxNativeExcel;
 namespace db {
@@ -45,6 +46,8 @@ public:
     ~ListadoCompras();
     ListadoCompras(const ListadoCompras &) = delete;
     ListadoCompras &operator=(const ListadoCompras &) = delete;
+    // Where the label workbook's outcome is told (the module's service by default).
+    void EstablecerMensajes(Mensajes *m) { mensajes_ = m; }
 
     // SELECT of the list; every typed value is a parameter (:Inicial, :Final, :Codigo, :Comprobante).
     static QString SqlFiltro(const FiltroCompras &filtro);
@@ -79,4 +82,5 @@ public:
 private:
     TFDatosComp &datos_;
     ComprobanteCompra comprobante_;
+    Mensajes *mensajes_ = nullptr;
 };
