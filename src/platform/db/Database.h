@@ -14,6 +14,12 @@ namespace db {
 
 class Transaction;
 
+// Seconds an attach may wait before it gives up with an error (COMPRAS_ESPERA_CONEXION, 20 by default).
+int EsperaConexionSegundos();
+// True once an attach was given up while still waiting inside the engine: the program should end
+// with _exit, as a normal exit would wait for it.
+bool ConexionAbandonada();
+
 struct ConnectionParams {
     QString database;   // a file path (embedded engine) or "host:path" / "host/port:path" (server)
     QString user;       // from configuration; the embedded engine accepts any name
