@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <ibase.h>
 #include <optional>
+#include <set>
 #include <thread>
 
 using namespace Firebird;
@@ -45,6 +46,10 @@ IXpbBuilder *makeDpb(Status &st, const ConnectionParams &p, bool creating, int p
 }
 
 std::atomic<bool> conexionAbandonada{false};
+
+// Open databases, for cancelling their work from another thread.
+std::mutex abiertasMutex;
+std::set<Database *> abiertas;
 
 // Attaches (or creates) on a helper thread and waits for it at most EsperaConexionSegundos():
 // nothing interrupts a wait inside the engine, so a hung attach is left behind on its thread
@@ -129,6 +134,22 @@ bool ConexionAbandonada()
     return conexionAbandonada;
 }
 
+int CancelarOperaciones()
+{
+    std::lock_guard lock(abiertasMutex);
+    int canceladas = 0;
+    for (Database *d : abiertas) {
+        try {
+            Status st;
+            d->attachment()->cancelOperation(&st, fb_cancel_raise);
+            ++canceladas;
+        } catch (const FbException &) {
+            // nothing running on it
+        }
+    }
+    return canceladas;
+}
+
 Database::Database() = default;
 
 Database::~Database()
@@ -151,6 +172,8 @@ void Database::open(const ConnectionParams &params)
     close();
     attachment_ = conectarConLimite(params, false, 0, QStringLiteral("No se pudo abrir la base de datos %1").arg(params.database));
     params_ = params;
+    std::lock_guard lock(abiertasMutex);
+    abiertas.insert(this);
 }
 
 void Database::create(const ConnectionParams &params, int pageSize)
@@ -158,6 +181,8 @@ void Database::create(const ConnectionParams &params, int pageSize)
     close();
     attachment_ = conectarConLimite(params, true, pageSize, QStringLiteral("No se pudo crear la base de datos %1").arg(params.database));
     params_ = params;
+    std::lock_guard lock(abiertasMutex);
+    abiertas.insert(this);
 }
 
 void Database::freeStatements()
@@ -184,6 +209,10 @@ void Database::close()
 {
     if (!attachment_)
         return;
+    {
+        std::lock_guard lock(abiertasMutex);
+        abiertas.erase(this);
+    }
     freeStatements();
     Status st;
     try {
@@ -201,6 +230,10 @@ void Database::drop()
     freeStatements();
     Status st;
     try {
+        {
+            std::lock_guard lock(abiertasMutex);
+            abiertas.erase(this);
+        }
         attachment_->dropDatabase(&st);
         attachment_ = nullptr;
     } catch (const FbException &e) {

@@ -51,11 +51,13 @@ void vigilar()
     while (::read(tuberia[0], &c, 1) < 0 && errno == EINTR) {
     }
     const int signo = senalRecibida.load();
-    if (alRecibirSenal) {
+    std::fprintf(stderr, "Se recibió la señal %d: se cancela lo que está en curso y termina el programa.\n", signo);
+    // What runs fails and unwinds (rollback, detach) on its own thread; the program then ends by
+    // its normal path. If it has not within the limit, the engine is stopped and the process ends.
+    CancelarOperaciones();
+    if (alRecibirSenal)
         alRecibirSenal(signo);
-        std::this_thread::sleep_for(std::chrono::seconds(limite));
-    }
-    std::fprintf(stderr, "Se recibió la señal %d: se cierran las conexiones y termina el programa.\n", signo);
+    std::this_thread::sleep_for(std::chrono::seconds(limite));
     ApagarMotor(limite * 1000);
     _exit(128 + signo);
 }
@@ -109,6 +111,8 @@ bool ApagarMotor(int limiteMs)
 
 int TerminarPrograma(int codigo)
 {
+    if (const int signo = senalRecibida.load())
+        codigo = 128 + signo;
     // An attach left waiting inside the engine would hold a normal exit forever.
     if (!ApagarMotor() || ConexionAbandonada()) {
         std::fflush(nullptr);
