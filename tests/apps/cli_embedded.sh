@@ -6,7 +6,7 @@ dir=$(mktemp -d /tmp/compras-cli-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FALLO: $*"; exit 1; }
 # Every program runs with a time limit: a hang fails the test instead of holding it.
-cli() { timeout -k 5 120 cli "$@"; }
+cli() { timeout -k 5 120 "$CLI" "$@"; }
 isql() { timeout -k 5 60 isql-fb "$@"; }
 
 cli init "$dir/bases" --demo > "$dir/out" 2>&1 || fail "init --demo: $(cat "$dir/out")"
