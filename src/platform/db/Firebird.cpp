@@ -109,8 +109,8 @@ bool CarpetaPrivada(const QString &ruta, QString *error)
         ::close(fd);
     if (!motivo.isEmpty()) {
         if (error)
-            *error = QStringLiteral("La carpeta del motor Firebird %1 %2; no se usará. Bórrela o indique otra con "
-                                    "FIREBIRD_LOCK.")
+            *error = QStringLiteral("La carpeta del motor Firebird %1 %2; no se usará. Bórrela o indique otras carpetas con "
+                                    "FIREBIRD y FIREBIRD_LOCK.")
                          .arg(ruta, motivo);
         return false;
     }
