@@ -4,6 +4,7 @@
 #include "common/Estacion.h"
 #include "platform/db/Firebird.h"
 #include "platform/db/Query.h"
+#include "platform/db/Terminacion.h"
 #include "cli/PosteoCli.h"
 #include "platform/db/TwoPhase.h"
 #include "platform/VariablesHost.h"
@@ -198,13 +199,8 @@ int annul(const QCommandLineParser &p, const QString &carpeta, const QString &pr
     return rc;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int ejecutar(QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("compras"));
-    db::PrepararMotorFirebird();
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("orden"), QStringLiteral("init | check"));
     p.addPositionalArgument(QStringLiteral("carpeta"), QStringLiteral("carpeta de las bases"));
@@ -239,4 +235,19 @@ int main(int argc, char **argv)
     }
     uso();
     return 64;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("compras"));
+    db::PrepararMotorFirebird();
+    // SIGTERM / SIGINT: attachments closed and the engine stopped within 5 s, then exit.
+    db::ManejarTerminacion();
+    const int codigo = ejecutar(app);
+    out().flush();
+    err().flush();
+    return db::TerminarPrograma(codigo);
 }

@@ -1,6 +1,7 @@
 #include "host/VentanaHost.h"
 
 #include "common/Estacion.h"
+#include "host/AplicacionHost.h"
 #include "platform/Mensajes.h"
 #include "platform/VariablesHost.h"
 
@@ -133,7 +134,7 @@ void VentanaHost::closeEvent(QCloseEvent *event)
     bool abiertas = false;
     for (const QString &b : BanderasVentanas())
         abiertas |= VerVariable(b) == QLatin1String("S");
-    if (abiertas && !mensajes().Pregunta(QStringLiteral("Hay ventanas del módulo de compras abiertas. ¿Desea salir de todos modos?"))) {
+    if (abiertas && !AplicacionHost::TerminandoPorSenal() && !mensajes().Pregunta(QStringLiteral("Hay ventanas del módulo de compras abiertas. ¿Desea salir de todos modos?"))) {
         event->ignore();
         return;
     }

@@ -1,7 +1,9 @@
 // compras-host: a point-of-sale host for the purchasing module.
 #include "data/CreacionBases.h"
 #include "common/Estacion.h"
+#include "host/AplicacionHost.h"
 #include "platform/db/Firebird.h"
+#include "platform/db/Terminacion.h"
 #include "platform/Mensajes.h"
 #include "platform/VariablesHost.h"
 #include "host/VentanaHost.h"
@@ -77,14 +79,8 @@ QString instalarReportes(const QString &destino)
     return destino + QLatin1Char('/');
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int correr(AplicacionHost &app)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("compras-host"));
-    db::PrepararMotorFirebird();
-
     const QString datos = carpetaDatos();
     const UbicacionBases bases = UbicacionBases::DesdeIni(archivoAjustes(), UbicacionBases::EnCarpeta(datos));
     try {
@@ -139,4 +135,17 @@ int main(int argc, char **argv)
     VentanaHost ventana(estacion, modulo);
     ventana.show();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    AplicacionHost app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("compras-host"));
+    db::PrepararMotorFirebird();
+    // SIGTERM / SIGINT close the windows and the attachments; after 5 s the engine is stopped anyway.
+    app.ManejarTerminacion();
+    const int codigo = correr(app);  // windows, module and attachments are gone on return
+    return db::TerminarPrograma(codigo);
 }

@@ -5,36 +5,39 @@ CLI=$1 CRASH=$2
 dir=$(mktemp -d /tmp/compras-cli-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FALLO: $*"; exit 1; }
+# Every program runs with a time limit: a hang fails the test instead of holding it.
+cli() { timeout -k 5 120 "$CLI" "$@"; }
+isql() { timeout -k 5 60 isql-fb "$@"; }
 
-"$CLI" init "$dir/bases" --demo > "$dir/out" 2>&1 || fail "init --demo: $(cat "$dir/out")"
+cli init "$dir/bases" --demo > "$dir/out" 2>&1 || fail "init --demo: $(cat "$dir/out")"
 [ "$(ls "$dir/bases" | wc -l)" = 5 ] || fail "init must create five databases"
-"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "check of a fresh folder: $(cat "$dir/out")"
+cli check "$dir/bases" > "$dir/out" 2>&1 || fail "check of a fresh folder: $(cat "$dir/out")"
 
 # A second init must refuse and leave the files alone.
 before=$(md5sum "$dir/bases/tienda.fdb")
-"$CLI" init "$dir/bases" > "$dir/out" 2>&1 && fail "init over existing databases must fail"
+cli init "$dir/bases" > "$dir/out" 2>&1 && fail "init over existing databases must fail"
 [ "$before" = "$(md5sum "$dir/bases/tienda.fdb")" ] || fail "init changed an existing database"
 
 # Missing databases and missing tables are reported with a non-zero exit.
-"$CLI" check "$dir/nada" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check of an empty folder must fail"
+cli check "$dir/nada" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check of an empty folder must fail"
 grep -q "FALTA la base tienda" "$dir/out" || fail "missing database not named: $(cat "$dir/out")"
-"$CLI" init "$dir/esquema" > /dev/null 2>&1 || fail "init without demo"
+cli init "$dir/esquema" > /dev/null 2>&1 || fail "init without demo"
 export FIREBIRD=${FIREBIRD:-/tmp/compras-firebird-$(id -u)/root} FIREBIRD_LOCK=${FIREBIRD_LOCK:-/tmp/compras-firebird-$(id -u)/lock}
-echo "drop table PEDIDOS; commit;" | isql-fb -q "$dir/esquema/tienda.fdb" -user SYSDBA > /dev/null 2>&1
-"$CLI" check "$dir/esquema" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check must fail when a table is missing"
+echo "drop table PEDIDOS; commit;" | isql -q "$dir/esquema/tienda.fdb" -user SYSDBA > /dev/null 2>&1
+cli check "$dir/esquema" > "$dir/out" 2>&1; [ $? -ne 0 ] || fail "check must fail when a table is missing"
 grep -q "FALTA la tabla PEDIDOS en la base tienda" "$dir/out" || fail "missing table not named: $(cat "$dir/out")"
 
 # A grouped commit interrupted after both prepares is finished by check.
 for f in tienda inventario; do
-  echo "create table T (V integer primary key); commit;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA > /dev/null
+  echo "create table T (V integer primary key); commit;" | isql -q "$dir/bases/$f.fdb" -user SYSDBA > /dev/null
 done
-"$CRASH" "$dir/bases/tienda.fdb" "$dir/bases/inventario.fdb" grupo-cli 42 prepared; [ $? -eq 3 ] || fail "crash helper"
-"$CLI" check "$dir/bases" --ahora > "$dir/out" 2>&1 || fail "check with limbo: $(cat "$dir/out")"
+timeout -k 5 60 "$CRASH" "$dir/bases/tienda.fdb" "$dir/bases/inventario.fdb" grupo-cli 42 prepared; [ $? -eq 3 ] || fail "crash helper"
+cli check "$dir/bases" --ahora > "$dir/out" 2>&1 || fail "check with limbo: $(cat "$dir/out")"
 grep -q "en limbo" "$dir/out" || fail "limbo not reported: $(cat "$dir/out")"
-"$CLI" check "$dir/bases" > "$dir/out" 2>&1 || fail "second check"
+cli check "$dir/bases" > "$dir/out" 2>&1 || fail "second check"
 grep -q "limbo" "$dir/out" && fail "limbo must be gone after check"
 for f in tienda inventario; do
-  n=$(echo "select count(*) from T;" | isql-fb -q "$dir/bases/$f.fdb" -user SYSDBA | grep -Eo '[0-9]+' | tail -1)
+  n=$(echo "select count(*) from T;" | isql -q "$dir/bases/$f.fdb" -user SYSDBA | grep -Eo '[0-9]+' | tail -1)
   [ "$n" = 1 ] || fail "the prepared row must be committed in $f (got $n)"
 done
 # post and annul through the binary: the new id on stdout, the refusal's message on stderr.
@@ -43,13 +46,13 @@ cat > "$dir/f.json" <<'JSON'
  "lineas": [{"codigo": "7501031311309", "cantidad": 3, "costo": 10.0}],
  "pago": {"efectivo": 33.90, "origen": "caja"}}
 JSON
-id=$("$CLI" post "$dir/bases" "$dir/f.json" 2> "$dir/err") || fail "post: $(cat "$dir/err")"
+id=$(cli post "$dir/bases" "$dir/f.json" 2> "$dir/err") || fail "post: $(cat "$dir/err")"
 [ "$id" -gt 0 ] 2>/dev/null || fail "post must print the new ID_COMPRA, printed '$id'"
-"$CLI" post "$dir/bases" "$dir/f.json" > "$dir/out" 2> "$dir/err" && fail "a second post of the same number must fail"
+cli post "$dir/bases" "$dir/f.json" > "$dir/out" 2> "$dir/err" && fail "a second post of the same number must fail"
 grep -q "ya fue Utilizado" "$dir/err" || fail "duplicate number not explained: $(cat "$dir/err")"
 echo '{"proveedor": 12' > "$dir/malo.json"
-"$CLI" post "$dir/bases" "$dir/malo.json" > "$dir/out" 2> "$dir/err" && fail "a malformed file must fail"
+cli post "$dir/bases" "$dir/malo.json" > "$dir/out" 2> "$dir/err" && fail "a malformed file must fail"
 grep -q "JSON" "$dir/err" || fail "malformed file not explained: $(cat "$dir/err")"
-"$CLI" annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" || fail "annul: $(cat "$dir/err")"
-"$CLI" annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" && fail "annulling twice must fail"
+cli annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" || fail "annul: $(cat "$dir/err")"
+cli annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" && fail "annulling twice must fail"
 echo "1 passed, 0 failed"

@@ -8,6 +8,8 @@ CLI=$1
 MODO=${2:-embebido}
 dir=$(mktemp -d /tmp/compras-procesos-XXXXXX)
 fail() { echo "FALLO: $*"; exit 1; }
+# Every program runs with a time limit: a hang fails the test instead of holding it.
+limite() { timeout -k 5 "$@"; }
 export FIREBIRD=${FIREBIRD:-/tmp/compras-firebird-$(id -u)/root} FIREBIRD_LOCK=${FIREBIRD_LOCK:-/tmp/compras-firebird-$(id -u)/lock}
 if [ "$MODO" = servidor ]; then
   bases=/var/lib/firebird/3.0/data/procesos-$$
@@ -24,11 +26,11 @@ else
   prefijo=""
   isql_auth=(-user SYSDBA)
 fi
-compras() { local orden=$1; shift; "$CLI" "$orden" "$bases" "$@" "${opciones[@]}"; }
+compras() { local orden=$1; shift; limite 120 "$CLI" "$orden" "$bases" "$@" "${opciones[@]}"; }
 compras init --demo > /dev/null || fail "init"
 compras check > /dev/null || fail "check"   # also writes the engine settings before isql runs
 
-sql() { printf 'set list on;\n%s\n' "$1" | isql-fb -q "$prefijo$bases/$2.fdb" "${isql_auth[@]}" | awk 'NF==2 {print $2}' | tail -1; }
+sql() { printf 'set list on;\n%s\n' "$1" | limite 60 isql-fb -q "$prefijo$bases/$2.fdb" "${isql_auth[@]}" | awk 'NF==2 {print $2}' | tail -1; }
 stock() { sql "select cast(STOCK * 1000 as bigint) as S from INVENTARIO where COD_BARRAS = '$1';" inventario; }
 
 ART=(7501031311309 7441001000011 7441001000028 7441001000035 7441001000042 7441001000059)
@@ -105,6 +107,6 @@ for k in $(seq 1 10); do
   fi
   echo "muerte $k: $([ "$n" = 1 ] && echo completa || echo nada)$(grep -q limbo "$dir/check$k" && echo ', limbo resuelto')"
   echo "delete from TEMPORAL_COMPRAS where COMPUTADORA = 'MATAR'; delete from TEMPORAL_ENC_COMPRA where COMPUTADORA = 'MATAR'; commit;" \
-    | isql-fb -q "$prefijo$bases/tienda.fdb" "${isql_auth[@]}"
+    | limite 60 isql-fb -q "$prefijo$bases/tienda.fdb" "${isql_auth[@]}"
 done
 echo "1 passed, 0 failed"

@@ -8,7 +8,7 @@ if [ "$(id -u)" != 0 ] || [ ! -x /usr/sbin/fbguard ] || [ ! -r "$PASSFILE" ]; th
   exit 77
 fi
 if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-  runuser -u firebird -- /usr/sbin/fbguard -daemon -forever
+  timeout 60 runuser -u firebird -- /usr/sbin/fbguard -daemon -forever
   for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break; sleep 0.2; done
 fi
 CLAVE=$(grep '^ISC_PASSWORD' "$PASSFILE" | cut -d'"' -f2)
@@ -16,12 +16,12 @@ dir=/var/lib/firebird/3.0/data/ci-$$
 install -d -o firebird -g firebird "$dir"
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FALLO: $*"; exit 1; }
-"$CLI" init "$dir" --demo --servidor localhost --usuario SYSDBA --clave "$CLAVE" > /tmp/cli-server-$$ 2>&1 \
+timeout -k 5 300 "$CLI" init "$dir" --demo --servidor localhost --usuario SYSDBA --clave "$CLAVE" > /tmp/cli-server-$$ 2>&1 \
   || fail "init on the server: $(cat /tmp/cli-server-$$)"
-COMPRAS_CLAVE=$CLAVE "$CLI" check "$dir" --servidor localhost --usuario SYSDBA > /tmp/cli-server-$$ 2>&1 \
+COMPRAS_CLAVE=$CLAVE timeout -k 5 120 "$CLI" check "$dir" --servidor localhost --usuario SYSDBA > /tmp/cli-server-$$ 2>&1 \
   || fail "check on the server: $(cat /tmp/cli-server-$$)"
-"$CLI" check "$dir" --servidor localhost --usuario SYSDBA --clave incorrecta > /dev/null 2>&1 \
+timeout -k 5 120 "$CLI" check "$dir" --servidor localhost --usuario SYSDBA --clave incorrecta > /dev/null 2>&1 \
   && fail "a wrong password must fail"
 rm -f /tmp/cli-server-$$
 # Several posting processes and killed postings, on the server.
-COMPRAS_CLAVE=$CLAVE bash "$(dirname "$0")/cli_procesos.sh" "$CLI" servidor || fail "processes on the server"
+COMPRAS_CLAVE=$CLAVE timeout -k 5 900 bash "$(dirname "$0")/cli_procesos.sh" "$CLI" servidor || fail "processes on the server"

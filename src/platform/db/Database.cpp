@@ -1,8 +1,16 @@
 #include "platform/db/Database.h"
 
+#include "platform/db/Interfaz.h"
+#include "platform/db/Terminacion.h"
 #include "platform/db/Transaction.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <ibase.h>
+#include <optional>
+#include <set>
+#include <thread>
 
 using namespace Firebird;
 
@@ -19,7 +27,7 @@ bool ConnectionParams::isRemote() const
 namespace {
 IXpbBuilder *makeDpb(Status &st, const ConnectionParams &p, bool creating, int pageSize)
 {
-    IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    Interfaz<IXpbBuilder> dpb(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
     if (!p.user.isEmpty())
         dpb->insertString(&st, isc_dpb_user_name, p.user.toUtf8().constData());
     if (!p.password.isEmpty())
@@ -27,14 +35,120 @@ IXpbBuilder *makeDpb(Status &st, const ConnectionParams &p, bool creating, int p
     if (!p.role.isEmpty())
         dpb->insertString(&st, isc_dpb_sql_role_name, p.role.toUtf8().constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, p.charset.toUtf8().constData());
+    if (p.isRemote())
+        dpb->insertInt(&st, isc_dpb_connect_timeout, EsperaConexionSegundos());
     if (creating) {
         dpb->insertInt(&st, isc_dpb_page_size, pageSize);
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
         dpb->insertString(&st, isc_dpb_set_db_charset, "UTF8");
     }
-    return dpb;
+    return dpb.soltar();
+}
+
+std::atomic<bool> conexionAbandonada{false};
+
+// Open databases, for cancelling their work from another thread.
+std::mutex abiertasMutex;
+std::set<Database *> abiertas;
+
+// Attaches (or creates) on a helper thread and waits for it at most EsperaConexionSegundos():
+// nothing interrupts a wait inside the engine, so a hung attach is left behind on its thread
+// (detached if it ever completes) and the caller gets an error instead.
+IAttachment *conectarConLimite(const ConnectionParams &params, bool creating, int pageSize, const QString &contexto)
+{
+    VerificarMotorFirebird();
+    struct Intento {
+        std::mutex m;
+        std::condition_variable cv;
+        bool listo = false;
+        bool abandonado = false;
+        IAttachment *attachment = nullptr;
+        std::optional<DbError> error;
+    };
+    auto intento = std::make_shared<Intento>();
+    std::thread([intento, params, creating, pageSize, contexto] {
+        Interfaz<IAttachment> att;
+        std::optional<DbError> error;
+        try {
+            Status st;
+            try {
+                Interfaz<IXpbBuilder> dpb(makeDpb(st, params, creating, pageSize));
+                const QByteArray path = params.database.toLocal8Bit();
+                const unsigned len = dpb->getBufferLength(&st);
+                const unsigned char *buf = dpb->getBuffer(&st);
+                att.reset(creating ? provider()->createDatabase(&st, path.constData(), len, buf)
+                                   : provider()->attachDatabase(&st, path.constData(), len, buf));
+            } catch (const FbException &e) {
+                rethrow(e, contexto);
+            }
+        } catch (const DbError &e) {
+            error = e;
+        } catch (const std::exception &e) {
+            error = DbError(contexto + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        }
+        std::lock_guard lock(intento->m);
+        if (intento->abandonado) {
+            if (att) {
+                try {
+                    Status st;
+                    att->detach(&st);
+                    att.soltar();
+                } catch (const FbException &) {
+                }
+            }
+            return;
+        }
+        intento->attachment = att.soltar();
+        intento->error = std::move(error);
+        intento->listo = true;
+        intento->cv.notify_all();
+    }).detach();
+
+    const int limite = EsperaConexionSegundos();
+    std::unique_lock lock(intento->m);
+    if (!intento->cv.wait_for(lock, std::chrono::seconds(limite), [&] { return intento->listo; })) {
+        intento->abandonado = true;
+        conexionAbandonada = true;
+        throw DbError(QStringLiteral("%1: la base de datos no respondió en %2 segundos. Otro programa la tiene "
+                                     "bloqueada o el motor Firebird quedó detenido; cierre los demás programas de "
+                                     "compras e intente de nuevo.")
+                          .arg(contexto)
+                          .arg(limite));
+    }
+    if (intento->error)
+        throw *intento->error;
+    ReinstalarManejadorTerminacion();
+    return intento->attachment;
 }
 } // namespace
+
+int EsperaConexionSegundos()
+{
+    bool ok = false;
+    const int s = qEnvironmentVariableIntValue("COMPRAS_ESPERA_CONEXION", &ok);
+    return ok && s > 0 ? s : 20;
+}
+
+bool ConexionAbandonada()
+{
+    return conexionAbandonada;
+}
+
+int CancelarOperaciones()
+{
+    std::lock_guard lock(abiertasMutex);
+    int canceladas = 0;
+    for (Database *d : abiertas) {
+        try {
+            Status st;
+            d->attachment()->cancelOperation(&st, fb_cancel_raise);
+            ++canceladas;
+        } catch (const FbException &) {
+            // nothing running on it
+        }
+    }
+    return canceladas;
+}
 
 Database::Database() = default;
 
@@ -56,37 +170,19 @@ IAttachment *Database::attachment() const
 void Database::open(const ConnectionParams &params)
 {
     close();
-    Status st;
-    IXpbBuilder *dpb = nullptr;
-    try {
-        dpb = makeDpb(st, params, false, 0);
-        const QByteArray path = params.database.toLocal8Bit();
-        attachment_ = provider()->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
-        dpb->dispose();
-        params_ = params;
-    } catch (const FbException &e) {
-        if (dpb)
-            dpb->dispose();
-        rethrow(e, QStringLiteral("No se pudo abrir la base de datos %1").arg(params.database));
-    }
+    attachment_ = conectarConLimite(params, false, 0, QStringLiteral("No se pudo abrir la base de datos %1").arg(params.database));
+    params_ = params;
+    std::lock_guard lock(abiertasMutex);
+    abiertas.insert(this);
 }
 
 void Database::create(const ConnectionParams &params, int pageSize)
 {
     close();
-    Status st;
-    IXpbBuilder *dpb = nullptr;
-    try {
-        dpb = makeDpb(st, params, true, pageSize);
-        const QByteArray path = params.database.toLocal8Bit();
-        attachment_ = provider()->createDatabase(&st, path.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
-        dpb->dispose();
-        params_ = params;
-    } catch (const FbException &e) {
-        if (dpb)
-            dpb->dispose();
-        rethrow(e, QStringLiteral("No se pudo crear la base de datos %1").arg(params.database));
-    }
+    attachment_ = conectarConLimite(params, true, pageSize, QStringLiteral("No se pudo crear la base de datos %1").arg(params.database));
+    params_ = params;
+    std::lock_guard lock(abiertasMutex);
+    abiertas.insert(this);
 }
 
 void Database::freeStatements()
@@ -113,6 +209,10 @@ void Database::close()
 {
     if (!attachment_)
         return;
+    {
+        std::lock_guard lock(abiertasMutex);
+        abiertas.erase(this);
+    }
     freeStatements();
     Status st;
     try {
@@ -130,6 +230,10 @@ void Database::drop()
     freeStatements();
     Status st;
     try {
+        {
+            std::lock_guard lock(abiertasMutex);
+            abiertas.erase(this);
+        }
         attachment_->dropDatabase(&st);
         attachment_ = nullptr;
     } catch (const FbException &e) {
@@ -163,20 +267,18 @@ PreparedStatement *Database::acquireStatement(Transaction &tx, const std::string
     auto stmt = std::make_unique<PreparedStatement>();
     Status st;
     try {
-        stmt->statement = attachment()->prepare(&st, tx.ensureActive(), static_cast<unsigned>(sql.size()), sql.c_str(),
-                                                SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
-        stmt->type = stmt->statement->getType(&st);
-        stmt->input = stmt->statement->getInputMetadata(&st);
-        stmt->output = stmt->statement->getOutputMetadata(&st);
-        stmt->inputLength = stmt->input->getMessageLength(&st);
-        stmt->outputLength = stmt->output->getMessageLength(&st);
+        Interfaz<IStatement> statement(attachment()->prepare(&st, tx.ensureActive(), static_cast<unsigned>(sql.size()),
+                                                             sql.c_str(), SQL_DIALECT_V6,
+                                                             IStatement::PREPARE_PREFETCH_METADATA));
+        Interfaz<IMessageMetadata> input(statement->getInputMetadata(&st));
+        Interfaz<IMessageMetadata> output(statement->getOutputMetadata(&st));
+        stmt->type = statement->getType(&st);
+        stmt->inputLength = input->getMessageLength(&st);
+        stmt->outputLength = output->getMessageLength(&st);
+        stmt->statement = statement.soltar();
+        stmt->input = input.soltar();
+        stmt->output = output.soltar();
     } catch (const FbException &e) {
-        if (stmt->input)
-            stmt->input->release();
-        if (stmt->output)
-            stmt->output->release();
-        if (stmt->statement)
-            stmt->statement->release();
         rethrow(e);
     }
     stmt->sql = sql;

@@ -14,6 +14,15 @@ namespace db {
 
 class Transaction;
 
+// Seconds an attach may wait before it gives up with an error (COMPRAS_ESPERA_CONEXION, 20 by default).
+int EsperaConexionSegundos();
+// True once an attach was given up while still waiting inside the engine: the program should end
+// with _exit, as a normal exit would wait for it.
+bool ConexionAbandonada();
+// Asks the engine to cancel what every open database of the process is running (the call
+// running fails with an error, so its transaction unwinds); returns how many were asked.
+int CancelarOperaciones();
+
 struct ConnectionParams {
     QString database;   // a file path (embedded engine) or "host:path" / "host/port:path" (server)
     QString user;       // from configuration; the embedded engine accepts any name

@@ -1,17 +1,33 @@
 #include "platform/db/Firebird.h"
 
+#include "platform/db/MutexRobustos.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <ibase.h>
 #include <mutex>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace db {
 
 namespace {
 std::once_flag envOnce;
+QString errorMotor;  // why the engine folder was refused; every attach reports it
+
+bool carpetaPrivada(const QString &ruta)
+{
+    QString error;
+    if (CarpetaPrivada(ruta, &error))
+        return true;
+    errorMotor = error;
+    return false;
+}
 
 QString systemFirebirdDir()
 {
@@ -34,8 +50,8 @@ void setupEnvironment()
     const QString base = QDir::tempPath() + QStringLiteral("/compras-firebird-%1").arg(getuid());
     const QString root = base + QStringLiteral("/root");
     const QString lock = base + QStringLiteral("/lock");
-    QDir().mkpath(root);
-    QDir().mkpath(lock);
+    if (!carpetaPrivada(base) || !carpetaPrivada(root) || !carpetaPrivada(lock))
+        return;
     for (const QFileInfo &entry : QDir(system).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
         if (entry.fileName() == QLatin1String("firebird.conf"))
             continue;
@@ -71,9 +87,52 @@ void setupEnvironment()
 }
 } // namespace
 
+bool CarpetaPrivada(const QString &ruta, QString *error)
+{
+    const QByteArray r = QFile::encodeName(ruta);
+    if (::mkdir(r.constData(), 0700) != 0 && errno != EEXIST) {
+        if (error)
+            *error = QStringLiteral("No se pudo crear la carpeta del motor Firebird %1: %2")
+                         .arg(ruta, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const int fd = ::open(r.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    QString motivo;
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        motivo = QStringLiteral("no es una carpeta");
+    else if (st.st_uid != ::geteuid())
+        motivo = QStringLiteral("pertenece a otro usuario");
+    else if ((st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)
+        motivo = QStringLiteral("no se pudo cerrar a otros usuarios");
+    if (fd >= 0)
+        ::close(fd);
+    if (!motivo.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("La carpeta del motor Firebird %1 %2; no se usará. Bórrela o indique otras carpetas con "
+                                    "FIREBIRD y FIREBIRD_LOCK.")
+                         .arg(ruta, motivo);
+        return false;
+    }
+    return true;
+}
+
 void PrepararMotorFirebird()
 {
     std::call_once(envOnce, setupEnvironment);
+}
+
+void VerificarMotorFirebird()
+{
+    PrepararMotorFirebird();
+    if (!errorMotor.isEmpty())
+        throw DbError(errorMotor);
+    // The engine's shared blocks survive a process killed while it holds their mutex only when
+    // this program's definitions are in force (not so in a host that loads the module).
+    static const bool robustos = MutexRobustosActivos();
+    static std::once_flag aviso;
+    if (!robustos)
+        std::call_once(aviso, [] { qWarning("Los mutex compartidos del motor Firebird no son robustos en este programa"); });
 }
 
 Firebird::IMaster *master()

@@ -1,6 +1,7 @@
 #include "platform/db/Transaction.h"
 
 #include "platform/db/Database.h"
+#include "platform/db/Interfaz.h"
 
 #include <algorithm>
 #include <ibase.h>
@@ -29,9 +30,8 @@ void Transaction::start()
     if (handle_)
         return;
     Status st;
-    IXpbBuilder *tpb = nullptr;
     try {
-        tpb = util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
+        Interfaz<IXpbBuilder> tpb(util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0));
         tpb->insertTag(&st, isc_tpb_read_committed);
         tpb->insertTag(&st, isc_tpb_rec_version);
         if (kind_ == TransactionKind::Read) {
@@ -40,14 +40,12 @@ void Transaction::start()
         } else {
             tpb->insertTag(&st, isc_tpb_write);
             tpb->insertTag(&st, isc_tpb_wait);
-            tpb->insertInt(&st, isc_tpb_lock_timeout, lockTimeout_);
+            // A lock wait always ends: a station holding the row forever must not hold us forever.
+            tpb->insertInt(&st, isc_tpb_lock_timeout, lockTimeout_ > 0 ? lockTimeout_ : kLockTimeoutDefault);
         }
         handle_ = db_.attachment()->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
-        tpb->dispose();
         prepared_ = false;
     } catch (const FbException &e) {
-        if (tpb)
-            tpb->dispose();
         rethrow(e);
     }
 }

@@ -18,7 +18,11 @@ enum class TransactionKind {
 
 class Transaction {
 public:
-    explicit Transaction(Database &db, TransactionKind kind = TransactionKind::Update, int lockTimeoutSeconds = 15);
+    static constexpr int kLockTimeoutDefault = 15;
+    // An update transaction waits at most `lockTimeoutSeconds` for a row another one holds
+    // (the default when not positive: an unbounded wait is never asked for).
+    explicit Transaction(Database &db, TransactionKind kind = TransactionKind::Update,
+                         int lockTimeoutSeconds = kLockTimeoutDefault);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;

@@ -1,6 +1,7 @@
 #include "platform/db/TwoPhase.h"
 
 #include "platform/db/Database.h"
+#include "platform/db/Interfaz.h"
 #include "platform/db/Query.h"
 #include "platform/db/Transaction.h"
 
@@ -182,11 +183,12 @@ std::vector<LimboEntry> ResolveLimbo(const std::vector<Database *> &databases, i
             for (int i = 0; i < 8; ++i, v >>= 8)
                 id[i] = static_cast<unsigned char>(v & 0xFF);
             const unsigned len = e.id > 0xFFFFFFFFLL ? 8 : 4;
-            ITransaction *t = db->attachment()->reconnectTransaction(&st, len, id);
+            Interfaz<ITransaction> t(db->attachment()->reconnectTransaction(&st, len, id));
             if (e.decision == LimboEntry::Decision::Commit)
                 t->commit(&st);
             else
                 t->rollback(&st);
+            t.soltar();  // released by a successful commit or rollback
         } catch (const FbException &ex) {
             const ISC_STATUS *v = ex.getStatus()->getErrors();
             if (v && v[0] == isc_arg_gds && v[1] == isc_no_recon)
