@@ -5,6 +5,7 @@
 #include "platform/db/Firebird.h"
 #include "platform/db/Terminacion.h"
 #include "platform/Mensajes.h"
+#include "ui/MensajesPantalla.h"
 #include "platform/VariablesHost.h"
 #include "host/VentanaHost.h"
 
@@ -142,6 +143,7 @@ int correr(AplicacionHost &app)
 int main(int argc, char **argv)
 {
     AplicacionHost app(argc, argv);
+    InstalarMensajesPantalla();
     QApplication::setApplicationName(QStringLiteral("compras-host"));
     db::PrepararMotorFirebird();
     // SIGTERM / SIGINT close the windows and the attachments; after 5 s the engine is stopped anyway.

@@ -1,7 +1,7 @@
 // An error that escapes an event handler of the host is shown and logged, never std::terminate;
 // a signal closes the windows without asking.
 #include "host/AplicacionHost.h"
-#include "platform/Mensajes.h"
+#include "support/MensajesGuion.h"
 #include "platform/db/DbError.h"
 
 #include <QCloseEvent>
