@@ -179,7 +179,10 @@ TEST_F(Anulacion, EarlierDaysCashAndAnotherSuppliersInvoiceWithTheSameNumber)
                                         "IMPORTE_EFECTIVO) values (dateadd(day, -2, current_timestamp), 3, 'FC-1', 7430)");
     EntornoPrueba::Ejecutar(env.tienda, "insert into CUENTA_PROVEEDOR (COD_PROVEEDOR, COD_TIPO_MOV, COMPROBANTE, IMPORTE, "
                                         "FECHA) values (15, 1, 'FC-1', 5000, current_date)");
+    EntornoPrueba::Ejecutar(env.tienda, "insert into MOVIMIENTOS_STOCK (FECHA, TIPO_MOVIMIENTO, COD_BARRAS, COMPROBANTE, "
+                                        "CANTIDAD, ID_TRANSACCION) values (current_date, 3, 'ART-1', 'FC-1', 1, 9100)");
     ASSERT_TRUE(Anulador()->AnularCompras(id));
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from MOVIMIENTOS_STOCK where COMPROBANTE = 'FC-1'"), 1);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_ANTERIOR where COMPROBANTE = 'FC-1'"), 0);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_DIARIA where COMPROBANTE = 'FC-1'"), 1);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CUENTA_PROVEEDOR where COMPROBANTE = 'FC-1' and "
