@@ -5,7 +5,6 @@
 //   bench_posting [repeticiones]     (default 20)
 
 #include "purchases/AnulacionCompra.h"
-#include "pricing/AjustesPrecios.h"
 #include "support/EntornoPrueba.h"
 #include "platform/Mensajes.h"
 #include "purchases/ProcesoCompra.h"

@@ -226,7 +226,7 @@ int main(int argc, char **argv)
     PrepararArticulos(b.inventario);
 
     AjustesActualizacionCompra ajustes;
-    ajustes.descuentoEnPrecioCompra = true;
+    ajustes.precios.descuentoEnPrecioCompra = true;
     ajustes.tipoCambio = Currency(520);
     ajustes.tipoCambio2 = Currency(1);
     ajustes.usuario = "ADMIN";
@@ -247,8 +247,10 @@ int main(int argc, char **argv)
         std::vector<double> tActualizador, tPiso;
         for (int r = 0; r < rondas + 2; ++r) {
             const double a = Medir(b, [&] {
-                if (!act.ActualizarLineas(f, lineas)) {
-                    std::fprintf(stderr, "fallo: %s\n", qPrintable(act.UltimoError()));
+                try {
+                    act.ActualizarLineas(f, lineas);
+                } catch (const ErrorRegistro &e) {
+                    std::fprintf(stderr, "fallo: %s %s\n", qPrintable(e.mensaje()), qPrintable(e.detalle()));
                     std::exit(1);
                 }
             });

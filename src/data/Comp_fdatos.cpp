@@ -158,20 +158,10 @@ TFDatosComp::TFDatosComp(QObject *parent) : QObject(parent)
     hooksSoloInicio(TransaccionI, TransUpdateInv);
     TMovBanco->afterCancel = [this](db::Dataset &ds) { TMovBancoAfterCancel(ds); };
     Reporte.AlError = [](const QString &texto) { mensajes().Error(texto); };
-
-    // Price arithmetic reads the store settings at every call.
-    EstablecerProveedorAjustes([this] {
-        AjustesPrecios a;
-        a.unidadRedondeo = ConfigEntero(QStringLiteral("UNIDAD_REDONDEO"));
-        a.redondeaPrecioFinal = ConfigSi(QStringLiteral("REDONDEA_PRECIO_FINAL"));
-        a.descuentoEnPrecioCompra = ConfigSi(QStringLiteral("DESCUENTO_EN_PRECIO_COMPRA"));
-        return a;
-    });
 }
 
 TFDatosComp::~TFDatosComp()
 {
-    EstablecerProveedorAjustes({});
     if (FDatosComp == this)
         FDatosComp = nullptr;
 }
@@ -312,6 +302,15 @@ QString TFDatosComp::Permiso(const QString &clave) const
     if (!DatosPermisos || !DatosPermisos->hasField(clave))
         return QString();
     return DatosPermisos->fieldByName(clave).asString();
+}
+
+AjustesPrecios TFDatosComp::AjustesDePrecios() const
+{
+    AjustesPrecios a;
+    a.unidadRedondeo = ConfigEntero(QStringLiteral("UNIDAD_REDONDEO"));
+    a.redondeaPrecioFinal = ConfigSi(QStringLiteral("REDONDEA_PRECIO_FINAL"));
+    a.descuentoEnPrecioCompra = ConfigSi(QStringLiteral("DESCUENTO_EN_PRECIO_COMPRA"));
+    return a;
 }
 
 Currency TFDatosComp::Redondear(Currency valor, int decimales) const

@@ -23,28 +23,28 @@ Currency RedondearValor(Currency valor, int decimales, int unidadRedondeo)
     return DesdeCrudo(r * paso);
 }
 
-Currency Redondear(Currency valor, int posicion, const QString &redondea)
+Currency Redondear(Currency valor, int posicion, const QString &redondea, const AjustesPrecios &ajustes)
 {
-    const AjustesPrecios ajustes = AjustesActuales();
     if (redondea != QLatin1String("S") && !ajustes.redondeaPrecioFinal)
         return valor;
     return RedondearValor(valor, posicion, ajustes.unidadRedondeo);
 }
 
 Currency PrecioVenta1(Currency base, Currency coefA, Currency coefB, Currency sumaFija,
-                      int posicion, const QString &redondea)
+                      int posicion, const QString &redondea, const AjustesPrecios &ajustes)
 {
     // Both mark-ups on the running value, the fixed amount last; one conversion.
     const long double margen = (CienPorCiento + Crudo(coefA)) * (CienPorCiento + Crudo(coefB));
     const long double crudo = Crudo(base) * margen / (CienPorCiento * CienPorCiento)
                               + Crudo(sumaFija);
-    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+    return Redondear(DesdeCrudo(crudo), posicion, redondea, ajustes);
 }
 
 Currency PrecioUltimoPrecioCompra(Currency base, Currency coefA, Currency coefB,
-                                  Currency sumaFija, int posicion, const QString &redondea)
+                                  Currency sumaFija, int posicion, const QString &redondea,
+                                  const AjustesPrecios &ajustes)
 {
-    return PrecioVenta1(base, coefA, coefB, sumaFija, posicion, redondea);
+    return PrecioVenta1(base, coefA, coefB, sumaFija, posicion, redondea, ajustes);
 }
 
 Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
@@ -60,23 +60,23 @@ Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
 }
 
 Currency PrecioGravadoSinIv(Currency precioConIv, Currency porcIv, int posicion,
-                            const QString &redondea)
+                            const QString &redondea, const AjustesPrecios &ajustes)
 {
     const long double crudo = Crudo(precioConIv) * CienPorCiento / (CienPorCiento + Crudo(porcIv));
-    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+    return Redondear(DesdeCrudo(crudo), posicion, redondea, ajustes);
 }
 
 Currency PrecioGravadoConIv(Currency precioSinIv, Currency porcIv, int posicion,
-                            const QString &redondea)
+                            const QString &redondea, const AjustesPrecios &ajustes)
 {
     const long double crudo = Crudo(precioSinIv) * (CienPorCiento + Crudo(porcIv)) / CienPorCiento;
-    return Redondear(DesdeCrudo(crudo), posicion, redondea);
+    return Redondear(DesdeCrudo(crudo), posicion, redondea, ajustes);
 }
 
 Currency CalcularMontoConImpuesto(Currency monto, Currency porcIv, int posicion,
-                                  const QString &redondea)
+                                  const QString &redondea, const AjustesPrecios &ajustes)
 {
-    return PrecioGravadoConIv(monto, porcIv, posicion, redondea);
+    return PrecioGravadoConIv(monto, porcIv, posicion, redondea, ajustes);
 }
 
 Currency AplicarDescuento(Currency monto, Currency porcDescuento)

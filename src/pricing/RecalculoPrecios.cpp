@@ -16,12 +16,12 @@ PreciosNivel ConImpuestos(Currency p, int redondeo, const DatosRecalculo &d)
     r.preven = p;
     r.recalculado = true;
     if (!EsSi(d.gravado)) {
-        r.precioSinIv = r.precioConIv = Redondear(p, redondeo, d.redondeaPrecioFinal);
+        r.precioSinIv = r.precioConIv = Redondear(p, redondeo, d.redondeaPrecioFinal, d.ajustes);
     } else if (EsSi(d.ivi)) {
         r.precioConIv = p;
-        r.precioSinIv = PrecioGravadoSinIv(p, d.porcIv, redondeo, d.redondeaPrecioFinal);
+        r.precioSinIv = PrecioGravadoSinIv(p, d.porcIv, redondeo, d.redondeaPrecioFinal, d.ajustes);
     } else {
-        r.precioConIv = PrecioGravadoConIv(p, d.porcIv, redondeo, d.redondeaPrecioFinal);
+        r.precioConIv = PrecioGravadoConIv(p, d.porcIv, redondeo, d.redondeaPrecioFinal, d.ajustes);
         r.precioSinIv = p;
     }
     return r;
@@ -40,10 +40,10 @@ Currency PrecioNivel1(const DatosRecalculo &d, Currency costoPromedio)
         // A tax-included line marks up the price with tax and always rounds.
         const bool incluido = IvIncluido(d);
         Currency base = incluido ? d.impUnitConIv : d.impUnitSinIv;
-        if (d.descuentoEnPrecioCompra)
+        if (d.ajustes.descuentoEnPrecioCompra)
             base = AplicarDescuento(base, d.porceDesc);
         return PrecioUltimoPrecioCompra(base, n.coefA, n.coefB, n.sumaFija, n.redondeo,
-                                        incluido ? QStringLiteral("S") : d.redondeaPrecioFinal);
+                                        incluido ? QStringLiteral("S") : d.redondeaPrecioFinal, d.ajustes);
     }
     case BaseCostoPromedio:
         return costoPromedio;
@@ -69,7 +69,7 @@ ResultadoRecalculo RecalcularPreciosVenta(const DatosRecalculo &d)
             // Levels 2 to 4 mark up the net cost, not the line's unit price.
             r.niveles[i] = ConImpuestos(
                 PrecioUltimoPrecioCompra(d.costoNeto, n.coefA, n.coefB, n.sumaFija,
-                                         n.redondeo, d.redondeaPrecioFinal),
+                                         n.redondeo, d.redondeaPrecioFinal, d.ajustes),
                 n.redondeo, d);
             break;
         case BaseCostoPromedio:
@@ -79,7 +79,7 @@ ResultadoRecalculo RecalcularPreciosVenta(const DatosRecalculo &d)
             // From level 1 as stored before this receipt, so levels do not chain.
             r.niveles[i] = ConImpuestos(
                 PrecioVenta1(d.niveles[0].preven, n.coefA, n.coefB, n.sumaFija,
-                             n.redondeo, d.redondeaPrecioFinal),
+                             n.redondeo, d.redondeaPrecioFinal, d.ajustes),
                 n.redondeo, d);
             break;
         default:

@@ -3,6 +3,7 @@
 // Inputs are the article as read before the posting and one purchase line; the
 // result holds what the posting writes back.
 
+#include "pricing/AjustesPrecios.h"
 #include "platform/Currency.h"
 
 #include <QString>
@@ -46,7 +47,7 @@ struct DatosRecalculo {
     QString gravado;                     // GRAVADO
     QString ivi;                         // IVI; anything but "S" counts as "N"
 
-    bool descuentoEnPrecioCompra = false;  // store DESCUENTO_EN_PRECIO_COMPRA = "S"
+    AjustesPrecios ajustes;  // store rounding and cost-discount settings
 };
 
 struct PreciosNivel {
@@ -63,5 +64,5 @@ struct ResultadoRecalculo {
     Currency costoPromedio;
 };
 
-// Rounding goes through Redondear, so the store settings in force apply.
+// Rounding goes through Redondear with the settings in `datos`.
 ResultadoRecalculo RecalcularPreciosVenta(const DatosRecalculo &datos);

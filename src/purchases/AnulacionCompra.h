@@ -8,7 +8,8 @@
 // the invoice and its lines annulled. Deleting removes an annulled invoice and its lines.
 // Each runs as one unit of work over the store and inventory update transactions, committed
 // together; any failure rolls both back. The invoice row is locked and marked first, so two
-// stations can never reverse the same invoice twice.
+// stations can never reverse the same invoice twice; the articles are locked in article order,
+// so an annulment and a posting of the same articles never wait on each other in a cycle.
 
 #include "purchases/ProcesoCompra.h"
 
@@ -52,6 +53,7 @@ public:
 private:
     using Base = BaseCompra;
     db::Query &Sql(Base base, const QString &texto) { return consultas_.Sql(base, texto); }
+    struct Factura;
     bool Fallo(const QString &mensaje, const QString &error);
     void Deshacer();
     // Runs `cambios` and commits both update transactions together, then DespuesDeConfirmar.
@@ -62,8 +64,20 @@ private:
     // shown) when it cannot be read or does not exist.
     bool EstadoFactura(int idCompra, std::pair<QString, QString> &estado);
 
+    // The annulment's steps, in order; each throws FalloPaso with its own texts.
+    // Locks and marks the invoice; false (the user told) when it was already annulled.
+    bool MarcarAnulada(int idCompra, Factura &f);
+    void LeerLineas(Factura &f);
+    void RevertirExistencias(const Factura &f);
+    void EliminarCaja(const Factura &f);
+    void EliminarMovimientos(const Factura &f);
+    void EliminarCuenta(const Factura &f);
+    void LiberarNotas(const Factura &f);
+    void MarcarLineas(const Factura &f);
+
     ConexionesCompra c_;
     Mensajes *mensajes_;
     ConsultasCompra consultas_;
+    RegistrosCompra registros_;
     QString error_;
 };

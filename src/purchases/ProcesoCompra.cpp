@@ -10,52 +10,18 @@
 #include "platform/Mensajes.h"
 #include "platform/db/Transaction.h"
 #include "platform/db/TwoPhase.h"
-#include "platform/db/Value.h"
 
 #include <QFile>
 
 #include <exception>
 #include <numeric>
 
-using db::Value;
-
 namespace {
 
-[[noreturn]] void Fallar(const QString &mensaje, const QString &error)
+[[noreturn]] void Fallar(const QString &aviso, const QString &error)
 {
-    throw FalloPaso{mensaje, error};
+    throw FalloPaso(aviso, error);
 }
-
-struct Col {
-    const char *nombre;
-    Value valor;
-};
-
-QString TextoInsert(const QString &tabla, const std::vector<Col> &cols, const char *devuelve = nullptr)
-{
-    QStringList nombres, parametros;
-    for (const Col &c : cols) {
-        nombres << QLatin1String(c.nombre);
-        parametros << QLatin1Char(':') + QLatin1String(c.nombre);
-    }
-    QString t = QStringLiteral("INSERT INTO %1(%2)VALUES(%3)")
-                    .arg(tabla, nombres.join(QLatin1Char(',')), parametros.join(QLatin1Char(',')));
-    if (devuelve)
-        t += QStringLiteral(" returning ") + QLatin1String(devuelve);
-    return t;
-}
-
-void Ligar(db::Query &q, const std::vector<Col> &cols)
-{
-    for (const Col &c : cols)
-        q.paramByName(QLatin1String(c.nombre)).setValue(c.valor);
-}
-
-Value Texto(const QString &s) { return Value::text(s); }
-Value Entero(int i) { return Value::integer(i); }
-Value Moneda(Currency c) { return Value::currency(c); }
-Value FechaHora(const QDateTime &f) { return Value::dateTime(f); }
-Value Fecha(const QDate &f) { return Value::date(f); }
 
 // To two decimals, ties to even.
 Currency Redondear2(Currency v)
@@ -115,7 +81,8 @@ QByteArray BytesAperturaCajon(const QString &modeloEpson)
 }
 
 ProcesoCompra::ProcesoCompra(const ConexionesCompra &conexiones, AjustesProcesoCompra ajustes)
-    : c_(conexiones), ajustes_(std::move(ajustes)), mensajes_(&mensajes()), consultas_(c_)
+    : c_(conexiones), ajustes_(std::move(ajustes)), mensajes_(&mensajes()), consultas_(c_),
+      registros_(consultas_)
 {
     if (!c_.tienda || !c_.transTienda || !c_.inventario || !c_.transInventario)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
@@ -140,7 +107,7 @@ std::unique_ptr<ProcesoCompra> ProcesoCompra::DesdeDatosComp(TFDatosComp &d)
     }
 
     AjustesProcesoCompra a;
-    a.inventario.descuentoEnPrecioCompra = d.ConfigSi(QStringLiteral("DESCUENTO_EN_PRECIO_COMPRA"));
+    a.inventario.precios = d.AjustesDePrecios();
     a.inventario.tipoCambio = d.TipoCambio;
     a.inventario.tipoCambio2 = d.TipoCambio2;
     a.inventario.nroCaja = d.NroCaja;
@@ -291,7 +258,7 @@ void ProcesoCompra::AbrirCajon(const PagoCompra &pago)
     f.close();
 }
 
-int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago)
+int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &totales, const PagoCompra &pago)
 {
     estado_ = Estado::SinProcesar;
     error_.clear();
@@ -302,6 +269,10 @@ int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &tot
         estado_ = Estado::NoEsFactura;
         return 0;
     }
+    // The total is posted to the cent, whoever computed it: the payment covers that amount and
+    // the accounting entry balances on it.
+    TotalesCompra tot = totales;
+    tot.total = Redondear2(tot.total);
     const ValidacionPago v = Validar(tot.total, pago);
     if (!v.ok()) {
         estado_ = Estado::Invalida;
@@ -334,31 +305,26 @@ int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &tot
 
     AbrirCajon(pago);
 
-    if (transaccionGlobal)
-        *transaccionGlobal = true;
-    try {
-        Publicar(doc, tot, pago, conCheque ? &cheque : nullptr);
-        std::vector<db::Transaction *> grupo{c_.transTienda, c_.transInventario};
-        if (c_.transContabilidad)
-            grupo.push_back(c_.transContabilidad);
-        db::CommitTwoPhase(grupo);
-    } catch (const FalloPaso &f) {
-        if (!f.mensaje.isEmpty())
-            mensajes_->Informacion(f.mensaje);
-        error_ = f.error;
-        mensajes_->Error(f.error);
-        Deshacer();
-    } catch (const db::DbError &e) {
-        error_ = e.message();
-        mensajes_->Error(e.message());
-        Deshacer();
-    } catch (const std::exception &e) {
-        error_ = QString::fromUtf8(e.what());
-        mensajes_->Error(error_);
-        Deshacer();
+    {
+        const BanderaTransaccion global(transaccionGlobal);
+        try {
+            Publicar(doc, tot, pago, conCheque ? &cheque : nullptr);
+            std::vector<db::Transaction *> grupo{c_.transTienda, c_.transInventario};
+            if (c_.transContabilidad)
+                grupo.push_back(c_.transContabilidad);
+            db::CommitTwoPhase(grupo);
+        } catch (const FalloPaso &f) {
+            if (!f.aviso().isEmpty())
+                mensajes_->Informacion(f.aviso());
+            error_ = f.mensaje();
+            mensajes_->Error(f.mensaje());
+            Deshacer();
+        } catch (const std::exception &e) {
+            error_ = TextoDeError(e);
+            mensajes_->Error(error_);
+            Deshacer();
+        }
     }
-    if (transaccionGlobal)
-        *transaccionGlobal = false;
     if (!error_.isEmpty()) {
         estado_ = Estado::Fallida;
         asiento_ = 0;
@@ -413,63 +379,64 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         InsertarCheque(*cheque);
     InsertarEncabezado(doc, tot, pago);
 
-    // Lines, with the article's purchase price, average cost and stock before this invoice
-    // (the article stays locked until the end).
-    const bool moneda2 = doc.monedaCarga == 2;
-    auto local = [&](Currency x) { return moneda2 ? ALocal(x) : x; };
     const QString msgDetalle = QStringLiteral("Error al insertar el detalle de la factura de compra. ");
     const QString errDetalle = QStringLiteral("Error al insertar DETALLE_FACTURAS_COMPRA.");
-    static const QString kArticulo =
-        QStringLiteral("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO where COD_BARRAS = :Codigo with lock");
-    static const std::vector<Col> kColsDetalle = {
-        {"COMPUTADORA", {}}, {"NRO_CAJA", {}}, {"ID_COMPRA", {}}, {"FECHA", {}}, {"COMPROBANTE", {}},
-        {"CODIGO_FAMILIA", {}}, {"CODIGO_ARTICULO", {}}, {"DESCRIPCION", {}}, {"GRAVADO", {}},
-        {"IMPUESTO_INCLUIDO", {}}, {"FRACCIONADO", {}}, {"IMPORTE_UNITARIO", {}}, {"IMPORTE_IMPUESTO", {}},
-        {"IMPORTE_TOTAL", {}}, {"IMPORTE_DESCUENTO", {}}, {"CANTIDAD", {}}, {"PORC_IMPUESTO", {}},
-        {"PORC_DESCUENTO", {}}, {"MONEDA_CARGA", {}}, {"PRECIO_ANTERIOR", {}}, {"PROMEDIO_ANTERIOR", {}},
-        {"TIPO_CAMBIO", {}}, {"TIPO_CAMBIO_2", {}}, {"CANTIDAD_ANTERIOR", {}}, {"PRECIO_VENTA_SIN_IV", {}}};
-    static const QString kDetalle = TextoInsert(QStringLiteral("DETALLE_FACTURAS_COMPRA"), kColsDetalle);
+    // Every article of the invoice locked in article order, before any of them is written, so
+    // two postings of the same articles take turns instead of waiting on each other in a cycle.
+    // What each had before this invoice goes on its lines.
+    struct Anterior {
+        Currency precio, promedio, stock;
+    };
+    std::map<QString, Anterior> anteriores;
+    Paso(msgDetalle, errDetalle, [&] {
+        for (size_t i : OrdenPorArticulo(lineas, [](const LineaTrabajo &l) { return l.linea.codBarras; })) {
+            const QString &codigo = lineas[i].linea.codBarras;
+            if (anteriores.count(codigo))
+                continue;
+            db::Query &a = Sql(Base::Inventario, QStringLiteral("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO "
+                                                                "where COD_BARRAS = :Codigo with lock"));
+            a.paramByName("Codigo").setAsString(codigo);
+            a.execQuery();
+            Anterior &ant = anteriores[codigo];
+            if (!a.eof())
+                ant = {a.field(0).asCurrency(), a.field(1).asCurrency(), a.field(2).asCurrency()};
+            a.close();
+        }
+    });
+
+    // Lines, in entry order.
+    const bool moneda2 = doc.monedaCarga == 2;
+    auto local = [&](Currency x) { return moneda2 ? ALocal(x) : x; };
     for (const LineaTrabajo &lt : lineas) {
         const LineaCompra &l = lt.linea;
         Paso(msgDetalle, errDetalle, [&] {
-            Currency precioAnt, promedioAnt, stockAnt;
-            db::Query &a = Sql(Base::Inventario, kArticulo);
-            a.paramByName("Codigo").setAsString(l.codBarras);
-            a.execQuery();
-            if (!a.eof()) {
-                precioAnt = a.field(0).asCurrency();
-                promedioAnt = a.field(1).asCurrency();
-                stockAnt = a.field(2).asCurrency();
-            }
-            a.close();
-            db::Query &q = Sql(Base::Tienda, kDetalle);
-            Ligar(q, {{"COMPUTADORA", Texto(ajustes_.inventario.computadora)},
-                      {"NRO_CAJA", Entero(ajustes_.inventario.nroCaja)},
-                      {"ID_COMPRA", Entero(idCompra_)},
-                      {"FECHA", Fecha(doc.fecha)},
-                      {"COMPROBANTE", Texto(doc.comprobante)},
-                      {"CODIGO_FAMILIA", Texto(l.codFamilia)},
-                      {"CODIGO_ARTICULO", Texto(l.codBarras)},
-                      {"DESCRIPCION", Texto(l.nombre)},
-                      {"GRAVADO", Texto(l.gravado)},
-                      {"IMPUESTO_INCLUIDO", Texto(l.ivi)},
-                      {"FRACCIONADO", Texto(lt.fraccionado)},
-                      {"IMPORTE_UNITARIO", Moneda(local(l.impUnitSinIv))},
-                      {"IMPORTE_IMPUESTO", Moneda(local(lt.importeIv))},
-                      {"IMPORTE_TOTAL", Moneda(local(lt.totalSinIv))},
-                      {"IMPORTE_DESCUENTO", Moneda(local(lt.importeDescuento))},
-                      {"CANTIDAD", Moneda(l.cantidad)},
-                      {"PORC_IMPUESTO", Moneda(lt.porceIv)},
-                      {"PORC_DESCUENTO", Moneda(l.porceDesc)},
-                      {"MONEDA_CARGA", Entero(doc.monedaCarga)},
-                      {"PRECIO_ANTERIOR", Moneda(precioAnt)},
-                      {"PROMEDIO_ANTERIOR", Moneda(promedioAnt)},
-                      {"TIPO_CAMBIO", Moneda(ajustes_.inventario.tipoCambio)},
-                      {"TIPO_CAMBIO_2", Moneda(ajustes_.inventario.tipoCambio2)},
-                      {"CANTIDAD_ANTERIOR", Moneda(stockAnt)},
-                      {"PRECIO_VENTA_SIN_IV", Moneda(Currency())}});
-            q.execQuery();
-            q.close();
+            const Anterior &ant = anteriores[l.codBarras];
+            FilaDetalleFacturaCompra d;
+            d.COMPUTADORA = ajustes_.inventario.computadora;
+            d.NRO_CAJA = ajustes_.inventario.nroCaja;
+            d.ID_COMPRA = idCompra_;
+            d.FECHA = doc.fecha;
+            d.COMPROBANTE = doc.comprobante;
+            d.CODIGO_FAMILIA = l.codFamilia;
+            d.CODIGO_ARTICULO = l.codBarras;
+            d.DESCRIPCION = l.nombre;
+            d.GRAVADO = l.gravado;
+            d.IMPUESTO_INCLUIDO = l.ivi;
+            d.FRACCIONADO = lt.fraccionado;
+            d.IMPORTE_UNITARIO = local(l.impUnitSinIv);
+            d.IMPORTE_IMPUESTO = local(lt.importeIv);
+            d.IMPORTE_TOTAL = local(lt.totalSinIv);
+            d.IMPORTE_DESCUENTO = local(lt.importeDescuento);
+            d.CANTIDAD = l.cantidad;
+            d.PORC_IMPUESTO = lt.porceIv;
+            d.PORC_DESCUENTO = l.porceDesc;
+            d.MONEDA_CARGA = doc.monedaCarga;
+            d.PRECIO_ANTERIOR = ant.precio;
+            d.PROMEDIO_ANTERIOR = ant.promedio;
+            d.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
+            d.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
+            d.CANTIDAD_ANTERIOR = ant.stock;
+            registros_.InsertarDetalleFacturasCompras(d);
         });
     }
 
@@ -487,8 +454,11 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         for (size_t i : OrdenActualizacion(lineas, doc.preciosElegidos)) {
             const LineaCompra &l = lineas[i].linea;
             ResultadoLineaCompra r;
-            if (!actualizador_->ActualizarLinea(f, l, &r))
-                Fallar(QString(), QStringLiteral("Error al actualizar INVENTARIO"));
+            try {
+                actualizador_->ActualizarLinea(f, l, &r);
+            } catch (const ErrorRegistro &e) {
+                throw FalloPaso(e.aviso(), QStringLiteral("Error al actualizar INVENTARIO"), e.detalle());
+            }
             if (r.articuloEncontrado && EsCostoElegido(l, doc.preciosElegidos))
                 precioDelElegido[l.codBarras] = r.registro.PrecioCompra;
         }
@@ -511,7 +481,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
                         ref = &lt;
                 Currency precio = local(p.costo);
                 if (ref) {
-                    if (ajustes_.inventario.descuentoEnPrecioCompra)
+                    if (ajustes_.inventario.precios.descuentoEnPrecioCompra)
                         precio = AplicarDescuento(precio, ref->linea.porceDesc);
                     if (ref->linea.gravado == QLatin1String("S") && ref->linea.ivi == QLatin1String("S"))
                         precio = aritmetica::DesdeCrudo(aritmetica::Crudo(precio) *
@@ -528,13 +498,8 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         for (const LineaTrabajo &lt : lineas) {
             if (!lt.procesaConsignacion)
                 continue;
-            Paso(QString(), QStringLiteral("Error al Cambiar a Inactivos"), [&] {
-                db::Query &q = Sql(Base::Inventario,
-                                   QStringLiteral("Update Inventario set ARTICULO_INACTIVO='S' where COD_BARRAS=:cod"));
-                q.paramByName("cod").setAsString(lt.linea.codBarras);
-                q.execQuery();
-                q.close();
-            });
+            Paso(QString(), QStringLiteral("Error al Cambiar a Inactivos"),
+                 [&] { registros_.ActualizaInventario(ModoInventario::Inactivar, lt.linea.codBarras); });
         }
     }
 
@@ -555,14 +520,8 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
 void ProcesoCompra::EscribirPreciosElegidos(const std::vector<std::pair<QString, Currency>> &precios)
 {
     Paso(QStringLiteral("Error al actualizar el inventario "), QStringLiteral("Error al actualizar INVENTARIO"), [&] {
-        for (const auto &[codigo, precio] : precios) {
-            db::Query &q = Sql(Base::Inventario,
-                               QStringLiteral("Update Inventario set PRECIO_COMPRA=:precioCompra where COD_BARRAS=:cod"));
-            q.paramByName("precioCompra").setAsCurrency(precio);
-            q.paramByName("cod").setAsString(codigo);
-            q.execQuery();
-            q.close();
-        }
+        for (const auto &[codigo, precio] : precios)
+            registros_.ActualizaInventario(ModoInventario::PrecioCompra, codigo, ValoresInventario().Cantidad(precio));
     });
 }
 
@@ -593,21 +552,7 @@ void ProcesoCompra::VerificarComprobante(const DocumentoCompra &doc)
 
 void ProcesoCompra::InsertarCheque(const MovimientoBanco &m)
 {
-    Paso(QString(), QStringLiteral("Error al insertar MOVIM_BANCO"), [&] {
-        const std::vector<Col> cols = {{"ID_CUENTA", m.idCuenta > 0 ? Entero(m.idCuenta) : Value()},
-                                       {"FECHA", FechaHora(m.fecha)},
-                                       {"TIPO_MOVIMIENTO", Entero(m.tipoMovimiento)},
-                                       {"COMPROBANTE", Texto(m.comprobante)},
-                                       {"CONCEPTO", Texto(m.concepto)},
-                                       {"IMPORTE", Moneda(m.importe)},
-                                       {"BENEFICIARIO", Texto(m.beneficiario)},
-                                       {"TIPO_CAMBIO", Moneda(m.tipoCambio)},
-                                       {"TIPO_CAMBIO_2", Moneda(m.tipoCambio2)}};
-        db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("MOVIM_BANCO"), cols));
-        Ligar(q, cols);
-        q.execQuery();
-        q.close();
-    });
+    Paso(QString(), QStringLiteral("Error al insertar MOVIM_BANCO"), [&] { registros_.InsertarMovimientoBanco(m); });
 }
 
 void ProcesoCompra::InsertarEncabezado(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago)
@@ -616,53 +561,45 @@ void ProcesoCompra::InsertarEncabezado(const DocumentoCompra &doc, const Totales
     Paso(QStringLiteral("Error al insertar la factura de compra. "), QStringLiteral("Error al insertar en FACTURAS_COMPRA"),
          [&] {
              auto local = [&](Currency x) { return moneda2 ? ALocal(x) : x; };
-             const bool deCaja = pago.efectivo > Currency() && pago.efectivoDeCaja;
-             const std::vector<Col> cols = {
-                 {"COMPUTADORA", Texto(ajustes_.inventario.computadora)},
-                 {"NRO_CAJA", Entero(ajustes_.inventario.nroCaja)},
-                 {"FECHA_CARGA", FechaHora(fechaCarga_)},
-                 {"FECHA", Fecha(doc.fecha)},
-                 {"COMPROBANTE", Texto(doc.comprobante)},
-                 {"CODIGO_PROVEEDOR", Entero(doc.codProveedor)},
-                 {"NOMBRE", Texto(doc.nombreProveedor)},
-                 {"CEDULA", Texto(QString())},
-                 {"TELEFONO", Texto(QString())},
-                 {"NUMERO_CHEQUE", Texto(pago.numeroCheque)},
-                 {"DIAS_CREDITO", Entero(pago.diasCredito)},
-                 {"IMPORTE_DESCUENTO", Moneda(local(tot.descuento))},
-                 {"PORC_DESCUENTO", Moneda(doc.porcDescuento)},
-                 {"IMPORTE_IV", Moneda(local(tot.impuesto))},
-                 {"IMPORTE_TOTAL", Moneda(local(tot.total))},
-                 {"IMPORTE_EFECTIVO", Moneda(local(pago.efectivo))},
-                 {"IMPORTE_CHEQUE", Moneda(local(pago.cheque))},
-                 {"IMPORTE_CREDITO", Moneda(local(pago.credito))},
-                 {"IMPORTE_NC", Moneda(local(pago.notasCredito))},
-                 {"SUBTOTAL_GRAVADO", Moneda(local(tot.subtotalGravado))},
-                 {"SUBTOTAL_NO_GRAVADO", Moneda(local(tot.subtotalNoGravado))},
-                 {"TOTAL_GRAVADO", Moneda(local(tot.totalGravado))},
-                 {"TOTAL_NO_GRAVADO", Moneda(local(tot.totalNoGravado))},
-                 {"MONEDA_CARGA", Entero(doc.monedaCarga)},
-                 {"EFECTIVO_CAJA", Texto(deCaja ? QStringLiteral("S") : QStringLiteral("N"))},
-                 {"TIPO_CAMBIO", Moneda(ajustes_.inventario.tipoCambio)},
-                 {"TIPO_CAMBIO_2", Moneda(ajustes_.inventario.tipoCambio2)},
-                 {"INVENTARIO_PRINCIPAL", Texto(doc.inventarioPrincipal ? QStringLiteral("S") : QStringLiteral("N"))},
-                 {"COD_BODEGA", Texto(doc.inventarioPrincipal ? QString() : doc.codBodega)}};
+             FilaFacturaCompra f;
+             f.COMPUTADORA = ajustes_.inventario.computadora;
+             f.NRO_CAJA = ajustes_.inventario.nroCaja;
+             f.FECHA_CARGA = fechaCarga_;
+             f.FECHA = doc.fecha;
+             f.COMPROBANTE = doc.comprobante;
+             f.CODIGO_PROVEEDOR = doc.codProveedor;
+             f.NOMBRE = doc.nombreProveedor;
+             f.NUMERO_CHEQUE = pago.numeroCheque;
+             f.DIAS_CREDITO = pago.diasCredito;
+             f.IMPORTE_DESCUENTO = local(tot.descuento);
+             f.PORC_DESCUENTO = doc.porcDescuento;
+             f.IMPORTE_IV = local(tot.impuesto);
+             f.IMPORTE_TOTAL = local(tot.total);
+             f.IMPORTE_EFECTIVO = local(pago.efectivo);
+             f.IMPORTE_CHEQUE = local(pago.cheque);
+             f.IMPORTE_CREDITO = local(pago.credito);
+             f.IMPORTE_NC = local(pago.notasCredito);
+             f.SUBTOTAL_GRAVADO = local(tot.subtotalGravado);
+             f.SUBTOTAL_NO_GRAVADO = local(tot.subtotalNoGravado);
+             f.TOTAL_GRAVADO = local(tot.totalGravado);
+             f.TOTAL_NO_GRAVADO = local(tot.totalNoGravado);
+             f.MONEDA_CARGA = doc.monedaCarga;
+             f.EFECTIVO_CAJA = pago.efectivo > Currency() && pago.efectivoDeCaja ? QStringLiteral("S") : QStringLiteral("N");
+             f.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
+             f.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
+             f.INVENTARIO_PRINCIPAL = doc.inventarioPrincipal ? QStringLiteral("S") : QStringLiteral("N");
+             f.COD_BODEGA = doc.inventarioPrincipal ? QString() : doc.codBodega;
              // The supplier's tax id and telephone as the supplier card has them.
              db::Query &p = Sql(Base::Inventario,
                                 QStringLiteral("select CEDULA, TEL1 from PROVEEDORES where COD_PROVEEDOR = :IdProv"));
              p.paramByName("IdProv").setAsInteger(doc.codProveedor);
              p.execQuery();
-             std::vector<Col> conProveedor = cols;
              if (!p.eof()) {
-                 conProveedor[7].valor = Texto(p.field(0).asString());
-                 conProveedor[8].valor = Texto(p.field(1).asString());
+                 f.CEDULA = p.field(0).asString();
+                 f.TELEFONO = p.field(1).asString();
              }
              p.close();
-             db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("FACTURAS_COMPRA"), cols, "ID_COMPRA"));
-             Ligar(q, conProveedor);
-             q.execQuery();
-             idCompra_ = q.fieldByName(QStringLiteral("ID_COMPRA")).asInteger();
-             q.close();
+             idCompra_ = registros_.InsertarFacturasCompras(f);
          });
 }
 
@@ -685,19 +622,14 @@ void ProcesoCompra::PrecioVentaEnLineas()
                  p.execQuery();
                  const Currency precio = p.eof() ? Currency() : p.field(0).asCurrency();
                  p.close();
-                 db::Query &u = Sql(Base::Tienda, QStringLiteral("update DETALLE_FACTURAS_COMPRA set "
-                                                                 "PRECIO_VENTA_SIN_IV = :precio where "
-                                                                 "ID_DETALLE_FACTURA = :id"));
-                 u.paramByName("precio").setAsCurrency(precio);
-                 u.paramByName("id").setAsInteger(id);
-                 u.execQuery();
-                 u.close();
+                 registros_.ActualizaDetalleFacturaCompra(ModoDetalleFactura::PrecioVenta, id, precio);
              }
          });
 }
 
 void ProcesoCompra::CajaDiaria(const DocumentoCompra &doc, const PagoCompra &pago, const QDateTime &ahora)
 {
+    Q_UNUSED(ahora);
     if (pago.efectivo <= Currency() || !pago.efectivoDeCaja)
         return;
     Paso(QStringLiteral("Error al insertar en la caja diaria. "), QStringLiteral("Error al insertar CAJA_DIARIA."), [&] {
@@ -733,84 +665,38 @@ void ProcesoCompra::CajaDiaria(const DocumentoCompra &doc, const PagoCompra &pag
             momento = ultimaHora.addMSecs(1);
         if (momento != fechaCarga_) {
             fechaCarga_ = momento;
-            db::Query &f = Sql(Base::Tienda, QStringLiteral("update FACTURAS_COMPRA set FECHA_CARGA = :fecha where "
-                                                            "ID_COMPRA = :id"));
-            f.paramByName("fecha").setAsDateTime(momento);
-            f.paramByName("id").setAsInteger(idCompra_);
-            f.execQuery();
-            f.close();
+            registros_.ActualizaFacturaCompra(ModoFacturaCompra::FechaCarga, idCompra_, {Currency(), momento});
         }
         const Currency efectivo = doc.monedaCarga == 2 ? ALocal(pago.efectivo) : pago.efectivo;
-        const std::vector<Col> cols = {
-            {"FECHA_HORA", FechaHora(fechaCarga_)},
-            {"CODIGO_MOVIMIENTO", Entero(3)},
-            {"COMPROBANTE", Texto(doc.comprobante)},
-            {"IMPORTE_EFECTIVO", Moneda(efectivo)},
-            {"IMPORTE_CHEQUE", Moneda(Currency())},
-            {"IMPORTE_TARJETA", Moneda(Currency())},
-            {"NRO_CHEQUE", Texto(QString())},
-            {"BANCO", Texto(QString())},
-            {"NUMERO_TARJETA", Texto(QString())},
-            {"NUMERO_VOUCHER", Texto(QString())},
-            {"CONCEPTO", Value::blobText(QStringLiteral("Factura de Compra Nro. ") + doc.comprobante)},
-            {"TURNO", Entero(turno)},
-            {"USUARIO", Texto(ajustes_.inventario.usuario)},
-            {"SALDO", Moneda(saldo - efectivo)},
-            {"ID_TARJETA", Value()},
-            {"TIPO_CAMBIO", Moneda(ajustes_.inventario.tipoCambio)},
-            {"TIPO_CAMBIO_2", Moneda(ajustes_.inventario.tipoCambio2)},
-            {"IMPORTE_MONEDA2", Moneda(Currency())},
-            {"IMPORTE_TARJETA2", Moneda(Currency())},
-            {"IMPORTE_TARJETA3", Moneda(Currency())},
-            {"NUMERO_TARJETA2", Texto(QString())},
-            {"NUMERO_TARJETA3", Texto(QString())},
-            {"COD_VENDEDOR", Entero(0)},
-            {"NOMBRE_VENDEDOR", Texto(QString())},
-            {"NRO_CONSECUTIVO", Texto(QString())},
-            {"COMPUTADORA", Texto(ajustes_.inventario.computadora)},
-            {"NRO_CAJA", Entero(ajustes_.inventario.nroCaja)}};
-        db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("CAJA_DIARIA"), cols));
-        Ligar(q, cols);
-        q.execQuery();
-        q.close();
+        FilaCajaDiaria c;
+        c.FECHA_HORA = fechaCarga_;
+        c.CODIGO_MOVIMIENTO = 3;
+        c.COMPROBANTE = doc.comprobante;
+        c.IMPORTE_EFECTIVO = efectivo;
+        c.CONCEPTO = QStringLiteral("Factura de Compra Nro. ") + doc.comprobante;
+        c.TURNO = turno;
+        c.USUARIO = ajustes_.inventario.usuario;
+        c.SALDO = saldo - efectivo;
+        c.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
+        c.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
+        c.COMPUTADORA = ajustes_.inventario.computadora;
+        c.NRO_CAJA = ajustes_.inventario.nroCaja;
+        registros_.InsertarCajaDiaria(c);
     });
 }
 
-namespace {
-// CUENTA_PROVEEDOR row as the write layer inserts it; `ncFactura` links an excess row to its note.
-std::vector<Col> FilaCuenta(const AjustesProcesoCompra &a, const QDateTime &fecha, int proveedor, int tipoMov,
-                            const QString &comprobante, Currency importe, const QDate &vence, const QString &nota,
-                            int moneda, const QDateTime &ahora, Currency cImporte, Currency cACancelar,
-                            Currency aCancelar, int dias, const QString &cancelado, const QString &ncFactura)
+FilaCuentaProveedor ProcesoCompra::FilaCuenta(const QDateTime &ahora) const
 {
-    std::vector<Col> cols = {{"COMPUTADORA", Texto(a.inventario.computadora)},
-                             {"NRO_CAJA", Entero(a.inventario.nroCaja)},
-                             {"FECHA", FechaHora(fecha)},
-                             {"COD_PROVEEDOR", Entero(proveedor)},
-                             {"COD_TIPO_MOV", Entero(tipoMov)},
-                             {"COMPROBANTE", Texto(comprobante)},
-                             {"IMPORTE", Moneda(importe)}};
-    if (vence.isValid())
-        cols.push_back({"FECHA_VENCIMIENTO", Fecha(vence)});
-    cols.insert(cols.end(), {{"NOTA", Texto(nota)},
-                             {"TIPO_CAMBIO", Moneda(a.inventario.tipoCambio)},
-                             {"TIPO_CAMBIO_2", Moneda(a.inventario.tipoCambio2)},
-                             {"MONEDA_CARGA", Entero(moneda)},
-                             {"CREATE_USERID", Texto(a.inventario.usuario)},
-                             {"CREATE_TMSTMP", FechaHora(ahora)},
-                             {"UPDATE_USERID", Texto(a.inventario.usuario)},
-                             {"UPDATE_TMSTMP", FechaHora(ahora)},
-                             {"C_IMPORTE", Moneda(cImporte)},
-                             {"NC_ASIGNADA", Texto(QStringLiteral("N"))},
-                             {"C_A_CANCELAR", Moneda(cACancelar)},
-                             {"DIAS_CREDITO", Entero(dias)},
-                             {"CANCELADO", Texto(cancelado)},
-                             {"A_CANCELAR", Moneda(aCancelar)}});
-    if (!ncFactura.isEmpty())
-        cols.push_back({"NC_FACTURA", Texto(ncFactura)});
-    return cols;
+    FilaCuentaProveedor c;
+    c.COMPUTADORA = ajustes_.inventario.computadora;
+    c.NRO_CAJA = ajustes_.inventario.nroCaja;
+    c.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
+    c.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
+    c.CREATE_USERID = c.UPDATE_USERID = ajustes_.inventario.usuario;
+    c.CREATE_TMSTMP = c.UPDATE_TMSTMP = ahora;
+    c.NC_ASIGNADA = QStringLiteral("N");
+    return c;
 }
-} // namespace
 
 void ProcesoCompra::CuentaProveedor(const DocumentoCompra &doc, const PagoCompra &pago, const QDateTime &ahora)
 {
@@ -819,21 +705,26 @@ void ProcesoCompra::CuentaProveedor(const DocumentoCompra &doc, const PagoCompra
     Paso(QStringLiteral("Error al insertar en la cuenta del proveedor "), QStringLiteral("Error al insertar CUENTA_PROVEEDOR"),
          [&] {
              const Currency local = doc.monedaCarga == 2 ? ALocal(pago.credito) : pago.credito;
-             const auto cols = FilaCuenta(ajustes_, QDateTime(doc.fecha, QTime(0, 0)), doc.codProveedor, 1,
-                                          doc.comprobante, local, doc.fecha.addDays(pago.diasCredito),
-                                          QStringLiteral("Factura de Compra Nro. ") + doc.comprobante, doc.monedaCarga,
-                                          ahora, pago.credito, pago.credito, local, pago.diasCredito,
-                                          QStringLiteral("N"), QString());
-             db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("CUENTA_PROVEEDOR"), cols));
-             Ligar(q, cols);
-             q.execQuery();
-             q.close();
+             FilaCuentaProveedor c = FilaCuenta(ahora);
+             c.FECHA = QDateTime(doc.fecha, QTime(0, 0));
+             c.COD_PROVEEDOR = doc.codProveedor;
+             c.COD_TIPO_MOV = 1;
+             c.COMPROBANTE = doc.comprobante;
+             c.IMPORTE = c.A_CANCELAR = local;
+             c.C_IMPORTE = c.C_A_CANCELAR = pago.credito;
+             c.FECHA_VENCIMIENTO = QDateTime(doc.fecha.addDays(pago.diasCredito), QTime(0, 0));
+             c.NOTA = QStringLiteral("Factura de Compra Nro. ") + doc.comprobante;
+             c.MONEDA_CARGA = doc.monedaCarga;
+             c.DIAS_CREDITO = pago.diasCredito;
+             c.CANCELADO = QStringLiteral("N");
+             registros_.InsertarCuentaProveedor(c);
          });
 }
 
 void ProcesoCompra::NotasCredito(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago,
                                  const QDateTime &ahora)
 {
+    Q_UNUSED(tot);
     QStringList notas;
     for (const QString &n : pago.notasElegidas)
         if (!n.trimmed().isEmpty())
@@ -844,22 +735,10 @@ void ProcesoCompra::NotasCredito(const DocumentoCompra &doc, const TotalesCompra
     const QString errNota = QStringLiteral("Error al eliminar NOTAS_CREDITO_PROV");
     Currency sumaNotas;
     for (const QString &n : notas) {
-        // Only a note still free is taken: two stations can never apply the same note.
         std::uint64_t filas = 0;
         Paso(msgNota, errNota, [&] {
-            db::Query &q = Sql(Base::Tienda, QStringLiteral("Update NOTAS_CREDITO_PROV set ASIGNADA=:asig, "
-                                                            "APLICA_FECHA=:fecha, APLICA_FACTURA=:fac where "
-                                                            "COMPROBANTE= :comp and COD_PROVEEDOR= :prov and "
-                                                            "coalesce(ASIGNADA, 'N') <> 'S' and "
-                                                            "coalesce(ANULADA, 'N') <> 'S'"));
-            q.paramByName("asig").setAsString(QStringLiteral("S"));
-            q.paramByName("fecha").setAsDateTime(ahora);
-            q.paramByName("fac").setAsString(doc.comprobante);
-            q.paramByName("comp").setAsString(n);
-            q.paramByName("prov").setAsInteger(doc.codProveedor);
-            q.execQuery();
-            filas = q.rowsAffected();
-            q.close();
+            filas = registros_.ActualizaNCProveedor(ModoNotaCredito::Aplicar,
+                                                    {n, doc.codProveedor, QStringLiteral("S"), ahora, doc.comprobante});
             db::Query &s = Sql(Base::Tienda, QStringLiteral("select sum(IMP_TOTAL) from NOTAS_CREDITO_PROV where "
                                                             "COMPROBANTE = :comp and COD_PROVEEDOR = :prov and "
                                                             "APLICA_FACTURA = :fac"));
@@ -880,51 +759,43 @@ void ProcesoCompra::NotasCredito(const DocumentoCompra &doc, const TotalesCompra
         const Currency aplicado = doc.monedaCarga == 2 ? ALocal(pago.notasCredito) : pago.notasCredito;
         exceso = sumaNotas - aplicado;
     });
-    Q_UNUSED(tot);
     if (exceso <= Currency())
         return;
     const QString nota = QStringLiteral("Por Saldo de Nota de Crédito aplicada a Factura ") + doc.comprobante;
     Paso(QStringLiteral("Error al insertar en la cuenta del proveedor "), QStringLiteral("Error al insertar CUENTA_PROVEEDOR"),
          [&] {
-             const auto cols = FilaCuenta(ajustes_, ahora, doc.codProveedor, 5, doc.comprobante, exceso, QDate(), nota,
-                                          1, ahora, exceso, Currency(), Currency(), 0, QString(), pago.notaSaldo);
-             db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("CUENTA_PROVEEDOR"), cols));
-             Ligar(q, cols);
-             q.execQuery();
-             q.close();
+             FilaCuentaProveedor c = FilaCuenta(ahora);
+             c.FECHA = ahora;
+             c.COD_PROVEEDOR = doc.codProveedor;
+             c.COD_TIPO_MOV = 5;
+             c.COMPROBANTE = doc.comprobante;
+             c.IMPORTE = c.C_IMPORTE = exceso;
+             c.NOTA = nota;
+             c.MONEDA_CARGA = 1;
+             c.NC_FACTURA = pago.notaSaldo;  // the row stands for the new note
+             registros_.InsertarCuentaProveedor(c);
          });
     const QString msgNueva = QStringLiteral("Error al insertar la nota de credito. ");
     const QString errNueva = QStringLiteral("Error al insertar NOTAS_CREDITO_PROV");
     if (pago.notaSaldo.trimmed().isEmpty())
         Fallar(msgNueva, errNueva);
     Paso(msgNueva, errNueva, [&] {
-        const std::vector<Col> cols = {{"COMPUTADORA", Texto(ajustes_.inventario.computadora)},
-                                       {"NRO_CAJA", Entero(ajustes_.inventario.nroCaja)},
-                                       {"COMPROBANTE", Texto(pago.notaSaldo)},
-                                       {"COD_PROVEEDOR", Entero(doc.codProveedor)},
-                                       {"PORC_DESCUENTO", Moneda(Currency())},
-                                       {"IMP_DESCUENTO", Moneda(Currency())},
-                                       {"IMP_IV", Moneda(Currency())},
-                                       {"IMP_TOTAL", Moneda(exceso)},
-                                       {"FECHA", FechaHora(ahora)},
-                                       {"ANULADA", Texto(QStringLiteral("N"))},
-                                       {"OBSERVACIONES", Value::blobText(nota)},
-                                       {"ASIGNADA", Texto(QStringLiteral("N"))},
-                                       {"SUBTOTAL_GRAVADO", Moneda(Currency())},
-                                       {"SUBTOTAL_NO_GRAVADO", Moneda(Currency())},
-                                       {"TOTAL_GRAVADO", Moneda(Currency())},
-                                       {"TOTAL_NO_GRAVADO", Moneda(Currency())},
-                                       {"TIPO_NC", Entero(3)},
-                                       {"TIPO_CAMBIO", Moneda(ajustes_.inventario.tipoCambio)},
-                                       {"TIPO_CAMBIO_2", Moneda(ajustes_.inventario.tipoCambio2)},
-                                       {"CREATE_USERID", Texto(ajustes_.inventario.usuario)},
-                                       {"CREATE_TMSTMP", FechaHora(ahora)},
-                                       {"IMP_EXENTO", Moneda(Currency())},
-                                       {"IMP_GRAVADO", Moneda(Currency())}};
-        db::Query &q = Sql(Base::Tienda, TextoInsert(QStringLiteral("NOTAS_CREDITO_PROV"), cols));
-        Ligar(q, cols);
-        q.execQuery();
-        q.close();
+        FilaNotaCreditoProveedor n;
+        n.COMPUTADORA = ajustes_.inventario.computadora;
+        n.NRO_CAJA = ajustes_.inventario.nroCaja;
+        n.COMPROBANTE = pago.notaSaldo;
+        n.COD_PROVEEDOR = doc.codProveedor;
+        n.IMP_TOTAL = exceso;
+        n.FECHA = ahora;
+        n.ANULADA = QStringLiteral("N");
+        n.OBSERVACIONES = nota;
+        n.ASIGNADA = QStringLiteral("N");
+        n.TIPO_NC = 3;
+        n.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
+        n.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
+        n.CREATE_USERID = ajustes_.inventario.usuario;
+        n.CREATE_TMSTMP = ahora;
+        registros_.InsertarNotaCreditoProveedor(n);
     });
 }
 
@@ -994,24 +865,16 @@ void ProcesoCompra::CargarAsiento(const DocumentoCompra &doc, const TotalesCompr
         numero = 0;
     }
     try {
-        std::vector<Col> cols;
-        if (numero > 0)
-            cols.push_back({"ID_ASIENTO", Entero(numero)});
-        cols.insert(cols.end(), {{"FK_EMPRESA", Entero(empresa)},
-                                 {"FK_PERIODO", Entero(periodo)},
-                                 {"FECHA", Fecha(QDate::currentDate())},
-                                 {"DESCRIPCION", Texto(QStringLiteral("Compra - Factura Nº ") + doc.comprobante)},
-                                 {"SALDO", Moneda(Currency())},
-                                 {"BLANCEADO", Texto(!mal && debe == haber ? QStringLiteral("S") : QStringLiteral("N"))},
-                                 {"CREATE_USERID", Texto(usuario)},
-                                 {"CREATE_TMSTMP", FechaHora(ahora)},
-                                 {"UPDATE_USERID", Texto(usuario)},
-                                 {"UPDATE_TMSTMP", FechaHora(ahora)}});
-        db::Query &q = Sql(Base::Contabilidad, TextoInsert(QStringLiteral("ASIENTOS"), cols, "ID_ASIENTO"));
-        Ligar(q, cols);
-        q.execQuery();
-        asiento_ = q.fieldByName(QStringLiteral("ID_ASIENTO")).asInteger();
-        q.close();
+        FilaAsiento a;
+        a.ID_ASIENTO = numero;
+        a.FK_EMPRESA = empresa;
+        a.FK_PERIODO = periodo;
+        a.FECHA = QDate::currentDate();
+        a.DESCRIPCION = QStringLiteral("Compra - Factura Nº ") + doc.comprobante;
+        a.BLANCEADO = !mal && debe == haber ? QStringLiteral("S") : QStringLiteral("N");
+        a.CREATE_USERID = a.UPDATE_USERID = usuario;
+        a.CREATE_TMSTMP = a.UPDATE_TMSTMP = ahora;
+        asiento_ = registros_.InsertarAsiento(a);
     } catch (const std::exception &) {
         asiento_ = 0;
         mal = true;
@@ -1020,21 +883,17 @@ void ProcesoCompra::CargarAsiento(const DocumentoCompra &doc, const TotalesCompr
         bool lineaMal = false;
         for (const Linea &l : lineas) {
             try {
-                const std::vector<Col> cols = {{"FK_EMPRESA", Entero(empresa)},
-                                               {"FK_PERIODO", Entero(periodo)},
-                                               {"FK_ASIENTO", Entero(asiento_)},
-                                               {"CUENTA", Texto(l.cuenta->codigo)},
-                                               {"NOMBRE_CUENTA", Texto(l.cuenta->nombre)},
-                                               {"IMPORTE_DEBE", Moneda(l.debe)},
-                                               {"IMPORTE_HABER", Moneda(l.haber)},
-                                               {"CREATE_USERID", Texto(usuario)},
-                                               {"CREATE_TMSTMP", FechaHora(ahora)},
-                                               {"UPDATE_USERID", Texto(usuario)},
-                                               {"UPDATE_TMSTMP", FechaHora(ahora)}};
-                db::Query &q = Sql(Base::Contabilidad, TextoInsert(QStringLiteral("LINEAS_ASIENTO"), cols));
-                Ligar(q, cols);
-                q.execQuery();
-                q.close();
+                FilaLineaAsiento f;
+                f.FK_EMPRESA = empresa;
+                f.FK_PERIODO = periodo;
+                f.FK_ASIENTO = asiento_;
+                f.CUENTA = l.cuenta->codigo;
+                f.NOMBRE_CUENTA = l.cuenta->nombre;
+                f.IMPORTE_DEBE = l.debe;
+                f.IMPORTE_HABER = l.haber;
+                f.CREATE_USERID = f.UPDATE_USERID = usuario;
+                f.CREATE_TMSTMP = f.UPDATE_TMSTMP = ahora;
+                registros_.InsertarLineaAsiento(f);
             } catch (const std::exception &) {
                 lineaMal = true;
             }
@@ -1042,14 +901,7 @@ void ProcesoCompra::CargarAsiento(const DocumentoCompra &doc, const TotalesCompr
         if (lineaMal && !mal) {
             // An entry that lost a line no longer balances.
             try {
-                db::Query &u = Sql(Base::Contabilidad, QStringLiteral("update ASIENTOS set BLANCEADO = 'N' where "
-                                                                      "FK_EMPRESA = :Empre and FK_PERIODO = :Per and "
-                                                                      "ID_ASIENTO = :Id"));
-                u.paramByName("Empre").setAsInteger(empresa);
-                u.paramByName("Per").setAsInteger(periodo);
-                u.paramByName("Id").setAsInteger(asiento_);
-                u.execQuery();
-                u.close();
+                registros_.MarcarAsientoDesbalanceado(empresa, periodo, asiento_);
             } catch (const std::exception &) {
             }
         }
@@ -1080,35 +932,12 @@ void ProcesoCompra::LiquidarConsignacion(const DocumentoCompra &doc, const std::
                  s.close();
                  if (detalle == 0)
                      continue;
-                 // Added in the statement: two invoices of the same consignment never lose a quantity.
-                 db::Query &u = Sql(Base::Tienda, QStringLiteral("update DETALLE_CONSIGNACION set PROCESADOS = "
-                                                                 "coalesce(PROCESADOS, 0) + :procesados where "
-                                                                 "ID_CONSIGNACION = :ID and ID_DETALLE_CONSIGNACION= "
-                                                                 ":pId_Detalle"));
-                 u.paramByName("procesados").setAsCurrency(l.cantidad);
-                 u.paramByName("ID").setAsInteger(doc.idConsignacion);
-                 u.paramByName("pId_Detalle").setAsInteger(detalle);
-                 u.execQuery();
-                 u.close();
+                 registros_.ActualizaConsignaciones(ModoConsignacion::SumarProcesados, doc.idConsignacion,
+                                                    {QDateTime::currentDateTime(), l.cantidad, detalle});
              }
          });
     Paso(QStringLiteral("Error al marcar la consignación como procesada. "), QStringLiteral("Error al actualizar Consignación"),
-         [&] {
-             db::Query &s = Sql(Base::Tienda, QStringLiteral("select sum(d.cantidad) as cantidad,sum(d.procesados) as "
-                                                             "procesados from detalle_consignacion d where "
-                                                             "d.id_consignacion=:id"));
-             s.paramByName("id").setAsInteger(doc.idConsignacion);
-             s.execQuery();
-             const bool todos = s.field(0).asCurrency() == s.field(1).asCurrency();
-             s.close();
-             if (!todos)
-                 return;
-             db::Query &u = Sql(Base::Tienda, QStringLiteral("update CONSIGNACIONES set PROCESADA = 'S' where "
-                                                             "ID_CONSIGNACION = :id"));
-             u.paramByName("id").setAsInteger(doc.idConsignacion);
-             u.execQuery();
-             u.close();
-         });
+         [&] { registros_.MarcaConsigProcesada(doc.idConsignacion); });
 }
 
 void ProcesoCompra::Finalizar(const DocumentoCompra &doc)
@@ -1126,11 +955,6 @@ void ProcesoCompra::Finalizar(const DocumentoCompra &doc)
         }
     });
     if (doc.modoPedido && !doc.nroPedido.isEmpty()) {
-        Paso(QString(), QStringLiteral("Error al actualizar PEDIDOS"), [&] {
-            db::Query &q = Sql(Base::Tienda, QStringLiteral("update PEDIDOS set PROCESADO = 'S'\nwhere COMPROBANTE=:comp"));
-            q.paramByName("comp").setAsString(doc.nroPedido);
-            q.execQuery();
-            q.close();
-        });
+        Paso(QString(), QStringLiteral("Error al actualizar PEDIDOS"), [&] { registros_.MarcarPedidoProcesado(doc.nroPedido); });
     }
 }

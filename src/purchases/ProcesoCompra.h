@@ -111,16 +111,7 @@ struct PagoCompra {
 };
 
 // The bank movement of a cheque payment (MOVIM_BANCO), shown to the user before posting.
-struct MovimientoBanco {
-    int idCuenta = 0;
-    QDateTime fecha;
-    int tipoMovimiento = 1;
-    QString comprobante;   // cheque number
-    QString concepto;
-    Currency importe;      // local currency
-    QString beneficiario;
-    Currency tipoCambio, tipoCambio2;
-};
+using MovimientoBanco = FilaMovimientoBanco;
 
 struct ValidacionPago {
     enum class Fallo { Ninguno, DiasCredito, Falta, Excede } fallo = Fallo::Ninguno;
@@ -152,9 +143,10 @@ public:
     // Checks the split against the total (both rounded to two decimals).
     static ValidacionPago Validar(Currency total, const PagoCompra &pago);
 
-    // Posts the station's work lines as the invoice `documento`. Returns the new ID_COMPRA,
-    // or 0 when nothing was posted (see EstadoUltimo()); failures have been shown through
-    // the messages service and every database is as it was.
+    // Posts the station's work lines as the invoice `documento`. The total is posted rounded
+    // to the cent. Returns the new ID_COMPRA, or 0 when nothing was posted (see
+    // EstadoUltimo()); failures have been shown through the messages service and every
+    // database is as it was.
     int Procesar(const DocumentoCompra &documento, const TotalesCompra &totales, const PagoCompra &pago);
 
     Estado EstadoUltimo() const { return estado_; }
@@ -200,12 +192,15 @@ private:
     void Finalizar(const DocumentoCompra &doc);
     void AbrirCajon(const PagoCompra &pago);
     void Deshacer();
+    // A supplier-account row with this station's and user's values.
+    FilaCuentaProveedor FilaCuenta(const QDateTime &ahora) const;
 
     ConexionesCompra c_;
     AjustesProcesoCompra ajustes_;
     Mensajes *mensajes_;
     std::unique_ptr<ActualizadorInventarioCompra> actualizador_;
     ConsultasCompra consultas_;
+    RegistrosCompra registros_;
     Estado estado_ = Estado::SinProcesar;
     QString error_;
     int idCompra_ = 0;

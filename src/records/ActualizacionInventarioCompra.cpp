@@ -3,8 +3,8 @@
 #include "pricing/AritmeticaEscalada.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Transaction.h"
 #include "pricing/Funcionesprecios.h"
-#include "platform/Mensajes.h"
 #include "pricing/RecalculoPrecios.h"
 
 #include <exception>
@@ -25,13 +25,6 @@ const QString kLectura = [] {
            QStringLiteral(" from INVENTARIO where COD_BARRAS = :Codigo with lock");
 }();
 
-QString TextoError(const std::exception &e)
-{
-    if (const auto *dbe = dynamic_cast<const db::DbError *>(&e))
-        return dbe->message();
-    return QString::fromUtf8(e.what());
-}
-
 // An amount of the second currency in local currency: x * rate / rate2, rounded once.
 Currency ALocal(Currency x, Currency tipoCambio, Currency tipoCambio2)
 {
@@ -49,28 +42,11 @@ Currency ConImpuesto(Currency x, Currency porc)
 ActualizadorInventarioCompra::ActualizadorInventarioCompra(db::Database &tienda, db::Transaction &transTienda,
                                                            db::Database &inventario, db::Transaction &transInventario,
                                                            AjustesActualizacionCompra ajustes)
-    : tienda_(tienda), transTienda_(transTienda), inventario_(inventario), transInventario_(transInventario),
-      ajustes_(std::move(ajustes)), articulo_(&inventario, &transInventario), existencia_(&inventario, &transInventario),
-      nuevaExistencia_(&inventario, &transInventario), costoCompuesto_(&inventario, &transInventario),
-      compuestos_(&inventario, &transInventario), bloqueoCompuesto_(&inventario, &transInventario),
-      sumaCompuesto_(&inventario, &transInventario), precioCompuesto_(&inventario, &transInventario),
-      articuloCompra_(&inventario, &transInventario), tipoCambio_(&inventario, &transInventario),
-      movimiento_(&tienda, &transTienda)
+    : c_{&tienda, &transTienda, &inventario, &transInventario, nullptr, nullptr}, ajustes_(std::move(ajustes)),
+      consultas_(c_), registros_(consultas_)
 {
     if (ajustes_.tipoCambio2.isZero())
         ajustes_.tipoCambio2 = Currency(1);
-    articulo_.setSql(kLectura);
-    existencia_.setSql(QStringLiteral("update EXISTENCIAS\n set EXISTENCIA = EXISTENCIA + :cantidad\n"
-                                      " where COD_BODEGA = :codbodega\n and COD_ART = :codArt"));
-    nuevaExistencia_.setSql(QStringLiteral("insert into EXISTENCIAS(COD_ART,COD_BODEGA,EXISTENCIA,RESERVA_APARTADOS,"
-                                           "RESERVA_PREFACTURAS)\nvalues(:COD_ART,:COD_BODEGA,:EXISTENCIA,0,0)"));
-    costoCompuesto_.setSql(QStringLiteral("update compuesto set costo = :precio where cod_articulo = :CodArt"));
-    compuestos_.setSql(QStringLiteral("select COD_BARRAS from compuesto\nwhere cod_articulo = :CodArt\norder by NUM_LINEA"));
-    bloqueoCompuesto_.setSql(QStringLiteral("select COD_BARRAS from INVENTARIO where COD_BARRAS = :Codigo with lock"));
-    sumaCompuesto_.setSql(QStringLiteral("select sum(costo*cantidad) as total from compuesto\nwhere cod_barras = :CodArt"));
-    precioCompuesto_.setSql(QStringLiteral("update INVENTARIO set PRECIO_COMPRA = :preciocompra where COD_BARRAS = :Codigo"));
-    tipoCambio_.setSql(QStringLiteral(
-        "Update Inventario set COMPRA_MONEDA1=:vMoneda1,COMPRA_MONEDA2=:vMoneda2 where COD_BARRAS=:vCodigo"));
 }
 
 std::unique_ptr<ActualizadorInventarioCompra> ActualizadorInventarioCompra::DesdeDatosComp(TFDatosComp &d)
@@ -78,7 +54,7 @@ std::unique_ptr<ActualizadorInventarioCompra> ActualizadorInventarioCompra::Desd
     if (!d.dbCorvane || !d.TransUpdate || !d.dbInv || !d.TransUpdateInv)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
     AjustesActualizacionCompra a;
-    a.descuentoEnPrecioCompra = d.ConfigSi(QStringLiteral("DESCUENTO_EN_PRECIO_COMPRA"));
+    a.precios = d.AjustesDePrecios();
     a.tipoCambio = d.TipoCambio;
     a.tipoCambio2 = d.TipoCambio2;
     a.nroCaja = d.NroCaja;
@@ -88,44 +64,35 @@ std::unique_ptr<ActualizadorInventarioCompra> ActualizadorInventarioCompra::Desd
                                                           std::move(a));
 }
 
-bool ActualizadorInventarioCompra::Fallo(const QString &mensaje, const QString &error)
-{
-    if (!mensaje.isEmpty())
-        mensajes().Informacion(mensaje);
-    error_ = error;
-    return false;
-}
-
-bool ActualizadorInventarioCompra::ActualizarLineas(const FacturaCompraPosteo &factura,
+void ActualizadorInventarioCompra::ActualizarLineas(const FacturaCompraPosteo &factura,
                                                      const std::vector<LineaCompra> &lineas)
 {
-    for (const LineaCompra &l : lineas)
-        if (!ActualizarLinea(factura, l))
-            return false;
-    return true;
+    for (size_t i : OrdenPorArticulo(lineas, [](const LineaCompra &l) { return l.codBarras; }))
+        ActualizarLinea(factura, lineas[i]);
 }
 
-bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f, const LineaCompra &l,
+void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f, const LineaCompra &l,
                                                    ResultadoLineaCompra *resultado)
 {
-    error_.clear();
     ResultadoLineaCompra propio;
     ResultadoLineaCompra &res = resultado ? *resultado : propio;
     res = ResultadoLineaCompra();
     const Currency tc = ajustes_.tipoCambio, tc2 = ajustes_.tipoCambio2;
+    const QString errorInventario = QStringLiteral("Error al actualizar INVENTARIO");
 
     DatosRecalculo d;
     QString actualizaExist;
     try {
         // The row stays locked until the caller ends the transaction.
-        articulo_.paramByName(QStringLiteral("Codigo")).setAsString(l.codBarras);
-        articulo_.execQuery();
-        if (articulo_.eof()) {
-            articulo_.close();
-            return true;
+        db::Query &articulo = consultas_.Sql(BaseCompra::Inventario, kLectura);
+        articulo.paramByName("Codigo").setAsString(l.codBarras);
+        articulo.execQuery();
+        if (articulo.eof()) {
+            articulo.close();
+            return;
         }
-        auto m = [this](const QString &c) { return articulo_.fieldByName(c).asCurrency(); };
-        auto t = [this](const QString &c) { return articulo_.fieldByName(c).asString(); };
+        auto m = [&articulo](const QString &c) { return articulo.fieldByName(c).asCurrency(); };
+        auto t = [&articulo](const QString &c) { return articulo.fieldByName(c).asString(); };
         d.stockAnterior = m(QStringLiteral("STOCK"));
         d.costoPromedioAnterior = m(QStringLiteral("COSTO_PROMEDIO"));
         res.precioCompraAnterior = m(QStringLiteral("PRECIO_COMPRA"));
@@ -135,19 +102,18 @@ bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         for (int i = 0; i < 4; ++i) {
             const QString n = QString::number(i + 1);
             NivelPrecio &nv = d.niveles[i];
-            nv.baseCalculo = articulo_.fieldByName(QStringLiteral("BASECALCULO_") + n).asInteger();
+            nv.baseCalculo = articulo.fieldByName(QStringLiteral("BASECALCULO_") + n).asInteger();
             nv.preven = m(QStringLiteral("PREVEN_") + n);
             nv.coefA = m(QStringLiteral("COEFA_") + n);
             nv.coefB = m(QStringLiteral("COEFB_") + n);
             nv.sumaFija = m(QStringLiteral("SUMAFIJA_") + n);
-            nv.redondeo = articulo_.fieldByName(QStringLiteral("REDONDEO_") + n).asInteger();
+            nv.redondeo = articulo.fieldByName(QStringLiteral("REDONDEO_") + n).asInteger();
             nv.precioSinIv = m(QStringLiteral("PRECIOSINIV_") + n);
             nv.precioConIv = m(QStringLiteral("PRECIOCONIV_") + n);
         }
-        articulo_.close();
+        articulo.close();
     } catch (const std::exception &e) {
-        articulo_.close();
-        return Fallo(QString(), TextoError(e));
+        throw ErrorRegistro(errorInventario, TextoDeError(e));
     }
     res.articuloEncontrado = true;
     res.stockAnterior = d.stockAnterior;
@@ -163,7 +129,8 @@ bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
             conIv = ALocal(conIv, tc, tc2);
             sinIv = ALocal(sinIv, tc, tc2);
         }
-        const Currency neto = ajustes_.descuentoEnPrecioCompra ? AplicarDescuento(costo, l.porceDesc) : costo;
+        const bool descuento = ajustes_.precios.descuentoEnPrecioCompra;
+        const Currency neto = descuento ? AplicarDescuento(costo, l.porceDesc) : costo;
         res.costoNeto = neto;
 
         d.cantidad = l.cantidad;
@@ -174,14 +141,14 @@ bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         d.porceDesc = l.porceDesc;
         d.gravado = l.gravado;
         d.ivi = l.ivi;
-        d.descuentoEnPrecioCompra = ajustes_.descuentoEnPrecioCompra;
+        d.ajustes = ajustes_.precios;
         // Average cost (net cost when the stock sum is not positive) and the four levels.
         precios = RecalcularPreciosVenta(d);
 
         const bool ivIncluido = l.gravado == QLatin1String("S") && l.ivi == QLatin1String("S");
         precioCompra = ivIncluido ? ConImpuesto(neto, d.porcIv) : neto;
     } catch (const std::exception &e) {
-        return Fallo(QString(), TextoError(e));
+        throw ErrorRegistro(errorInventario, TextoDeError(e));
     }
 
     // Warehouse stock.
@@ -189,24 +156,18 @@ bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
     if (!f.inventarioPrincipal && llevaExistencia) {
         std::uint64_t filas = 0;
         try {
-            existencia_.paramByName(QStringLiteral("cantidad")).setAsCurrency(l.cantidad);
-            existencia_.paramByName(QStringLiteral("codbodega")).setAsString(f.codBodega);
-            existencia_.paramByName(QStringLiteral("codArt")).setAsString(l.codBarras);
-            existencia_.execQuery();
-            filas = existencia_.rowsAffected();
-        } catch (const std::exception &) {
-            return Fallo(QStringLiteral("Error al actualizar en existencias. "),
-                         QStringLiteral("Error al actualizar EXISTENCIAS"));
+            filas = registros_.ActualizaInventario(ModoInventario::SumarExistencia, l.codBarras,
+                                                   ValoresInventario().Cantidad(l.cantidad).Bodega(f.codBodega));
+        } catch (const ErrorRegistro &e) {
+            throw ErrorRegistro(QStringLiteral("Error al actualizar EXISTENCIAS"), e.detalle(),
+                                QStringLiteral("Error al actualizar en existencias. "));
         }
         if (filas == 0) {
             try {
-                nuevaExistencia_.paramByName(QStringLiteral("COD_ART")).setAsString(l.codBarras);
-                nuevaExistencia_.paramByName(QStringLiteral("COD_BODEGA")).setAsString(f.codBodega);
-                nuevaExistencia_.paramByName(QStringLiteral("EXISTENCIA")).setAsCurrency(l.cantidad);
-                nuevaExistencia_.execQuery();
-            } catch (const std::exception &) {
-                return Fallo(QStringLiteral("Error al insertar en existencias. "),
-                             QStringLiteral("Error al insertar en EXISTENCIAS"));
+                registros_.InsertarExistencias({l.codBarras, f.codBodega, l.cantidad, {}, {}});
+            } catch (const ErrorRegistro &e) {
+                throw ErrorRegistro(QStringLiteral("Error al insertar en EXISTENCIAS"), e.detalle(),
+                                    QStringLiteral("Error al insertar en existencias. "));
             }
         }
     }
@@ -225,77 +186,83 @@ bool ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
     r.FechaUltimaCompra = QDateTime(f.fecha, QTime(0, 0));
     r.CodProveedor = f.codProveedor;
 
-    if (!ActualizarCompuestos(l.codBarras, res.costoNeto))
-        return false;
-
-    if (!ActualizarInventarioCompras(articuloCompra_, r, actualizaExist, l.gravado, l.ivi))
-        return Fallo(QString(), QStringLiteral("Error al actualizar INVENTARIO"));
+    ActualizarCompuestos(l.codBarras, res.costoNeto);
 
     try {
-        tipoCambio_.paramByName(QStringLiteral("vMoneda1")).setAsCurrency(tc);
-        tipoCambio_.paramByName(QStringLiteral("vMoneda2")).setAsCurrency(tc2);
-        tipoCambio_.paramByName(QStringLiteral("vCodigo")).setAsString(l.codBarras);
-        tipoCambio_.execQuery();
-    } catch (const std::exception &) {
-        return Fallo(QString(), QStringLiteral("Error al Guardar Precio de Compra"));
+        registros_.ActualizarInventarioCompras(r, actualizaExist, l.gravado, l.ivi);
+    } catch (const ErrorRegistro &e) {
+        throw ErrorRegistro(errorInventario, e.detalle(),
+                            QStringLiteral("Sucedió un inconveniente al Actualizar el Inventario\r\nMensaje:\r\n") +
+                                e.detalle());
     }
 
-    if (!InsertarMovStock(movimiento_, r.FechaUltimaCompra, 3, f.comprobante, l.codFamilia, l.codBarras, l.nombre,
-                          f.comprobante, l.cantidad, QStringLiteral("N"), ajustes_.usuario, ajustes_.usuario, tc, tc2,
-                          f.idCompra))
-        return Fallo(QStringLiteral("Error al insertar en movimientos de stock. "),
-                     QStringLiteral("Error al insertar en MOVIMIENTOS_STOCK."));
-    return true;
+    try {
+        registros_.ActualizaInventario(ModoInventario::TipoCambio, l.codBarras, ValoresInventario().TipoCambio(tc).TipoCambio2(tc2));
+    } catch (const ErrorRegistro &e) {
+        throw ErrorRegistro(QStringLiteral("Error al Guardar Precio de Compra"), e.detalle());
+    }
+
+    try {
+        FilaMovStock m;
+        m.FECHA = r.FechaUltimaCompra;
+        m.TIPO_MOVIMIENTO = 3;
+        m.DESCRIPCION_MOV = f.comprobante;
+        m.FAMILIA = l.codFamilia;
+        m.COD_BARRAS = l.codBarras;
+        m.NOMBRE_ARTICULO = l.nombre;
+        m.COMPROBANTE = f.comprobante;
+        m.CANTIDAD = l.cantidad;
+        m.FRACCIONADO = QStringLiteral("N");
+        m.CREATE_USERID = m.UPDATE_USERID = ajustes_.usuario;
+        m.TIPO_CAMBIO = tc;
+        m.TIPO_CAMBIO_2 = tc2;
+        m.ID_TRANSACCION = f.idCompra;
+        registros_.InsertarMovStock(m);
+    } catch (const ErrorRegistro &e) {
+        throw ErrorRegistro(QStringLiteral("Error al insertar en MOVIMIENTOS_STOCK."), e.detalle(),
+                            QStringLiteral("Error al insertar en movimientos de stock. "));
+    }
 }
 
-bool ActualizadorInventarioCompra::ActualizarCompuestos(const QString &articulo, Currency costo)
+void ActualizadorInventarioCompra::ActualizarCompuestos(const QString &articulo, Currency costo)
 {
-    const QString mensaje = QStringLiteral("Error al actualizar el inventario ");
+    const QString aviso = QStringLiteral("Error al actualizar el inventario ");
     const QString error = QStringLiteral("Error al actualizar INVENTARIO");
-    std::uint64_t lineas = 0;
     try {
-        costoCompuesto_.paramByName(QStringLiteral("precio")).setAsCurrency(costo);
-        costoCompuesto_.paramByName(QStringLiteral("CodArt")).setAsString(articulo);
-        costoCompuesto_.execQuery();
-        lineas = costoCompuesto_.rowsAffected();
-    } catch (const std::exception &) {
-        return Fallo(mensaje, error);
-    }
-    // Most articles are in no composition.
-    if (lineas == 0)
-        return true;
-    try {
+        // Most articles are in no composition.
+        if (registros_.ActualizaInventario(ModoInventario::CostoCompuesto, articulo, ValoresInventario().Cantidad(costo)) == 0)
+            return;
         QStringList compuestos;
-        compuestos_.paramByName(QStringLiteral("CodArt")).setAsString(articulo);
-        compuestos_.execQuery();
-        for (; !compuestos_.eof(); compuestos_.next())
-            compuestos << compuestos_.field(0).asString();
-        compuestos_.close();
+        db::Query &c = consultas_.Sql(BaseCompra::Inventario, QStringLiteral("select COD_BARRAS from compuesto\n"
+                                                                             "where cod_articulo = :CodArt\norder by NUM_LINEA"));
+        c.paramByName("CodArt").setAsString(articulo);
+        for (c.execQuery(); !c.eof(); c.next())
+            compuestos << c.field(0).asString();
+        c.close();
         for (const QString &compuesto : compuestos) {
             // Locked before adding up, so a concurrent change of another component is not lost.
-            bloqueoCompuesto_.paramByName(QStringLiteral("Codigo")).setAsString(compuesto);
-            bloqueoCompuesto_.execQuery();
-            bloqueoCompuesto_.close();
-            sumaCompuesto_.paramByName(QStringLiteral("CodArt")).setAsString(compuesto);
-            sumaCompuesto_.execQuery();
-            const Currency total = sumaCompuesto_.field(0).asCurrency();
-            sumaCompuesto_.close();
-            precioCompuesto_.paramByName(QStringLiteral("preciocompra")).setAsCurrency(total);
-            precioCompuesto_.paramByName(QStringLiteral("Codigo")).setAsString(compuesto);
-            precioCompuesto_.execQuery();
+            db::Query &b = consultas_.Sql(BaseCompra::Inventario,
+                                          QStringLiteral("select COD_BARRAS from INVENTARIO where COD_BARRAS = :Codigo with lock"));
+            b.paramByName("Codigo").setAsString(compuesto);
+            b.execQuery();
+            b.close();
+            db::Query &s = consultas_.Sql(BaseCompra::Inventario, QStringLiteral("select sum(costo*cantidad) as total from "
+                                                                                 "compuesto\nwhere cod_barras = :CodArt"));
+            s.paramByName("CodArt").setAsString(compuesto);
+            s.execQuery();
+            const Currency total = s.field(0).asCurrency();
+            s.close();
+            registros_.ActualizaInventario(ModoInventario::PrecioCompra, compuesto, ValoresInventario().Cantidad(total));
         }
-    } catch (const std::exception &) {
-        compuestos_.close();
-        return Fallo(mensaje, error);
+    } catch (const std::exception &e) {
+        throw ErrorRegistro(error, TextoDeError(e), aviso);
     }
-    return true;
 }
 
 std::vector<LineaCompra> ActualizadorInventarioCompra::LineasDeEstacion()
 {
-    db::Query q(&tienda_, &transTienda_);
-    q.setSql(QStringLiteral("select * from TEMPORAL_COMPRAS\nwhere NRO_CAJA = :nro_caja\nand COMPUTADORA = :compu\n"
-                            "order by ID_TEMP_COMPRA"));
+    db::Query &q = consultas_.Sql(BaseCompra::Tienda, QStringLiteral("select * from TEMPORAL_COMPRAS\nwhere NRO_CAJA = "
+                                                                   ":nro_caja\nand COMPUTADORA = :compu\norder by ID_TEMP_COMPRA"));
     q.paramByName(QStringLiteral("nro_caja")).setAsInteger(ajustes_.nroCaja);
     q.paramByName(QStringLiteral("compu")).setAsString(ajustes_.computadora);
     std::vector<LineaCompra> lineas;

@@ -4,20 +4,24 @@
 // sale-price levels, composition costs, the exchange rates on the article and the stock
 // movement.
 //
-// It runs inside the caller's update transactions (inventory and store) and never commits
-// or rolls back: the posting commits everything once. Each article row is read with a row
-// lock in the inventory update transaction, so two workstations posting the same article
-// take turns and never lose a quantity; warehouse stock is added in the statement itself.
-// Two postings that lock the same articles in opposite orders may deadlock: the database
-// then fails one of them, which rolls back.
+// It writes through the write layer (RegistrosCompra) inside the caller's update transactions
+// (inventory and store) and never commits, rolls back or shows anything: the posting commits
+// everything once. Each article row is read with a row lock in the inventory update
+// transaction, so two workstations posting the same article take turns and never lose a
+// quantity; warehouse stock is added in the statement itself. A caller that locks several
+// articles locks them in article order (ActualizarLineas does), so two postings of the same
+// articles never wait on each other in a cycle.
 
-#include "records/Utransaccionescompras.h"
+#include "records/RegistrosCompra.h"
 
+#include "pricing/AjustesPrecios.h"
 #include "platform/db/Query.h"
 #include "platform/Currency.h"
 
 #include <QDate>
 #include <QString>
+
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -30,7 +34,7 @@ class Transaction;
 
 // What the update reads from the store settings and the workstation.
 struct AjustesActualizacionCompra {
-    bool descuentoEnPrecioCompra = false;  // DESCUENTO_EN_PRECIO_COMPRA = "S": the line discount lowers the cost
+    AjustesPrecios precios;                // rounding; descuentoEnPrecioCompra: the line discount lowers the cost
     Currency tipoCambio;                   // TipoCambio
     Currency tipoCambio2;                  // TipoCambio2; 0 counts as 1
     int nroCaja = 0;                       // NroCaja
@@ -105,41 +109,38 @@ public:
     // till number and the host variables ComputerName and vUsuario.
     static std::unique_ptr<ActualizadorInventarioCompra> DesdeDatosComp(TFDatosComp &datos);
 
-    // Updates one line. A line whose article does not exist is skipped (true). On failure
-    // the failing statement's message has been shown, UltimoError() holds the error text for the
-    // posting to raise, and false is returned: the caller must roll back, since earlier
-    // statements of the line may have run. Never throws.
-    bool ActualizarLinea(const FacturaCompraPosteo &factura, const LineaCompra &linea,
+    // Updates one line. A line whose article does not exist is skipped. A failure throws
+    // ErrorRegistro: its message is the text the posting reports, its notice (aviso) the one
+    // the posting shows first; the caller must roll back, since earlier statements of the line
+    // may have run.
+    void ActualizarLinea(const FacturaCompraPosteo &factura, const LineaCompra &linea,
                          ResultadoLineaCompra *resultado = nullptr);
-    // Every line in order; stops at the first failure.
-    bool ActualizarLineas(const FacturaCompraPosteo &factura, const std::vector<LineaCompra> &lineas);
+    // Every line, in article order (lines of one article in their given order); stops at the
+    // first failure.
+    void ActualizarLineas(const FacturaCompraPosteo &factura, const std::vector<LineaCompra> &lineas);
 
     // The workstation's work lines, in entry order (read in the store update transaction).
     std::vector<LineaCompra> LineasDeEstacion();
 
-    const QString &UltimoError() const { return error_; }
     const AjustesActualizacionCompra &Ajustes() const { return ajustes_; }
 
 private:
-    bool Fallo(const QString &mensaje, const QString &error);
-    bool ActualizarCompuestos(const QString &articulo, Currency costo);
+    void ActualizarCompuestos(const QString &articulo, Currency costo);
 
-    db::Database &tienda_;
-    db::Transaction &transTienda_;
-    db::Database &inventario_;
-    db::Transaction &transInventario_;
+    ConexionesCompra c_;
     AjustesActualizacionCompra ajustes_;
-    QString error_;
-
-    db::Query articulo_;        // the article, locked
-    db::Query existencia_;      // warehouse stock, added to
-    db::Query nuevaExistencia_; // warehouse stock row of a first purchase
-    db::Query costoCompuesto_;  // cost of the component in every composition
-    db::Query compuestos_;      // compositions that use the component
-    db::Query bloqueoCompuesto_;// the composed article, locked
-    db::Query sumaCompuesto_;   // cost of a composed article
-    db::Query precioCompuesto_; // its purchase price
-    db::Query articuloCompra_;  // ActualizarInventarioCompras
-    db::Query tipoCambio_;      // rates on the article
-    db::Query movimiento_;      // MOVIMIENTOS_STOCK
+    ConsultasCompra consultas_;
+    RegistrosCompra registros_;
 };
+
+// Positions of `lineas` sorted by article, stable: the order in which to lock their rows.
+template <class Linea, class Codigo>
+std::vector<size_t> OrdenPorArticulo(const std::vector<Linea> &lineas, Codigo &&codigo)
+{
+    std::vector<size_t> orden(lineas.size());
+    for (size_t i = 0; i < orden.size(); ++i)
+        orden[i] = i;
+    std::stable_sort(orden.begin(), orden.end(),
+                     [&](size_t a, size_t b) { return codigo(lineas[a]) < codigo(lineas[b]); });
+    return orden;
+}

@@ -1,8 +1,9 @@
 #pragma once
 // What posting and annulling a purchase share: the connections they write through, the
 // statements they keep prepared on them, rolling back on failure, refreshing the shared
-// datasets after a commit, and failed steps.
+// datasets after a commit, the global-transaction flag and failed steps.
 
+#include "records/ErrorRegistro.h"
 #include "platform/db/Query.h"
 
 #include <QString>
@@ -55,20 +56,35 @@ void DeshacerTransacciones(std::initializer_list<db::Transaction *> transaccione
 // grid is no reason to report committed work as failed).
 void RefrescarAbiertos(std::initializer_list<db::Dataset *> datasets);
 
-// A step that failed: the message shown by the step and the text the operation raises.
-struct FalloPaso {
-    QString mensaje;
-    QString error;
+// Raises a flag (the data module's TransaccionGlobal) for its lifetime; a null flag is ignored.
+class BanderaTransaccion {
+public:
+    explicit BanderaTransaccion(bool *bandera) : bandera_(bandera)
+    {
+        if (bandera_)
+            *bandera_ = true;
+    }
+    ~BanderaTransaccion()
+    {
+        if (bandera_)
+            *bandera_ = false;
+    }
+    BanderaTransaccion(const BanderaTransaccion &) = delete;
+    BanderaTransaccion &operator=(const BanderaTransaccion &) = delete;
+
+private:
+    bool *bandera_;
 };
 
-// Runs `cuerpo`; any database or arithmetic error becomes the step's failure.
-template <class F> void Paso(const QString &mensaje, const QString &error, F &&cuerpo)
+// Runs `cuerpo`; a step failure passes through, any other error (a write, the database, the
+// arithmetic) becomes this step's failure, keeping its text as the detail.
+template <class F> void Paso(const QString &aviso, const QString &error, F &&cuerpo)
 {
     try {
         cuerpo();
     } catch (const FalloPaso &) {
         throw;
-    } catch (const std::exception &) {
-        throw FalloPaso{mensaje, error};
+    } catch (const std::exception &e) {
+        throw FalloPaso(aviso, error, TextoDeError(e));
     }
 }

@@ -13,10 +13,8 @@ inline void PrintTo(const Currency &c, std::ostream *os) { *os << c.toString(); 
 
 inline Currency C(const char *texto) { return Currency::fromString(std::string(texto)); }
 
-// Registers a provider that returns `ajustes` as it is at each call.
+// The store settings a test passes to the price functions.
 class ConAjustes : public ::testing::Test {
 protected:
     AjustesPrecios ajustes;
-    void SetUp() override { EstablecerProveedorAjustes([this] { return ajustes; }); }
-    void TearDown() override { EstablecerProveedorAjustes(nullptr); }
 };

@@ -62,7 +62,7 @@ TEST_F(RedondearTest, Tabla)
                                         << "\" unidad " << c.unidadRedondeo);
         ajustes.unidadRedondeo = c.unidadRedondeo;
         ajustes.redondeaPrecioFinal = c.redondeaPrecioFinal;
-        EXPECT_EQ(Redondear(C(c.valor), c.posicion, c.redondea), C(c.esperado));
+        EXPECT_EQ(Redondear(C(c.valor), c.posicion, c.redondea, ajustes), C(c.esperado));
     }
 }
 
@@ -89,16 +89,21 @@ TEST(RedondearValorTest, Tabla)
 
 class AjustesTest : public ConAjustes {};
 
-TEST_F(AjustesTest, SeLeenEnCadaLlamada)
+TEST_F(AjustesTest, EachCallUsesTheSettingsItIsGiven)
 {
-    ajustes.unidadRedondeo = 0;
-    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S"), C("1235"));
-    ajustes.unidadRedondeo = 5;
-    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S"), C("1234.5"));
-    ajustes.redondeaPrecioFinal = true;
-    EXPECT_EQ(PrecioGravadoSinIv(C("1999.99"), C("13"), 2, "N"), C("1769.905"));
-    ajustes.redondeaPrecioFinal = false;
-    EXPECT_EQ(PrecioGravadoSinIv(C("1999.99"), C("13"), 2, "N"), C("1769.9027"));
+    AjustesPrecios medias;
+    medias.unidadRedondeo = 5;
+    AjustesPrecios tienda;
+    tienda.redondeaPrecioFinal = true;
+    tienda.unidadRedondeo = 5;
+    // Calls with different settings interleave without leaking into each other.
+    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S", ajustes), C("1235"));
+    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S", medias), C("1234.5"));
+    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S", ajustes), C("1235"));
+    EXPECT_EQ(PrecioGravadoSinIv(C("1999.99"), C("13"), 2, "N", tienda), C("1769.905"));
+    EXPECT_EQ(PrecioGravadoSinIv(C("1999.99"), C("13"), 2, "N", ajustes), C("1769.9027"));
+    EXPECT_EQ(PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N", tienda), C("1305.5"));
+    EXPECT_EQ(PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N", medias), C("1305.55"));
 }
 
 TEST_F(AjustesTest, RedondearValorNoConsultaLaTienda)
@@ -107,15 +112,14 @@ TEST_F(AjustesTest, RedondearValorNoConsultaLaTienda)
     EXPECT_EQ(RedondearValor(C("12.26"), 1, 0), C("12.3"));
 }
 
-TEST(AjustesSinProveedorTest, ValoresPorDefecto)
+TEST(AjustesPorDefectoTest, OnlyTheSwitchRounds)
 {
-    EstablecerProveedorAjustes(nullptr);
-    EXPECT_EQ(Redondear(C("1234.5678"), 2, "N"), C("1234.5678"));
-    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S"), C("1235"));
-    const AjustesPrecios a = AjustesActuales();
+    const AjustesPrecios a;
     EXPECT_EQ(a.unidadRedondeo, 0);
     EXPECT_FALSE(a.redondeaPrecioFinal);
     EXPECT_FALSE(a.descuentoEnPrecioCompra);
+    EXPECT_EQ(Redondear(C("1234.5678"), 2, "N", a), C("1234.5678"));
+    EXPECT_EQ(Redondear(C("1234.5678"), 0, "S", a), C("1235"));
 }
 
 // Functions of prices, taxes and discounts under a given store setting.
@@ -131,23 +135,23 @@ class PreciosTest : public ConAjustes {};
 TEST_F(PreciosTest, Tabla)
 {
     const CasoPrecio casos[] = {
-        {"venta1", [] { return PrecioVenta1(C("1000"), C("30"), C("10"), C("25"), 0, "S"); }, false, "1455"},
-        {"ultimo", [] { return PrecioUltimoPrecioCompra(C("1000"), C("30"), C("10"), C("25"), 0, "S"); }, false, "1455"},
-        {"venta1 margen negativo", [] { return PrecioVenta1(C("1250"), C("-10"), 0, 0, 0, "S"); }, false, "1125"},
+        {"venta1", [this] { return PrecioVenta1(C("1000"), C("30"), C("10"), C("25"), 0, "S", ajustes); }, false, "1455"},
+        {"ultimo", [this] { return PrecioUltimoPrecioCompra(C("1000"), C("30"), C("10"), C("25"), 0, "S", ajustes); }, false, "1455"},
+        {"venta1 margen negativo", [this] { return PrecioVenta1(C("1250"), C("-10"), 0, 0, 0, "S", ajustes); }, false, "1125"},
         // Only the sum is rounded: 10.5 + 0.4 -> 11, not round(10.5) + 0.4.
-        {"venta1 suma fija", [] { return PrecioVenta1(C("10"), C("5"), 0, C("0.4"), 0, "S"); }, false, "11"},
-        {"venta1 sin redondeo", [] { return PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N"); }, false, "1305.55"},
-        {"venta1 tienda redondea", [] { return PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N"); }, true, "1306"},
+        {"venta1 suma fija", [this] { return PrecioVenta1(C("10"), C("5"), 0, C("0.4"), 0, "S", ajustes); }, false, "11"},
+        {"venta1 sin redondeo", [this] { return PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N", ajustes); }, false, "1305.55"},
+        {"venta1 tienda redondea", [this] { return PrecioVenta1(C("1000"), C("30.555"), 0, 0, 0, "N", ajustes); }, true, "1306"},
         // Exact ties in the fifth decimal go to the even neighbour.
-        {"venta1 empate arriba", [] { return PrecioVenta1(C("12.3455"), C("30"), 0, 0, 4, "N"); }, false, "16.0492"},
-        {"venta1 empate abajo", [] { return PrecioVenta1(C("1.0015"), C("10"), 0, 0, 4, "N"); }, false, "1.1016"},
-        {"con iv empate", [] { return PrecioGravadoConIv(C("12.355"), C("13"), 4, "N"); }, false, "13.9612"},
-        {"sin iv", [] { return PrecioGravadoSinIv(C("1130"), C("13"), 2, "S"); }, false, "1000"},
-        {"con iv", [] { return PrecioGravadoConIv(C("1000"), C("13"), 2, "S"); }, false, "1130"},
-        {"sin iv sin redondeo", [] { return PrecioGravadoSinIv(C("1999.99"), C("13"), 4, "N"); }, false, "1769.9027"},
-        {"con iv a unidades", [] { return PrecioGravadoConIv(C("1125"), C("13"), 0, "S"); }, false, "1271"},
-        {"con iv sin redondeo", [] { return PrecioGravadoConIv(C("1125"), C("13"), 0, "N"); }, false, "1271.25"},
-        {"monto con impuesto", [] { return CalcularMontoConImpuesto(C("1125"), C("13"), 0, "S"); }, false, "1271"},
+        {"venta1 empate arriba", [this] { return PrecioVenta1(C("12.3455"), C("30"), 0, 0, 4, "N", ajustes); }, false, "16.0492"},
+        {"venta1 empate abajo", [this] { return PrecioVenta1(C("1.0015"), C("10"), 0, 0, 4, "N", ajustes); }, false, "1.1016"},
+        {"con iv empate", [this] { return PrecioGravadoConIv(C("12.355"), C("13"), 4, "N", ajustes); }, false, "13.9612"},
+        {"sin iv", [this] { return PrecioGravadoSinIv(C("1130"), C("13"), 2, "S", ajustes); }, false, "1000"},
+        {"con iv", [this] { return PrecioGravadoConIv(C("1000"), C("13"), 2, "S", ajustes); }, false, "1130"},
+        {"sin iv sin redondeo", [this] { return PrecioGravadoSinIv(C("1999.99"), C("13"), 4, "N", ajustes); }, false, "1769.9027"},
+        {"con iv a unidades", [this] { return PrecioGravadoConIv(C("1125"), C("13"), 0, "S", ajustes); }, false, "1271"},
+        {"con iv sin redondeo", [this] { return PrecioGravadoConIv(C("1125"), C("13"), 0, "N", ajustes); }, false, "1271.25"},
+        {"monto con impuesto", [this] { return CalcularMontoConImpuesto(C("1125"), C("13"), 0, "S", ajustes); }, false, "1271"},
         {"descuento", [] { return AplicarDescuento(C("1000"), C("10")); }, false, "900"},
         {"descuento negativo", [] { return AplicarDescuento(C("1000"), C("-5")); }, false, "1000"},
         {"descuento cero", [] { return AplicarDescuento(C("1000"), 0); }, false, "1000"},

@@ -1,7 +1,9 @@
 #include "pricing/RecalculoPrecios.h"
 #include "pricing/Soporte.h"
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -57,7 +59,7 @@ TEST_F(RecalculoTest, Tabla)
          1, "1470", "1300.885", "1470", true},
         {"iv incluido, nivel 2 saca el impuesto", [](auto &d, auto &) { d.ivi = "S"; }, 2, "1125", "996", "1125", true},
         {"descuento en el precio de compra",
-         [](auto &d, auto &) { d.descuentoEnPrecioCompra = true; d.porceDesc = C("10"); }, 1, "1170", "1170", "1322", true},
+         [](auto &d, auto &a) { a.descuentoEnPrecioCompra = true; d.porceDesc = C("10"); }, 1, "1170", "1170", "1322", true},
         {"descuento fuera del precio de compra", [](auto &d, auto &) { d.porceDesc = C("10"); },
          1, "1300", "1300", "1469", true},
         {"nivel 2 sobre el costo neto",
@@ -98,6 +100,7 @@ TEST_F(RecalculoTest, Tabla)
         DatosRecalculo d = Articulo();
         ajustes = AjustesPrecios{};
         c.preparar(d, ajustes);
+        d.ajustes = ajustes;
         const PreciosNivel n = RecalcularPreciosVenta(d).niveles.at(c.nivel - 1);
         EXPECT_EQ(n.preven, C(c.preven));
         EXPECT_EQ(n.precioSinIv, C(c.sinIv));
@@ -117,6 +120,34 @@ TEST_F(RecalculoTest, CostoPromedioDelResultado)
         d.stockAnterior = C(c.stock);
         EXPECT_EQ(RecalcularPreciosVenta(d).costoPromedio, C(c.esperado));
     }
+}
+
+TEST_F(RecalculoTest, ConcurrentCalculationsKeepTheirOwnSettings)
+{
+    // One calculation rounds to half units, the other does not round the final price.
+    DatosRecalculo medias = Articulo(), exacto = Articulo();
+    medias.ajustes.unidadRedondeo = 5;
+    medias.niveles[1].redondeo = -1;
+    exacto.redondeaPrecioFinal = "N";
+    exacto.niveles[0].coefA = C("30.555");
+    const ResultadoRecalculo esperadoMedias = RecalcularPreciosVenta(medias);
+    const ResultadoRecalculo esperadoExacto = RecalcularPreciosVenta(exacto);
+    ASSERT_EQ(esperadoMedias.niveles[1].precioConIv, C("1270"));
+    ASSERT_EQ(esperadoExacto.niveles[0].preven, C("1305.55"));
+    std::atomic<int> distintos{0};
+    auto calcular = [&](const DatosRecalculo &d, const ResultadoRecalculo &esperado) {
+        for (int i = 0; i < 2000; ++i) {
+            const ResultadoRecalculo r = RecalcularPreciosVenta(d);
+            if (r.niveles[0].preven != esperado.niveles[0].preven ||
+                r.niveles[1].precioConIv != esperado.niveles[1].precioConIv)
+                ++distintos;
+        }
+    };
+    std::thread a(calcular, std::cref(medias), std::cref(esperadoMedias));
+    std::thread b(calcular, std::cref(exacto), std::cref(esperadoExacto));
+    a.join();
+    b.join();
+    EXPECT_EQ(distintos.load(), 0);
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 
 #include "purchases/AnulacionCompra.h"
 
+#include "platform/Mensajes.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <thread>
 
 using namespace posteo;
@@ -179,7 +184,10 @@ TEST_F(Anulacion, EarlierDaysCashAndAnotherSuppliersInvoiceWithTheSameNumber)
                                         "IMPORTE_EFECTIVO) values (dateadd(day, -2, current_timestamp), 3, 'FC-1', 7430)");
     EntornoPrueba::Ejecutar(env.tienda, "insert into CUENTA_PROVEEDOR (COD_PROVEEDOR, COD_TIPO_MOV, COMPROBANTE, IMPORTE, "
                                         "FECHA) values (15, 1, 'FC-1', 5000, current_date)");
+    EntornoPrueba::Ejecutar(env.tienda, "insert into MOVIMIENTOS_STOCK (FECHA, TIPO_MOVIMIENTO, COD_BARRAS, COMPROBANTE, "
+                                        "CANTIDAD, ID_TRANSACCION) values (current_date, 3, 'ART-1', 'FC-1', 1, 9100)");
     ASSERT_TRUE(Anulador()->AnularCompras(id));
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from MOVIMIENTOS_STOCK where COMPROBANTE = 'FC-1'"), 1);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_ANTERIOR where COMPROBANTE = 'FC-1'"), 0);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_DIARIA where COMPROBANTE = 'FC-1'"), 1);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CUENTA_PROVEEDOR where COMPROBANTE = 'FC-1' and "
@@ -220,6 +228,91 @@ TEST_F(Anulacion, TwoStationsAnnullingTheSameInvoiceReverseItOnce)
     y.join();
     EXPECT_EQ(hechas.load(), 1);
     EXPECT_EQ(Inv("STOCK", "ART-1"), stock);
+}
+
+// Records what the stations of a concurrency test would show, from any thread.
+class MensajesHilos : public Mensajes {
+public:
+    void Informacion(const QString &t, const QString &) override { Guardar(t); }
+    void Advertencia(const QString &t, const QString &) override { Guardar(t); }
+    void Error(const QString &t, const QString &) override { Guardar(t); }
+    bool Pregunta(const QString &, const QString &) override { return true; }
+    Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Si; }
+    void Globo(QWidget *, const QString &t, const QString &, int) override { Guardar(t); }
+    QString Todos()
+    {
+        std::lock_guard<std::mutex> l(m_);
+        return t_.join('|');
+    }
+
+private:
+    void Guardar(const QString &t)
+    {
+        std::lock_guard<std::mutex> l(m_);
+        t_ << t;
+    }
+    std::mutex m_;
+    QStringList t_;
+};
+
+// An annulment and a posting of the same articles, entered in opposite orders, while a third
+// station holds one of them: both lock the articles in article order and both go through.
+TEST_F(Anulacion, AnAnnulmentAndAPostingOfTheSameArticlesDoNotDeadlock)
+{
+    Articulo(env, "ART-0", "0", "0");
+    Encabezado(env.tienda, kEstacion, 1, "FC-ORDEN");
+    for (const char *art : {"ART-2", "ART-0", "ART-1"})
+        Linea(env.tienda, kEstacion, 1, art, 1, "100");
+    auto p = ProcesoCompra::DesdeDatosComp(*env.datos);
+    PagoCompra pago;
+    pago.credito = C("339");
+    pago.diasCredito = 30;
+    const int id = p->Procesar(p->DocumentoDeEstacion(), p->TotalesDeEstacion(), pago);
+    ASSERT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
+    // Another station's invoice of the same articles, from another supplier.
+    AjustesProcesoCompra ajustes = p->Ajustes();
+    ajustes.inventario.computadora = "OTRA";
+    Encabezado(env.tienda, "OTRA", 1, "FC-OTRA", 5);
+    for (const char *art : {"ART-1", "ART-0", "ART-2"})
+        Linea(env.tienda, "OTRA", 1, art, 1, "100");
+
+    auto tercera = env.AbrirConexion();
+    {
+        db::Query q(&tercera->inventario, &tercera->transUpdateInv);
+        q.setSql("update INVENTARIO set STOCK = STOCK where COD_BARRAS = 'ART-0'");
+        q.execQuery();
+    }
+    MensajesHilos mensajes;
+    std::atomic<int> publicada{0};
+    std::atomic<bool> anulada{false};
+    std::thread posteo([&] {
+        auto c = env.AbrirConexion();
+        ProcesoCompra q({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
+                         &c->transUpdateConta},
+                        ajustes);
+        q.EstablecerMensajes(&mensajes);
+        const TotalesCompra t = q.TotalesDeEstacion();
+        PagoCompra credito;
+        credito.credito = t.total;
+        credito.diasCredito = 30;
+        publicada = q.Procesar(q.DocumentoDeEstacion(), t, credito);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    std::thread anulacion([&] {
+        auto c = env.AbrirConexion();
+        AnulacionCompra a({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, nullptr, nullptr});
+        a.EstablecerMensajes(&mensajes);
+        anulada = a.AnularCompras(id);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    tercera->transUpdateInv.rollback();
+    posteo.join();
+    anulacion.join();
+    EXPECT_GT(publicada.load(), 0) << mensajes.Todos().toStdString();
+    EXPECT_TRUE(anulada.load()) << mensajes.Todos().toStdString();
+    EXPECT_EQ(Inv("STOCK", "ART-0"), C("1"));
+    EXPECT_EQ(Inv("STOCK", "ART-1"), C("11"));
+    EXPECT_EQ(Inv("STOCK", "ART-2"), C("5"));
 }
 
 TEST_F(Anulacion, AnyFailingStepLeavesBothDatabasesAsTheyWere)

@@ -3,13 +3,13 @@
 
 #include "purchases/PosteoPrueba.h"
 
-#include "pricing/AjustesPrecios.h"
 #include "platform/Mensajes.h"
 
 #include <QFile>
 #include <QSet>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -210,6 +210,57 @@ TEST_F(Posteo, NotesWorthMoreThanTheInvoiceLeaveANewNoteForTheExcess)
     EXPECT_EQ(Publicar(pago), 0);
     EXPECT_TRUE(env.mensajes.Mostro("Error al marcar el detalle de la nota de credito."));
     EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), antes);
+}
+
+// A total with sub-cent digits (3 x 33.3333 + 13 % = 112.999887): whether the caller rounded
+// it (the payment window) or not (the command line), the invoice, the till and the entry carry
+// the same cents, and the entry balances.
+TEST_F(Posteo, ASubCentTotalPostsTheSameCentsWhoeverRoundedItAndTheEntryBalances)
+{
+    auto publicar = [&](const QString &comprobante, bool redondeado) {
+        Encabezado(env.tienda, kEstacion, 1, comprobante);
+        Linea(env.tienda, kEstacion, 1, "ART-1", 3, "33.3333");
+        auto p = Proceso();
+        TotalesCompra t = p->TotalesDeEstacion();
+        EXPECT_EQ(t.total, C("112.999887"));
+        if (redondeado)
+            t.total = C("113");
+        PagoCompra pago;
+        pago.efectivo = C("113");
+        const int id = p->Procesar(p->DocumentoDeEstacion(), t, pago);
+        EXPECT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
+        EXPECT_FALSE(p->AsientoConProblemas());
+        return std::make_pair(id, p->UltimoAsiento());
+    };
+    const auto [idCli, asientoCli] = publicar("FC-CLI", false);
+    const auto [idVentana, asientoVentana] = publicar("FC-VENTANA", true);
+    EXPECT_TRUE(env.mensajes.mostrados().empty()) << env.mensajes.textos().join('|').toStdString();
+
+    auto factura = [&](int id) {
+        return EntornoPrueba::Texto(env.tienda, QStringLiteral("select IMPORTE_TOTAL || '|' || IMPORTE_IV || '|' || "
+                                                               "IMPORTE_EFECTIVO from FACTURAS_COMPRA where ID_COMPRA = %1")
+                                                    .arg(id));
+    };
+    EXPECT_EQ(factura(idCli), "113.00|13.00|113.00");
+    EXPECT_EQ(factura(idCli), factura(idVentana));
+    auto asiento = [&](int n) {
+        return EntornoPrueba::Texto(env.contabilidad,
+                                    QStringLiteral("select list(CUENTA || ':' || IMPORTE_DEBE || ':' || IMPORTE_HABER, ' ') "
+                                                   "from (select * from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = "
+                                                   "%1 order by CUENTA)")
+                                        .arg(n));
+    };
+    EXPECT_EQ(asiento(asientoCli), asiento(asientoVentana));
+    for (int n : {asientoCli, asientoVentana}) {
+        SCOPED_TRACE(n);
+        const QString w = QStringLiteral(" from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = %1").arg(n);
+        EXPECT_EQ(EntornoPrueba::Moneda(env.contabilidad, "select sum(IMPORTE_DEBE)" + w), C("113"));
+        EXPECT_EQ(EntornoPrueba::Moneda(env.contabilidad, "select sum(IMPORTE_HABER)" + w), C("113"));
+        EXPECT_EQ(EntornoPrueba::Texto(env.contabilidad,
+                                       QStringLiteral("select BLANCEADO from ASIENTOS where FK_PERIODO = 1 and ID_ASIENTO = %1")
+                                           .arg(n)),
+                  "S");
+    }
 }
 
 TEST(ValidacionPago, SumAndTotalAreComparedAtTwoDecimals)
@@ -469,7 +520,6 @@ private:
 
 TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
 {
-    EstablecerProveedorAjustes([] { return AjustesPrecios(); });
     AjustesProcesoCompra base = Proceso()->Ajustes();
     constexpr int kHilos = 3, kRondas = 6;
     MensajesHilo mensajesHilos;
@@ -509,7 +559,6 @@ TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
         hilos.emplace_back(estacion, h);
     for (auto &t : hilos)
         t.join();
-    EstablecerProveedorAjustes({});
 
     // Each shared number was posted once; every other posting went through.
     EXPECT_EQ(duplicadas.load(), (kHilos - 1) * kRondas / 2) << mensajesHilos.textos().join('|').toStdString();
@@ -529,6 +578,65 @@ TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
     EXPECT_EQ(Conta("select count(*) from ASIENTOS where DESCRIPCION starting with 'Compra - Factura Nº H' or DESCRIPCION starting with 'Compra - Factura Nº MISMO'"),
               publicadas.load());
     EXPECT_EQ(UltimoSaldoCaja(), saldo - Currency(publicadas.load()) * C("2260"));
+}
+
+// Two stations post the same three articles entered in opposite orders while a third holds the
+// middle one: each locks its articles in article order, so neither holds one the other waits for.
+TEST_F(Posteo, TwoPostingsOfTheSameArticlesInOppositeOrdersDoNotDeadlock)
+{
+    Articulo(env, "ART-0", "0", "0");
+    AjustesProcesoCompra base = Proceso()->Ajustes();
+    struct Estacion {
+        QString computadora;
+        int proveedor;
+        std::vector<const char *> articulos;
+    } estaciones[] = {{"HILO-A", 12, {"ART-1", "ART-0", "ART-2"}}, {"HILO-B", 5, {"ART-2", "ART-0", "ART-1"}}};
+    for (const Estacion &e : estaciones) {
+        Encabezado(env.tienda, e.computadora, 1, "FC-ORDEN", e.proveedor);
+        for (const char *art : e.articulos)
+            Linea(env.tienda, e.computadora, 1, art, 1, "100");
+    }
+    // A third station holds ART-0 until both postings are waiting for it.
+    auto tercera = env.AbrirConexion();
+    {
+        db::Query q(&tercera->inventario, &tercera->transUpdateInv);
+        q.setSql("update INVENTARIO set STOCK = STOCK where COD_BARRAS = 'ART-0'");
+        q.execQuery();
+    }
+    MensajesHilo mensajesHilos;
+    std::atomic<int> ids[2] = {0, 0};
+    auto publicar = [&](int i) {
+        auto c = env.AbrirConexion();
+        AjustesProcesoCompra a = base;
+        a.inventario.computadora = estaciones[i].computadora;
+        ProcesoCompra p({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
+                         &c->transUpdateConta},
+                        a);
+        p.EstablecerMensajes(&mensajesHilos);
+        const TotalesCompra t = p.TotalesDeEstacion();
+        PagoCompra pago;
+        pago.credito = t.total;
+        pago.diasCredito = 30;
+        ids[i] = p.Procesar(p.DocumentoDeEstacion(), t, pago);
+    };
+    std::thread a(publicar, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    std::thread b(publicar, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    tercera->transUpdateInv.rollback();
+    a.join();
+    b.join();
+    EXPECT_GT(ids[0].load(), 0) << mensajesHilos.textos().join('|').toStdString();
+    EXPECT_GT(ids[1].load(), 0) << mensajesHilos.textos().join('|').toStdString();
+    EXPECT_EQ(Inv("STOCK", "ART-0"), C("2"));
+    EXPECT_EQ(Inv("STOCK", "ART-1"), C("12"));
+    EXPECT_EQ(Inv("STOCK", "ART-2"), C("2"));
+    // The invoice lines keep the order they were entered in.
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, QStringLiteral("select list(CODIGO_ARTICULO, ' ') from (select "
+                                                              "CODIGO_ARTICULO from DETALLE_FACTURAS_COMPRA where "
+                                                              "ID_COMPRA = %1 order by ID_DETALLE_FACTURA)")
+                                                   .arg(ids[1].load())),
+              "ART-2 ART-0 ART-1");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Per-line stock, cost and price update of a purchase posting, against real databases.
 
 #include "records/ActualizacionInventarioCompra.h"
-#include "pricing/AjustesPrecios.h"
 #include "support/EntornoPrueba.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +24,7 @@ protected:
     static AjustesActualizacionCompra Ajustes(bool descuentoEnCosto = false, const char *tc2 = "1")
     {
         AjustesActualizacionCompra a;
-        a.descuentoEnPrecioCompra = descuentoEnCosto;
+        a.precios.descuentoEnPrecioCompra = descuentoEnCosto;
         a.tipoCambio = C("520");
         a.tipoCambio2 = C(tc2);
         a.nroCaja = 1;
@@ -141,8 +140,7 @@ TEST_F(ActualizacionInventario, MainInventoryLinesWriteStockCostAndPrices)
         FacturaCompraPosteo f = Factura(QStringLiteral("FC-%1").arg(n));
         f.monedaCarga = c.moneda;
         ResultadoLineaCompra r;
-        ASSERT_TRUE(act->ActualizarLinea(f, Linea(cod, "5", c.costo, c.conIv, c.sinIv, c.gravado, c.ivi, c.desc), &r))
-            << act->UltimoError().toStdString();
+        ASSERT_NO_THROW(act->ActualizarLinea(f, Linea(cod, "5", c.costo, c.conIv, c.sinIv, c.gravado, c.ivi, c.desc), &r));
         Confirmar();
         EXPECT_TRUE(r.articuloEncontrado);
         EXPECT_EQ(r.stockAnterior, C("10"));
@@ -183,11 +181,11 @@ TEST_F(ActualizacionInventario, WarehouseLinesAddToTheirWarehouseOnly)
     FacturaCompraPosteo f = Factura();
     f.inventarioPrincipal = false;
     f.codBodega = "001";
-    ASSERT_TRUE(act->ActualizarLinea(f, Linea("BOD-1", "3", "130", "146.9", "130")));  // first purchase: new row
-    ASSERT_TRUE(act->ActualizarLinea(f, Linea("BOD-1", "4", "130", "146.9", "130")));  // then added
+    ASSERT_NO_THROW(act->ActualizarLinea(f, Linea("BOD-1", "3", "130", "146.9", "130")));  // first purchase: new row
+    ASSERT_NO_THROW(act->ActualizarLinea(f, Linea("BOD-1", "4", "130", "146.9", "130")));  // then added
     f.codBodega = "002";
-    ASSERT_TRUE(act->ActualizarLinea(f, Linea("BOD-1", "2.5", "130", "146.9", "130")));
-    ASSERT_TRUE(act->ActualizarLinea(f, Linea("BOD-N", "3", "100", "113", "100", "S", "S")));
+    ASSERT_NO_THROW(act->ActualizarLinea(f, Linea("BOD-1", "2.5", "130", "146.9", "130")));
+    ASSERT_NO_THROW(act->ActualizarLinea(f, Linea("BOD-N", "3", "100", "113", "100", "S", "S")));
     Confirmar();
     auto existencia = [&](const char *cod, const char *bodega) {
         return EntornoPrueba::Texto(env.inventario, QStringLiteral("select list(EXISTENCIA) from EXISTENCIAS where "
@@ -205,7 +203,7 @@ TEST_F(ActualizacionInventario, WarehouseLinesAddToTheirWarehouseOnly)
     EXPECT_EQ(Inv("COSTO_PROMEDIO", "BOD-N"), C("113"));
 
     f.inventarioPrincipal = true;
-    ASSERT_TRUE(act->ActualizarLinea(f, Linea("BOD-N", "3", "100", "113", "100")));
+    ASSERT_NO_THROW(act->ActualizarLinea(f, Linea("BOD-N", "3", "100", "113", "100")));
     Confirmar();
     EXPECT_EQ(Inv("STOCK", "BOD-N"), C("10"));
 }
@@ -220,7 +218,7 @@ TEST_F(ActualizacionInventario, StockSumsOfZeroOrLessTakeTheNetCost)
         const QString cod = QStringLiteral("SUM-%1").arg(++n);
         SCOPED_TRACE(cod.toStdString());
         Articulo(cod, c.stock, "100", "S", "S", 2);  // level 2 on the average cost
-        ASSERT_TRUE(Nuevo()->ActualizarLinea(Factura(), Linea(cod, c.q, "130", "146.9", "130")));
+        ASSERT_NO_THROW(Nuevo()->ActualizarLinea(Factura(), Linea(cod, c.q, "130", "146.9", "130")));
         Confirmar();
         EXPECT_EQ(Inv("COSTO_PROMEDIO", cod), C(c.promedio));
         EXPECT_EQ(Inv("PREVEN_2", cod), C(c.promedio));
@@ -239,7 +237,7 @@ TEST_F(ActualizacionInventario, ComponentCostReachesEveryComposition)
                                             "('KIT-2', '7441001000219', 1, 600)");
     EntornoPrueba::Ejecutar(env.inventario, "insert into COMPUESTO (COD_BARRAS, COD_ARTICULO, CANTIDAD, COSTO) values "
                                             "('KIT-3', '7441001000219', 1, 600)");
-    ASSERT_TRUE(Nuevo()->ActualizarLinea(Factura(), Linea("7441001000202", "10", "500", "565", "500")));
+    ASSERT_NO_THROW(Nuevo()->ActualizarLinea(Factura(), Linea("7441001000202", "10", "500", "565", "500")));
     Confirmar();
     EXPECT_EQ(EntornoPrueba::Texto(env.inventario, "select list(distinct COSTO) from COMPUESTO where COD_ARTICULO = '7441001000202'"),
               "500.00");
@@ -253,24 +251,31 @@ TEST_F(ActualizacionInventario, MissingArticleIsSkippedAndFailuresStopTheUpdate)
     auto act = Nuevo();
     ResultadoLineaCompra r;
     r.articuloEncontrado = true;
-    EXPECT_TRUE(act->ActualizarLinea(Factura(), Linea("NO-EXISTE", "1", "10", "10", "10"), &r));
+    EXPECT_NO_THROW(act->ActualizarLinea(Factura(), Linea("NO-EXISTE", "1", "10", "10", "10"), &r));
     EXPECT_FALSE(r.articuloEncontrado);
     EXPECT_TRUE(env.mensajes.mostrados().empty());
 
     Articulo("OK-1", "1", "100");
-    Articulo("MAL-1", "1", "100");
     Articulo("OK-2", "1", "100");
+    Articulo("OK-3", "1", "100");
     EntornoPrueba::Ejecutar(env.inventario, "create exception E_PRUEBA 'articulo bloqueado'");
     EntornoPrueba::Ejecutar(env.inventario, "create trigger T_PRUEBA for INVENTARIO before update as begin "
-                                            "if (new.COD_BARRAS = 'MAL-1' and new.STOCK <> old.STOCK) then exception E_PRUEBA; end");
-    const std::vector<LineaCompra> lineas = {Linea("OK-1", "1", "100", "113", "100"), Linea("MAL-1", "1", "100", "113", "100"),
-                                             Linea("OK-2", "1", "100", "113", "100")};
-    EXPECT_FALSE(act->ActualizarLineas(Factura("FC-MAL"), lineas));
-    EXPECT_EQ(act->UltimoError(), "Error al actualizar INVENTARIO");
-    ASSERT_EQ(env.mensajes.mostrados().size(), 1u);
-    EXPECT_TRUE(env.mensajes.textos().first().startsWith("Sucedió un inconveniente al Actualizar el Inventario\r\nMensaje:\r\n"));
+                                            "if (new.COD_BARRAS = 'OK-2' and new.STOCK <> old.STOCK) then exception E_PRUEBA; end");
+    // Entered out of article order: the lines are locked and updated in article order.
+    const std::vector<LineaCompra> lineas = {Linea("OK-3", "1", "100", "113", "100"), Linea("OK-2", "1", "100", "113", "100"),
+                                             Linea("OK-1", "1", "100", "113", "100")};
+    try {
+        act->ActualizarLineas(Factura("FC-MAL"), lineas);
+        ADD_FAILURE() << "no error";
+    } catch (const ErrorRegistro &e) {
+        // The update shows nothing: the notice is for the posting to show.
+        EXPECT_EQ(e.mensaje(), "Error al actualizar INVENTARIO");
+        EXPECT_TRUE(e.aviso().startsWith("Sucedió un inconveniente al Actualizar el Inventario\r\nMensaje:\r\n"));
+        EXPECT_TRUE(e.aviso().contains("articulo bloqueado"));
+    }
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
     {
-        // Inside the caller's transaction: the first line was journaled, the failed one and the rest not.
+        // Inside the caller's transaction: the first article was journaled, the failed one and the rest not.
         db::Query q(&env.tienda, &env.transUpdate);
         q.setSql("select list(COD_BARRAS) from MOVIMIENTOS_STOCK where COMPROBANTE = 'FC-MAL'");
         q.execQuery();
@@ -285,16 +290,22 @@ TEST_F(ActualizacionInventario, MissingArticleIsSkippedAndFailuresStopTheUpdate)
     EntornoPrueba::Ejecutar(env.tienda, "create exception E_MOV 'sin movimientos'");
     EntornoPrueba::Ejecutar(env.tienda, "create trigger T_MOV for MOVIMIENTOS_STOCK before insert as begin "
                                         "if (new.COMPROBANTE = 'FC-MOV') then exception E_MOV; end");
-    EXPECT_FALSE(act->ActualizarLinea(Factura("FC-MOV"), Linea("OK-2", "1", "100", "113", "100")));
-    EXPECT_EQ(act->UltimoError(), "Error al insertar en MOVIMIENTOS_STOCK.");
-    EXPECT_EQ(env.mensajes.textos(), QStringList{"Error al insertar en movimientos de stock. "});
+    try {
+        act->ActualizarLinea(Factura("FC-MOV"), Linea("OK-3", "1", "100", "113", "100"));
+        ADD_FAILURE() << "no error";
+    } catch (const ErrorRegistro &e) {
+        EXPECT_EQ(e.mensaje(), "Error al insertar en MOVIMIENTOS_STOCK.");
+        EXPECT_EQ(e.aviso(), "Error al insertar en movimientos de stock. ");
+        EXPECT_TRUE(e.detalle().contains("sin movimientos"));
+    }
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
     Deshacer();
 }
 
 TEST_F(ActualizacionInventario, NothingIsCommittedByTheUpdate)
 {
     Articulo("TX-1", "10", "100");
-    ASSERT_TRUE(Nuevo()->ActualizarLinea(Factura("FC-TX"), Linea("TX-1", "5", "130", "146.9", "130")));
+    ASSERT_NO_THROW(Nuevo()->ActualizarLinea(Factura("FC-TX"), Linea("TX-1", "5", "130", "146.9", "130")));
     EXPECT_EQ(Inv("STOCK", "TX-1"), C("10"));
     EXPECT_EQ(Movimientos("FC-TX"), 0);
     Deshacer();
@@ -306,7 +317,7 @@ TEST_F(ActualizacionInventario, FromTheDataModuleItPostsTheStationWorkLines)
 {
     env.datos->CargarTipoCambio();
     auto act = ActualizadorInventarioCompra::DesdeDatosComp(*env.datos);
-    EXPECT_TRUE(act->Ajustes().descuentoEnPrecioCompra);  // demo store setting
+    EXPECT_TRUE(act->Ajustes().precios.descuentoEnPrecioCompra);  // demo store setting
     EXPECT_EQ(act->Ajustes().tipoCambio, C("520"));
     EXPECT_EQ(act->Ajustes().computadora, "PRUEBA");
     EXPECT_EQ(act->Ajustes().usuario, "ADMIN");
@@ -318,7 +329,7 @@ TEST_F(ActualizacionInventario, FromTheDataModuleItPostsTheStationWorkLines)
     const std::vector<LineaCompra> lineas = act->LineasDeEstacion();
     ASSERT_EQ(lineas.size(), 2u);
     EXPECT_EQ(lineas[1].cantidad, C("3"));
-    ASSERT_TRUE(act->ActualizarLineas(Factura("FC-EST"), lineas));
+    ASSERT_NO_THROW(act->ActualizarLineas(Factura("FC-EST"), lineas));
     Confirmar();
     EXPECT_EQ(Inv("STOCK", "EST-1"), C("5"));
     EXPECT_EQ(Movimientos("FC-EST"), 2);
@@ -328,8 +339,6 @@ TEST_F(ActualizacionInventario, TwoWorkstationsPostingTheSameArticlesLoseNothing
 {
     Articulo("CONC-1", "0", "0");
     Articulo("CONC-2", "0", "0");
-    // The price functions read fixed settings rather than the data module's record from two threads.
-    EstablecerProveedorAjustes([] { return AjustesPrecios(); });
     constexpr int kPosteos = 25;
     std::atomic<int> fallos{0};
     auto estacion = [&](const char *costo, const char *comprobante) {
@@ -339,8 +348,13 @@ TEST_F(ActualizacionInventario, TwoWorkstationsPostingTheSameArticlesLoseNothing
         bodega.inventarioPrincipal = false;
         bodega.codBodega = "001";
         for (int i = 0; i < kPosteos; ++i) {
-            const bool ok = act.ActualizarLinea(principal, Linea("CONC-1", "1", costo, costo, costo, "N")) &&
-                            act.ActualizarLinea(bodega, Linea("CONC-2", "2", costo, costo, costo, "N"));
+            bool ok = true;
+            try {
+                act.ActualizarLinea(principal, Linea("CONC-1", "1", costo, costo, costo, "N"));
+                act.ActualizarLinea(bodega, Linea("CONC-2", "2", costo, costo, costo, "N"));
+            } catch (const ErrorCompras &) {
+                ok = false;
+            }
             if (ok) {
                 c->transUpdateInv.commit();
                 c->transUpdate.commit();
