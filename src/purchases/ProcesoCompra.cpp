@@ -128,14 +128,14 @@ std::unique_ptr<ProcesoCompra> ProcesoCompra::DesdeDatosComp(TFDatosComp &d)
     a.contaEmpresa = d.ConfigEntero(QStringLiteral("CONTA_ID_EMPRESA"));
     a.contaPeriodo = d.ConfigEntero(QStringLiteral("CONTA_ID_PERIODO"));
     auto cuenta = [&d](const char *codigo, const char *nombre) {
-        CuentaContable c;
+        CuentaContable cc;
         if (d.DatosCuentas && d.DatosCuentas->active()) {
             if (d.DatosCuentas->hasField(QLatin1String(codigo)))
-                c.codigo = d.DatosCuentas->fieldByName(QLatin1String(codigo)).asString();
+                cc.codigo = d.DatosCuentas->fieldByName(QLatin1String(codigo)).asString();
             if (d.DatosCuentas->hasField(QLatin1String(nombre)))
-                c.nombre = d.DatosCuentas->fieldByName(QLatin1String(nombre)).asString();
+                cc.nombre = d.DatosCuentas->fieldByName(QLatin1String(nombre)).asString();
         }
-        return c;
+        return cc;
     };
     CuentasCompra &k = a.cuentas;
     k.inventario = cuenta("COM_INVENTARIO", "COM_D_INVENTARIO");
