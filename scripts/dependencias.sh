@@ -3,7 +3,7 @@
 paquetes_compilar=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libboost-dev
   libxlsxwriter-dev liborcus-dev libixion-dev libfreexl-dev libkainjow-mustache-dev libcurl4-openssl-dev)
-paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3-aiosmtpd firebird3.0-server)
+paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3 python3-aiosmtpd firebird3.0-server)
 
 instalar_faltantes() {
   local faltan=()

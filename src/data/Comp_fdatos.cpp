@@ -1,10 +1,9 @@
 #include "data/Comp_fdatos.h"
 
-#include "pricing/AjustesPrecios.h"
 #include "platform/ArchivoIni.h"
 #include "platform/db/Database.h"
 #include "platform/Formato.h"
-#include "pricing/Funcionesprecios.h"
+#include "platform/Redondeo.h"
 #include "platform/Mensajes.h"
 #include "platform/db/Transaction.h"
 #include "platform/VariablesHost.h"
@@ -302,15 +301,6 @@ QString TFDatosComp::Permiso(const QString &clave) const
     if (!DatosPermisos || !DatosPermisos->hasField(clave))
         return QString();
     return DatosPermisos->fieldByName(clave).asString();
-}
-
-AjustesPrecios TFDatosComp::AjustesDePrecios() const
-{
-    AjustesPrecios a;
-    a.unidadRedondeo = ConfigEntero(QStringLiteral("UNIDAD_REDONDEO"));
-    a.redondeaPrecioFinal = ConfigSi(QStringLiteral("REDONDEA_PRECIO_FINAL"));
-    a.descuentoEnPrecioCompra = ConfigSi(QStringLiteral("DESCUENTO_EN_PRECIO_COMPRA"));
-    return a;
 }
 
 Currency TFDatosComp::Redondear(Currency valor, int decimales) const

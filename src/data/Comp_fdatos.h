@@ -6,7 +6,6 @@
 #include "platform/db/Dataset.h"
 #include "platform/db/Query.h"
 #include "platform/report/Reporte.h"
-#include "pricing/AjustesPrecios.h"
 
 #include <QObject>
 #include <memory>
@@ -90,7 +89,6 @@ public:
     static int CargarVariable(const QString &nombre, const QString &valor);
     Currency Redondear(Currency valor, int decimales) const;
     // The price settings of the store configuration, for a posting or price calculation to carry.
-    AjustesPrecios AjustesDePrecios() const;
     // Display picture for quantities from DECIMALES_CANTIDADES ("#,##0" or "#,##0.000"...).
     QString FormatearCantidad() const;
     void CargarTipoCambio();

@@ -7,3 +7,8 @@ struct AjustesPrecios {
     bool redondeaPrecioFinal = false;      // REDONDEA_PRECIO_FINAL = "S"
     bool descuentoEnPrecioCompra = false;  // DESCUENTO_EN_PRECIO_COMPRA = "S"
 };
+
+class TFDatosComp;
+
+// The settings of the store the data module is connected to.
+AjustesPrecios AjustesDeTienda(const TFDatosComp &datos);

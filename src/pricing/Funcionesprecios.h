@@ -7,14 +7,11 @@
 // -1 tens, -2 hundreds. A rounding switch "S" rounds; any other value leaves it to
 // the store's REDONDEA_PRECIO_FINAL (ajustes.redondeaPrecioFinal).
 
-#include "pricing/AjustesPrecios.h"
 #include "platform/Currency.h"
+#include "platform/Redondeo.h"
+#include "pricing/AjustesPrecios.h"
 
 #include <QString>
-
-// The rounding step itself, always applied: to `decimales` places, or to half units
-// of that place when unidadRedondeo is 5 (0 -> halves, -1 -> fives, 2 -> 0.005).
-Currency RedondearValor(Currency valor, int decimales, int unidadRedondeo);
 
 // Final-price rounding: RedondearValor when the switch or the store says so,
 // otherwise the value unchanged.

@@ -1,6 +1,6 @@
 #include "pricing/Funcionesyprocesoscompras.h"
 
-#include "pricing/AritmeticaEscalada.h"
+#include "platform/AritmeticaEscalada.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #include "purchases/AnulacionCompra.h"
 
-#include "pricing/AritmeticaEscalada.h"
+#include "platform/AritmeticaEscalada.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"

@@ -1,7 +1,7 @@
 #include "purchases/EntradaCompra.h"
 
 #include "orders/CargaPedido.h"
-#include "pricing/AritmeticaEscalada.h"
+#include "platform/AritmeticaEscalada.h"
 #include "platform/ArchivoIni.h"
 #include "platform/ErrorCompras.h"
 #include "platform/Formato.h"

@@ -1,6 +1,7 @@
 #include "purchases/ProcesoCompra.h"
 
-#include "pricing/AritmeticaEscalada.h"
+#include "records/TablasTrabajoCompra.h"
+#include "platform/AritmeticaEscalada.h"
 #include "platform/ArchivoIni.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/Database.h"
@@ -107,7 +108,7 @@ std::unique_ptr<ProcesoCompra> ProcesoCompra::DesdeDatosComp(TFDatosComp &d)
     }
 
     AjustesProcesoCompra a;
-    a.inventario.precios = d.AjustesDePrecios();
+    a.inventario.precios = AjustesDeTienda(d);
     a.inventario.tipoCambio = d.TipoCambio;
     a.inventario.tipoCambio2 = d.TipoCambio2;
     a.inventario.nroCaja = d.NroCaja;
@@ -944,15 +945,7 @@ void ProcesoCompra::Finalizar(const DocumentoCompra &doc)
 {
     // The work rows go with the posting: a posted invoice can never be posted again from them.
     Paso(QStringLiteral("No se pudieron eliminar los datos."), QStringLiteral("Error al eliminar temporal de compras"), [&] {
-        for (const char *tabla : {"TEMPORAL_ENC_COMPRA", "TEMPORAL_COMPRAS"}) {
-            db::Query &q = Sql(Base::Tienda, QStringLiteral("delete from %1\n where NRO_CAJA = :nro_caja\n"
-                                                            " and COMPUTADORA = :compu")
-                                                 .arg(QLatin1String(tabla)));
-            q.paramByName("nro_caja").setAsInteger(ajustes_.inventario.nroCaja);
-            q.paramByName("compu").setAsString(ajustes_.inventario.computadora);
-            q.execQuery();
-            q.close();
-        }
+        EliminaTempCompras(consultas_, 1, {ajustes_.inventario.nroCaja, ajustes_.inventario.computadora});
     });
     if (doc.modoPedido && !doc.nroPedido.isEmpty()) {
         Paso(QString(), QStringLiteral("Error al actualizar PEDIDOS"), [&] { registros_.MarcarPedidoProcesado(doc.nroPedido); });

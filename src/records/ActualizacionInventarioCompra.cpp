@@ -1,6 +1,6 @@
 #include "records/ActualizacionInventarioCompra.h"
 
-#include "pricing/AritmeticaEscalada.h"
+#include "platform/AritmeticaEscalada.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Transaction.h"
@@ -54,7 +54,7 @@ std::unique_ptr<ActualizadorInventarioCompra> ActualizadorInventarioCompra::Desd
     if (!d.dbCorvane || !d.TransUpdate || !d.dbInv || !d.TransUpdateInv)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
     AjustesActualizacionCompra a;
-    a.precios = d.AjustesDePrecios();
+    a.precios = AjustesDeTienda(d);
     a.tipoCambio = d.TipoCambio;
     a.tipoCambio2 = d.TipoCambio2;
     a.nroCaja = d.NroCaja;

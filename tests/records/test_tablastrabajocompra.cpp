@@ -5,7 +5,6 @@
 #include "records/TablasTrabajoCompra.h"
 
 #include "support/EntornoPrueba.h"
-#include "support/PruebaVentanas.h"
 #include "platform/db/Query.h"
 #include "platform/db/Transaction.h"
 
@@ -204,4 +203,4 @@ TEST_F(TablasTrabajo, ArticuloNuevo)
 
 } // namespace
 
-PRUEBAS_CON_VENTANAS_MAIN()
+
