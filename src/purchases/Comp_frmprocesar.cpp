@@ -1,5 +1,6 @@
 #include "purchases/Comp_frmprocesar.h"
 
+#include "platform/Redondeo.h"
 #include "data/Comp_fdatos.h"
 #include "creditnotes/Comp_frmnotascredito.h"
 #include "purchases/Comp_frmregistrarcheque.h"
@@ -62,20 +63,6 @@ void EdicionMoneda::focusOutEvent(QFocusEvent *e)
 
 // --- TfrmProcesar
 
-namespace {
-// To two decimals, ties to even.
-Currency DosDecimales(Currency v)
-{
-    const std::int64_t r = v.raw(), q = r / 100, resto = r % 100;
-    std::int64_t n = q;
-    if (resto > 50 || (resto == 50 && (q % 2 != 0)))
-        ++n;
-    else if (resto < -50 || (resto == -50 && (q % 2 != 0)))
-        --n;
-    return Currency::fromRaw(n * 100);
-}
-} // namespace
-
 TfrmProcesar::TfrmProcesar(TFDatosComp &datos, const DocumentoCompra &documento, QWidget *parent)
     : QWidget(parent, Qt::Dialog), datos_(datos), documento_(documento), proceso_(ProcesoCompra::DesdeDatosComp(datos))
 {
@@ -98,7 +85,7 @@ void TfrmProcesar::Construir()
     setWindowTitle(QStringLiteral("Procesar Comprobante"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(430, 330);
-    total_ = DosDecimales(totales_.total);
+    total_ = RedondearCentimos(totales_.total);
     NotasSeleccionadas = QStringList{QString()};
 
     const QString simbolo = documento_.monedaCarga == 2 ? datos_.Config(QStringLiteral("SIGNO_MONEDA2"))
@@ -234,7 +221,7 @@ Currency TfrmProcesar::SumaEdits()
     const bool efectivo = edImpEfectivo->valor() > Currency();
     rbCaja->setVisible(efectivo);
     rbOtros->setVisible(efectivo);
-    if (DosDecimales(suma) == total_ && isVisible())
+    if (RedondearCentimos(suma) == total_ && isVisible())
         btnAceptar->setFocus();
     return suma;
 }
@@ -282,7 +269,7 @@ bool TfrmProcesar::eventFilter(QObject *objeto, QEvent *e)
         }
         if ((k == Qt::Key_Return || k == Qt::Key_Enter)) {
             const Currency suma = SumaEdits();
-            if (DosDecimales(suma) < total_) {
+            if (RedondearCentimos(suma) < total_) {
                 edImpCredito->setValor(edImpCredito->valor() + (total_ - suma));
                 edImpCredito->setFocus();
                 edImpCredito->selectAll();
@@ -344,12 +331,9 @@ void TfrmProcesar::AplicarNotas(const EleccionNotas &eleccion)
     edImpCredito->setValor(Currency());
     edDias->setValue(0);
     edNumCheque->clear();
-    if (total_ >= ImporteNotas) {
-        edImpNC->setValor(ImporteNotas);
-        edImpEfectivo->setValor(total_ - ImporteNotas);
-    } else {
-        edImpNC->setValor(total_);
-    }
+    const PagoConNotas reparto = RepartirNotas(total_, ImporteNotas);
+    edImpNC->setValor(reparto.notas);
+    edImpEfectivo->setValor(reparto.efectivo);
     SumaEdits();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/Formato.h"
+#include "platform/Redondeo.h"
 #include "pricing/Funcionesprecios.h"
 #include "platform/Mensajes.h"
 #include "platform/db/Transaction.h"
@@ -22,12 +23,6 @@ namespace {
 [[noreturn]] void Fallar(const QString &aviso, const QString &error)
 {
     throw FalloPaso(aviso, error);
-}
-
-// To two decimals, ties to even.
-Currency Redondear2(Currency v)
-{
-    return Currency::fromRaw(aritmetica::DesdeCrudo(aritmetica::Crudo(v) / 100.0L).raw() * 100);
 }
 
 const QString kSinLineas = QStringLiteral("No puede procesar un comprobante sin líneas");
@@ -228,8 +223,8 @@ TotalesCompra ProcesoCompra::TotalesDeEstacion(bool proveedorExento)
 ValidacionPago ProcesoCompra::Validar(Currency total, const PagoCompra &p)
 {
     ValidacionPago v;
-    const Currency suma = Redondear2(p.efectivo + p.cheque + p.notasCredito + p.credito);
-    const Currency t = Redondear2(total);
+    const Currency suma = RedondearCentimos(p.efectivo + p.cheque + p.notasCredito + p.credito);
+    const Currency t = RedondearCentimos(total);
     if (p.credito > Currency() && p.diasCredito <= 0) {
         v.fallo = ValidacionPago::Fallo::DiasCredito;
         v.mensaje = QStringLiteral("Debe digitar el número de días para el crédito");
@@ -273,7 +268,7 @@ int ProcesoCompra::Procesar(const DocumentoCompra &doc, const TotalesCompra &tot
     // The total is posted to the cent, whoever computed it: the payment covers that amount and
     // the accounting entry balances on it.
     TotalesCompra tot = totales;
-    tot.total = Redondear2(tot.total);
+    tot.total = RedondearCentimos(tot.total);
     const ValidacionPago v = Validar(tot.total, pago);
     if (!v.ok()) {
         estado_ = Estado::Invalida;
@@ -950,4 +945,11 @@ void ProcesoCompra::Finalizar(const DocumentoCompra &doc)
     if (doc.modoPedido && !doc.nroPedido.isEmpty()) {
         Paso(QString(), QStringLiteral("Error al actualizar PEDIDOS"), [&] { registros_.MarcarPedidoProcesado(doc.nroPedido); });
     }
+}
+
+PagoConNotas RepartirNotas(Currency total, Currency importeNotas)
+{
+    if (total >= importeNotas)
+        return {importeNotas, total - importeNotas};
+    return {total, Currency()};
 }

@@ -209,5 +209,12 @@ private:
     bool asientoMal_ = false;
 };
 
+// How chosen credit notes fill the payment of `total`: they pay up to the total and cash
+// pays what they leave.
+struct PagoConNotas {
+    Currency notas, efectivo;
+};
+PagoConNotas RepartirNotas(Currency total, Currency importeNotas);
+
 // Bytes that open the cash drawer for a printer model ("TM-U 300" has its own pulse).
 QByteArray BytesAperturaCajon(const QString &modeloEpson);
