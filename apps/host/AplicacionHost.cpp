@@ -1,5 +1,8 @@
 #include "host/AplicacionHost.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include "platform/ErrorCompras.h"
 #include "platform/Mensajes.h"
 #include "platform/db/Terminacion.h"
@@ -12,6 +15,18 @@ std::atomic<bool> terminando{false};
 }
 
 AplicacionHost::AplicacionHost(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool AplicacionHost::InstalarTraduccionQt()
+{
+    auto *traductor = new QTranslator(this);
+    if (!traductor->load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete traductor;
+        return false;
+    }
+    installTranslator(traductor);
+    return true;
+}
 
 bool AplicacionHost::notify(QObject *receptor, QEvent *evento)
 {

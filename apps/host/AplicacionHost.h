@@ -19,6 +19,10 @@ public:
     // What a signal does, on the event loop's thread.
     void TerminarPorSenal();
 
+    // Qt's own dialogs and buttons in Spanish ("Guardar como", "Cancelar"); false when the
+    // translation is not installed.
+    bool InstalarTraduccionQt();
+
     // Errors shown so far (for the log and tests).
     int erroresMostrados() const { return errores_; }
 

@@ -5,6 +5,7 @@
 #include "platform/Mensajes.h"
 #include "platform/VariablesHost.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -139,4 +140,9 @@ void VentanaHost::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    // Exit means exit: the module's windows go with the host.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    QCoreApplication::quit();
 }

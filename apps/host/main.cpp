@@ -144,6 +144,7 @@ int main(int argc, char **argv)
 {
     AplicacionHost app(argc, argv);
     InstalarMensajesPantalla();
+    app.InstalarTraduccionQt();
     QApplication::setApplicationName(QStringLiteral("compras-host"));
     db::PrepararMotorFirebird();
     // SIGTERM / SIGINT close the windows and the attachments; after 5 s the engine is stopped anyway.

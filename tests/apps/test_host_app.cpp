@@ -88,3 +88,9 @@ TEST(AplicacionHost, LaSenalCierraLasVentanasSinPreguntar)
     EXPECT_FALSE(v.isVisible());
     EXPECT_TRUE(guion.mostrados().empty());
 }
+
+TEST(AplicacionHost, LosDialogosDeQtHablanEspanol)
+{
+    ASSERT_TRUE(app().InstalarTraduccionQt());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+}
