@@ -18,6 +18,13 @@ public:
     virtual void Error(const QString &texto, const QString &titulo = QString()) = 0;
     // Yes/No question; true for yes.
     virtual bool Pregunta(const QString &texto, const QString &titulo = QString()) = 0;
+    // A question whose yes throws work away (cancel a document, delete, annul): on screen No
+    // is the default button, so Escape or Enter keep the work. Services without a screen
+    // answer it as any other question.
+    virtual bool PreguntaDestructiva(const QString &texto, const QString &titulo = QString())
+    {
+        return Pregunta(texto, titulo);
+    }
     // Yes/No/Cancel question.
     virtual Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo = QString()) = 0;
     // Balloon beside a control, gone after `milisegundos`.

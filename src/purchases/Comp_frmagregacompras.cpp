@@ -38,6 +38,7 @@
 #include <QRegularExpressionValidator>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -614,6 +615,8 @@ void TfrmAgregaCompra::ProveedorElegido(int codigo, const QString &nombre, int t
     entrada_->EstablecerProveedor(codigo, nombre);
     if (const std::optional<int> moneda = MonedaAlElegirProveedor(datos_.Config(QStringLiteral("COMPRA_MULTIMONEDA")), tipoMoneda))
         (*moneda == 2 ? rbMoneda2 : rbMoneda1)->setChecked(true);
+    // Typing lines is next, once the search has closed and given the window back.
+    QTimer::singleShot(0, edCodigo, [this] { edCodigo->setFocus(); });
 }
 
 void TfrmAgregaCompra::MonedaCambiada()
@@ -827,7 +830,7 @@ void TfrmAgregaCompra::AbrirPago()
 
 void TfrmAgregaCompra::btnAnularClick()
 {
-    if (!mensajes().Pregunta(QStringLiteral("Realmente desea anular esta Factura?"), QStringLiteral("Atención")))
+    if (!mensajes().PreguntaDestructiva(QStringLiteral("Realmente desea anular esta Factura?"), QStringLiteral("Atención")))
         return;
     if (entrada_->LimpiarFactura()) {
         MostrarEncabezado();
@@ -839,8 +842,8 @@ void TfrmAgregaCompra::btnAnularClick()
 
 void TfrmAgregaCompra::btnSalirClick()
 {
-    if (!mensajes().Pregunta(QStringLiteral("Realmente desea Salir y Cancelar este comprobante?"),
-                             QStringLiteral("Atención")))
+    if (!mensajes().PreguntaDestructiva(QStringLiteral("Realmente desea Salir y Cancelar este comprobante?"),
+                                        QStringLiteral("Atención")))
         return;
     if (entrada_->LimpiarFactura())
         close();

@@ -132,6 +132,7 @@ void TfrmProcesar::Construir()
     edDias->setRange(0, 9999);
     edDias->installEventFilter(this);
     edImpNC = nueva("edImpNC");
+    edImpNC->setReadOnly(true);  // only what the chosen notes give
     btnBuscarNota = new QPushButton(QStringLiteral("Buscar Nota de Crédito"), panelPago);
     btnBuscarNota->setObjectName(QStringLiteral("btnBuscarNota"));
     btnAceptar = new QPushButton(QStringLiteral(" &Aceptar "), this);
@@ -235,7 +236,7 @@ PagoCompra TfrmProcesar::Pago() const
     p.numeroCheque = edNumCheque->text().trimmed();
     p.credito = edImpCredito->valor();
     p.diasCredito = edDias->value();
-    p.notasCredito = edImpNC->valor();
+    p.notasCredito = NotasElegidas ? edImpNC->valor() : Currency();
     if (NotasElegidas)
         p.notasElegidas = NotasSeleccionadas;
     p.notaSaldo = NotaSaldo;
@@ -322,7 +323,12 @@ void TfrmProcesar::AplicarNotas(const EleccionNotas &eleccion)
     if (!eleccion.notaSaldo.isEmpty())
         NotaSaldo = eleccion.notaSaldo;
     if (ImporteNotas <= Currency()) {
+        // No note chosen: nothing may be paid with notes.
         NotasElegidas = false;
+        NotasSeleccionadas = QStringList{QString()};
+        NotaSaldo.clear();
+        edImpNC->setValor(Currency());
+        SumaEdits();
         return;
     }
     NotasElegidas = true;
@@ -339,7 +345,7 @@ void TfrmProcesar::AplicarNotas(const EleccionNotas &eleccion)
 
 void TfrmProcesar::btnBuscarNotaClick()
 {
-    NotasSeleccionadas = QStringList{QString()};
+    // The current choice stands until the picker applies another one.
     auto *picker = new TfrmNotasCredito(datos_, total_, documento_.codProveedor, this);
     connect(picker, &TfrmNotasCredito::aplicada, this, &TfrmProcesar::AplicarNotas);
     picker->show();

@@ -58,16 +58,32 @@ void MensajesPantalla::Error(const QString &texto, const QString &titulo)
     QMessageBox::critical(ventanaActiva(), tituloO(titulo, "Error"), texto);
 }
 
+namespace {
+bool PreguntarSiNo(const QString &texto, const QString &titulo, bool noPorDefecto)
+{
+    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::NoButton,
+                    ventanaActiva());
+    QPushButton *si = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.setDefaultButton(noPorDefecto ? no : si);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == si;
+}
+} // namespace
+
 bool MensajesPantalla::Pregunta(const QString &texto, const QString &titulo)
 {
     if (sinPantalla(texto))
         return true;
-    QMessageBox box(QMessageBox::Question, tituloO(titulo, "Confirmación"), texto, QMessageBox::NoButton,
-                    ventanaActiva());
-    QAbstractButton *si = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
-    box.exec();
-    return box.clickedButton() == si;
+    return PreguntarSiNo(texto, titulo, false);
+}
+
+bool MensajesPantalla::PreguntaDestructiva(const QString &texto, const QString &titulo)
+{
+    if (sinPantalla(texto))
+        return false;
+    return PreguntarSiNo(texto, titulo, true);
 }
 
 Mensajes::Respuesta MensajesPantalla::PreguntaSiNoCancelar(const QString &texto, const QString &titulo)

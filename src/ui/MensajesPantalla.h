@@ -9,6 +9,7 @@ public:
     void Advertencia(const QString &texto, const QString &titulo) override;
     void Error(const QString &texto, const QString &titulo) override;
     bool Pregunta(const QString &texto, const QString &titulo) override;
+    bool PreguntaDestructiva(const QString &texto, const QString &titulo) override;
     Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo) override;
     void Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos) override;
 };

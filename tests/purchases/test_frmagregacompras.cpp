@@ -239,6 +239,7 @@ TEST_F(VentanaEntrada, CerrarYVolverAAbrirRestaura)
     env.mensajes.Responder(Mensajes::Respuesta::No);
     Tecla(C<QLineEdit>("edCodigo"), Qt::Key_Escape);
     EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("Realmente desea Salir y Cancelar este comprobante?")));
+    EXPECT_TRUE(env.mensajes.mostrados().back().destructiva) << "No is the default answer";
     ASSERT_TRUE(frm);
     EXPECT_EQ(Filas(), 2);
     Tecla(C<QLineEdit>("edCodigo"), Qt::Key_Escape);
@@ -253,6 +254,7 @@ TEST_F(VentanaEntrada, AnularLimpiaYSigueAbierta)
     env.mensajes.Responder(Mensajes::Respuesta::No);
     Tecla(frm, Qt::Key_F10);
     EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("Realmente desea anular esta Factura?")));
+    EXPECT_TRUE(env.mensajes.mostrados().back().destructiva) << "No is the default answer";
     EXPECT_EQ(Filas(), 1);
     Tecla(frm, Qt::Key_F10);
     EXPECT_EQ(Filas(), 0);
@@ -327,6 +329,7 @@ TEST_F(VentanaEntrada, ProveedorDelBuscadorYSegundaMoneda)
     EXPECT_EQ(frm->Entrada().CodigoProveedor(), 15);
     EXPECT_TRUE(C<QRadioButton>("rbMoneda2")->isChecked());  // the supplier buys in dollars
     EXPECT_EQ(frm->Entrada().Moneda(), 2);
+    EXPECT_EQ(frm->focusWidget(), C<QLineEdit>("edCodigo"));
 
     // Proposed cost in dollars: 5200 / 520.
     auto *codigo = C<QLineEdit>("edCodigo");

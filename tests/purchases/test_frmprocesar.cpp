@@ -178,10 +178,24 @@ TEST_F(VentanaProcesar, ChosenNotesFillTheEdits)
     EXPECT_EQ(Ed("edImpEfectivo")->valor(), C("0"));
     EXPECT_EQ(frm->Pago().notaSaldo, "NC-S");
     EXPECT_EQ(frm->Pago().notasElegidas, (QStringList{"", "NC-A", "NC-B"}));
+    // The picker opened again and closed without applying keeps the choice and its amount.
+    Control<QPushButton>(frm, "btnBuscarNota")->click();
+    Procesar();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == "Notas de Crédito")
+            w->close();
+    Procesar();
+    EXPECT_EQ(frm->Pago().notasElegidas, (QStringList{"", "NC-A", "NC-B"}));
+    EXPECT_EQ(frm->Pago().notasCredito, C("11300"));
+    // The amount cannot be typed: only chosen notes pay.
+    EXPECT_TRUE(Ed("edImpNC")->isReadOnly());
+    // An empty choice pays nothing with notes.
     e.importe = C("0");
+    e.seleccionadas = {""};
     frm->AplicarNotas(e);
     EXPECT_FALSE(frm->NotasElegidas);
-    EXPECT_EQ(Ed("edImpNC")->valor(), C("11300"));
+    EXPECT_EQ(Ed("edImpNC")->valor(), C("0"));
+    EXPECT_EQ(frm->Pago().notasCredito, C("0"));
 }
 
 TEST(VentanaCheque, EditsTheMovementAndListsAccountsByName)

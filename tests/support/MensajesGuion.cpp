@@ -69,3 +69,9 @@ void MensajesGuion::Globo(QWidget *control, const QString &texto, const QString 
 {
     mostrados_.push_back({Tipo::Globo, texto, titulo, control ? control->objectName() : QString()});
 }
+
+bool MensajesGuion::PreguntaDestructiva(const QString &texto, const QString &titulo)
+{
+    mostrados_.push_back({Tipo::Pregunta, texto, titulo, {}, true});
+    return siguiente(Respuesta::Si) == Respuesta::Si;
+}

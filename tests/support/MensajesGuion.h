@@ -14,6 +14,7 @@ public:
         Tipo tipo;
         QString texto, titulo;
         QString control;  // object name of the control of a balloon
+        bool destructiva = false;  // a question whose default answer is No
     };
 
     MensajesGuion();   // installs itself
@@ -29,6 +30,7 @@ public:
     void Advertencia(const QString &texto, const QString &titulo) override;
     void Error(const QString &texto, const QString &titulo) override;
     bool Pregunta(const QString &texto, const QString &titulo) override;
+    bool PreguntaDestructiva(const QString &texto, const QString &titulo) override;
     Respuesta PreguntaSiNoCancelar(const QString &texto, const QString &titulo) override;
     void Globo(QWidget *control, const QString &texto, const QString &titulo, int milisegundos) override;
 
