@@ -778,6 +778,7 @@ void TfrmAgregaCompra::btnEmitirClick()
         ElegirPrecios(v.codigosVariosCostos);
         break;
     case F::ErrorBaseDatos:
+    case F::TotalExcede:
         mensajes().Error(v.mensaje);
         break;
     }
@@ -886,6 +887,8 @@ void TfrmAgregaCompra::CargarArchivo()
     MostrarTotales();
     if (!r.ok)
         mensajes().Advertencia(r.mensaje, QStringLiteral("Atención"));
+    else if (!r.mensaje.isEmpty())
+        mensajes().Informacion(r.mensaje, QStringLiteral("Información"));
     edCodigo->setFocus();
 }
 
