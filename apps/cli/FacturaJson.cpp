@@ -1,8 +1,11 @@
 #include "cli/FacturaJson.h"
 
+#include "platform/Formato.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <cmath>
 
 namespace {
@@ -17,16 +20,28 @@ struct Lector {
         return false;
     }
 
-    // Amounts come as JSON numbers; text or anything else is refused.
-    bool monto(const QJsonObject &o, const char *clave, Currency &destino, bool requerido, const QString &donde)
+    // Amounts come as JSON numbers; text or anything else is refused, and so are more than
+    // four decimals and values above `maximo`. `ruta` is the key as written in the file.
+    bool monto(const QJsonObject &o, const char *clave, Currency &destino, bool requerido, const QString &donde,
+               const QString &ruta, Currency maximo)
     {
         const QJsonValue v = o.value(QLatin1String(clave));
         if (v.isUndefined() || v.isNull())
             return requerido ? falla(QStringLiteral("Falta \"%1\"%2.").arg(QLatin1String(clave), donde)) : true;
         if (!v.isDouble() || !std::isfinite(v.toDouble()))
             return falla(QStringLiteral("\"%1\"%2 debe ser un número.").arg(QLatin1String(clave), donde));
-        // Through the decimal text JSON gave, so 10.05 stays 10.05.
-        destino = Currency::fromString(QString::number(v.toDouble(), 'f', 6));
+        const double d = v.toDouble();
+        const QString maximoTexto = FormatCurrency(QStringLiteral("#,##0.####"), maximo);
+        if (std::fabs(d) > maximo.toDouble() * 2)
+            return falla(QStringLiteral("\"%1\" no puede ser mayor a %2.").arg(ruta, maximoTexto));
+        // Through the shortest decimal text of the number, so 10.05 stays 10.05.
+        const QString texto = QString::number(d, 'f', QLocale::FloatingPointShortest);
+        const qsizetype punto = texto.indexOf(QLatin1Char('.'));
+        if (punto >= 0 && texto.size() - punto - 1 > 4)
+            return falla(QStringLiteral("\"%1\" admite como máximo 4 decimales (%2).").arg(ruta, texto));
+        destino = Currency::fromString(texto);
+        if (destino > maximo)
+            return falla(QStringLiteral("\"%1\" no puede ser mayor a %2.").arg(ruta, maximoTexto));
         return true;
     }
 
@@ -54,6 +69,28 @@ struct Lector {
     }
 };
 
+// Qt's parser explains itself in English; the user reads Spanish.
+QString CausaJson(QJsonParseError::ParseError e)
+{
+    switch (e) {
+    case QJsonParseError::UnterminatedObject: return QStringLiteral("falta cerrar un objeto con }");
+    case QJsonParseError::MissingNameSeparator: return QStringLiteral("falta \":\" después de una clave");
+    case QJsonParseError::UnterminatedArray: return QStringLiteral("falta cerrar una lista con ]");
+    case QJsonParseError::MissingValueSeparator: return QStringLiteral("falta una coma entre valores");
+    case QJsonParseError::IllegalValue: return QStringLiteral("hay un valor no permitido");
+    case QJsonParseError::TerminationByNumber: return QStringLiteral("el archivo termina en medio de un número");
+    case QJsonParseError::IllegalNumber: return QStringLiteral("hay un número mal escrito");
+    case QJsonParseError::IllegalEscapeSequence:
+    case QJsonParseError::IllegalUTF8String: return QStringLiteral("hay un texto con caracteres no válidos");
+    case QJsonParseError::UnterminatedString: return QStringLiteral("falta cerrar un texto con comillas");
+    case QJsonParseError::MissingObject: return QStringLiteral("se esperaba un objeto");
+    case QJsonParseError::DeepNesting: return QStringLiteral("hay demasiados niveles anidados");
+    case QJsonParseError::DocumentTooLarge: return QStringLiteral("el archivo es demasiado grande");
+    case QJsonParseError::GarbageAtEnd: return QStringLiteral("hay texto sobrante al final");
+    default: return QStringLiteral("el contenido no se puede leer");
+    }
+}
+
 } // namespace
 
 std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString &error)
@@ -62,7 +99,7 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(contenido, &pe);
     if (pe.error != QJsonParseError::NoError) {
-        error = QStringLiteral("El archivo no es un JSON válido (posición %1): %2").arg(pe.offset).arg(pe.errorString());
+        error = QStringLiteral("El archivo no es un JSON válido (posición %1): %2.").arg(pe.offset).arg(CausaJson(pe.error));
         return std::nullopt;
     }
     if (!doc.isObject()) {
@@ -75,7 +112,8 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
     QString fecha;
     bool ok = l.entero(o, "proveedor", f.proveedor, true, QString()) & l.texto(o, "comprobante", f.comprobante, true, QString())
               & l.texto(o, "fecha", fecha, true, QString()) & l.entero(o, "moneda", f.moneda, false, QString())
-              & l.texto(o, "bodega", f.bodega, false, QString()) & l.monto(o, "descuento", f.descuento, false, QString());
+              & l.texto(o, "bodega", f.bodega, false, QString()) & l.monto(o, "descuento", f.descuento, false, QString(),
+                                                                   QStringLiteral("descuento"), kImporteMaximo);
     if (!ok)
         return std::nullopt;
     f.comprobante = f.comprobante.toUpper();
@@ -100,9 +138,13 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
             return l.falla(QStringLiteral("La línea %1 debe ser un objeto.").arg(n)), std::nullopt;
         const QJsonObject lo = v.toObject();
         LineaJson linea;
-        if (!(l.texto(lo, "codigo", linea.codigo, true, donde) & l.monto(lo, "cantidad", linea.cantidad, true, donde)
-              & l.monto(lo, "costo", linea.costo, true, donde) & l.monto(lo, "descuento", linea.descuento, false, donde)
-              & l.monto(lo, "precio_venta", linea.precioVenta, false, donde)))
+        const QString ruta = QStringLiteral("lineas[%1].").arg(n - 1);
+        if (!(l.texto(lo, "codigo", linea.codigo, true, donde)
+              & l.monto(lo, "cantidad", linea.cantidad, true, donde, ruta + QLatin1String("cantidad"), kCantidadMaxima)
+              & l.monto(lo, "costo", linea.costo, true, donde, ruta + QLatin1String("costo"), kImporteMaximo)
+              & l.monto(lo, "descuento", linea.descuento, false, donde, ruta + QLatin1String("descuento"), kImporteMaximo)
+              & l.monto(lo, "precio_venta", linea.precioVenta, false, donde, ruta + QLatin1String("precio_venta"),
+                        kImporteMaximo)))
             return std::nullopt;
         linea.codigo = linea.codigo.toUpper();
         if (linea.cantidad <= Currency())
@@ -120,10 +162,13 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
     const QJsonObject po = pago.toObject();
     const QString enPago = QStringLiteral(" en \"pago\"");
     PagoJson &p = f.pago;
-    if (!(l.monto(po, "efectivo", p.efectivo, false, enPago) & l.texto(po, "origen", p.origen, false, enPago)
-          & l.monto(po, "cheque", p.cheque, false, enPago) & l.texto(po, "numero_cheque", p.numeroCheque, false, enPago)
+    const auto pagoMonto = [&](const char *clave, Currency &destino) {
+        return l.monto(po, clave, destino, false, enPago, QStringLiteral("pago.") + QLatin1String(clave), kImporteMaximo);
+    };
+    if (!(pagoMonto("efectivo", p.efectivo) & l.texto(po, "origen", p.origen, false, enPago)
+          & pagoMonto("cheque", p.cheque) & l.texto(po, "numero_cheque", p.numeroCheque, false, enPago)
           & l.entero(po, "cuenta_bancaria", p.cuentaBancaria, false, enPago)
-          & l.monto(po, "credito", p.credito, false, enPago) & l.entero(po, "dias", p.dias, false, enPago)
+          & pagoMonto("credito", p.credito) & l.entero(po, "dias", p.dias, false, enPago)
           & l.texto(po, "nota_saldo", p.notaSaldo, false, enPago)))
         return std::nullopt;
     p.origen = p.origen.toLower();

@@ -3,6 +3,7 @@
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
 #include "purchases/EntradaCompra.h"
+#include "platform/ErrorCompras.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
 #include "purchases/PosteoEntrada.h"
@@ -99,7 +100,9 @@ Currency ImporteNotas(int proveedor, const QStringList &notas, QString &error)
 // line's own discount and new sale price as the line editor applies them.
 bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
 {
+    int n = 0;
     for (const LineaJson &l : f.lineas) {
+        const QString clave = QStringLiteral("\"lineas[%1]\": ").arg(n++);
         switch (entrada.AgregarArticulo(l.codigo, l.cantidad, l.costo)) {
         case EntradaCompra::Resultado::Agregada:
         case EntradaCompra::Resultado::Acumulada: break;
@@ -107,8 +110,13 @@ bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
             error = QStringLiteral("Artículo no encontrado: %1").arg(l.codigo);
             return false;
         case EntradaCompra::Resultado::Compuesto: error = EntradaCompra::kArticuloCompuesto; return false;
-        case EntradaCompra::Resultado::CantidadInvalida: error = EntradaCompra::kDebeCantidad; return false;
-        case EntradaCompra::Resultado::CostoInvalido: error = EntradaCompra::kDebePrecio; return false;
+        case EntradaCompra::Resultado::CantidadInvalida:
+            // The file's quantity is above 0: here it is too large, alone or added to an earlier line.
+            error = clave + EntradaCompra::kCantidadExcede;
+            return false;
+        case EntradaCompra::Resultado::CostoInvalido:
+            error = clave + (l.costo <= Currency() ? EntradaCompra::kDebePrecio : EntradaCompra::kCostoExcede);
+            return false;
         case EntradaCompra::Resultado::Error:
             error = entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError();
             return false;
@@ -169,79 +177,85 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 
     QString error;
     auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
-    entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
-    if (!entrada.EstablecerComprobante(f.comprobante)) {
-        limpiar();
-        return falla(QStringLiteral("El número de comprobante tiene más de %1 caracteres.").arg(EntradaCompra::kLargoComprobante));
-    }
-    entrada.EstablecerFecha(f.fecha);
-    if (!entrada.EstablecerMoneda(f.moneda, &error)) {
-        limpiar();
-        return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
-    }
-    entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega, f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : bodega);
-    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-    if (!CargarLineas(entrada, f, error)) {
-        limpiar();
-        return falla(error.isEmpty() ? avisos.primero : error);
-    }
-    if (entrada.EsProveedorExento())
-        entrada.AplicarExencion();
-    const EntradaCompra::Validacion v = entrada.Validar();
-    if (!v) {
-        limpiar();
-        return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
-    }
-
-    PagoCompra pago;
-    pago.efectivo = f.pago.efectivo;
-    pago.efectivoDeCaja = f.pago.origen == QLatin1String("caja");
-    pago.cheque = f.pago.cheque;
-    pago.numeroCheque = f.pago.numeroCheque;
-    pago.cuentaBancaria = f.pago.cuentaBancaria;
-    pago.credito = f.pago.credito;
-    pago.diasCredito = f.pago.dias;
-    pago.notasElegidas = f.pago.notas;
-    const TotalesCompra totales = TotalesDeEntrada(entrada.Totales());
-    if (!f.pago.notas.isEmpty()) {
-        const Currency notas = ImporteNotas(f.proveedor, f.pago.notas, error);
-        if (!error.isEmpty()) {
+    try {
+        entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
+        if (!entrada.EstablecerComprobante(f.comprobante)) {
             limpiar();
-            return falla(error);
+            return falla(QStringLiteral("El número de comprobante tiene más de %1 caracteres.").arg(EntradaCompra::kLargoComprobante));
         }
-        const Currency total = Currency::fromScaled(totales.total.toScaled(2), 2);
-        pago.notasCredito = std::min(notas, total);
-        if (notas > total) {
-            if (f.pago.notaSaldo.isEmpty()) {
-                limpiar();
-                return falla(QStringLiteral("Las notas de crédito exceden el total de la factura: indique en \"nota_saldo\" "
-                                            "el número de la nota por el saldo."));
-            }
-            pago.notaSaldo = f.pago.notaSaldo;
+        entrada.EstablecerFecha(f.fecha);
+        if (!entrada.EstablecerMoneda(f.moneda, &error)) {
+            limpiar();
+            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
         }
-    }
-    const ValidacionPago vp = ProcesoCompra::Validar(totales.total, pago);
-    if (!vp.ok()) {
-        limpiar();
-        return falla(vp.mensaje);
-    }
-    if (pago.cheque > Currency() && pago.cuentaBancaria == 0) {
-        limpiar();
-        return falla(QStringLiteral("Indique la cuenta bancaria del cheque en \"cuenta_bancaria\"."));
-    }
+        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega, f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : bodega);
+        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+        if (!CargarLineas(entrada, f, error)) {
+            limpiar();
+            return falla(error.isEmpty() ? avisos.primero : error);
+        }
+        if (entrada.EsProveedorExento())
+            entrada.AplicarExencion();
+        const EntradaCompra::Validacion v = entrada.Validar();
+        if (!v) {
+            limpiar();
+            return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
+        }
 
-    auto proceso = ProcesoCompra::DesdeDatosComp(datos);
-    proceso->EstablecerMensajes(&avisos);
-    proceso->RegistrarCheque = [&pago](MovimientoBanco &m) {
-        m.idCuenta = pago.cuentaBancaria;
-        return true;
-    };
-    const int id = proceso->Procesar(DocumentoDeEntrada(entrada), totales, pago);
-    if (id <= 0) {
+        PagoCompra pago;
+        pago.efectivo = f.pago.efectivo;
+        pago.efectivoDeCaja = f.pago.origen == QLatin1String("caja");
+        pago.cheque = f.pago.cheque;
+        pago.numeroCheque = f.pago.numeroCheque;
+        pago.cuentaBancaria = f.pago.cuentaBancaria;
+        pago.credito = f.pago.credito;
+        pago.diasCredito = f.pago.dias;
+        pago.notasElegidas = f.pago.notas;
+        const TotalesCompra totales = TotalesDeEntrada(entrada.Totales());
+        if (!f.pago.notas.isEmpty()) {
+            const Currency notas = ImporteNotas(f.proveedor, f.pago.notas, error);
+            if (!error.isEmpty()) {
+                limpiar();
+                return falla(error);
+            }
+            const Currency total = Currency::fromScaled(totales.total.toScaled(2), 2);
+            pago.notasCredito = std::min(notas, total);
+            if (notas > total) {
+                if (f.pago.notaSaldo.isEmpty()) {
+                    limpiar();
+                    return falla(QStringLiteral("Las notas de crédito exceden el total de la factura: indique en \"nota_saldo\" "
+                                                "el número de la nota por el saldo."));
+                }
+                pago.notaSaldo = f.pago.notaSaldo;
+            }
+        }
+        const ValidacionPago vp = ProcesoCompra::Validar(totales.total, pago);
+        if (!vp.ok()) {
+            limpiar();
+            return falla(vp.mensaje);
+        }
+        if (pago.cheque > Currency() && pago.cuentaBancaria == 0) {
+            limpiar();
+            return falla(QStringLiteral("Indique la cuenta bancaria del cheque en \"cuenta_bancaria\"."));
+        }
+
+        auto proceso = ProcesoCompra::DesdeDatosComp(datos);
+        proceso->EstablecerMensajes(&avisos);
+        proceso->RegistrarCheque = [&pago](MovimientoBanco &m) {
+            m.idCuenta = pago.cuentaBancaria;
+            return true;
+        };
+        const int id = proceso->Procesar(DocumentoDeEntrada(entrada), totales, pago);
+        if (id <= 0) {
+            limpiar();
+            return falla(!proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero);
+        }
+        return {0, QString::number(id), QString()};
+    } catch (const ErrorCompras &e) {
+        // An amount out of range met on the way: nothing stays in the station.
         limpiar();
-        return falla(!proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero);
+        return falla(e.mensaje());
     }
-    return {0, QString::number(id), QString()};
 }
 
 ResultadoCli AnularFactura(int proveedor, const QString &comprobante)

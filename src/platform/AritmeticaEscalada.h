@@ -26,10 +26,10 @@ inline long double PotenciaDiez(int exponente)
 inline Currency DesdeCrudo(long double crudo)
 {
     if (!std::isfinite(crudo))
-        throw std::domain_error("valor no numérico");
+        throw ErrorImporte(QStringLiteral("Importe no numérico."));
     const long double r = roundHalfEven(crudo);
     if (r > 9.2e18L || r < -9.2e18L)
-        throw std::overflow_error("importe fuera de rango");
+        ErrorImporte::FueraDeRango();
     return Currency::fromRaw(static_cast<std::int64_t>(r));
 }
 

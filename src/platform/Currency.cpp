@@ -6,6 +6,22 @@
 #include <cstdio>
 #include <stdexcept>
 
+void ErrorImporte::FueraDeRango()
+{
+    throw ErrorImporte(QStringLiteral("Importe fuera de rango."));
+}
+
+namespace {
+// The text as typed, cut short so a long one does not flood the message.
+[[noreturn]] void NoValido(const std::string &texto)
+{
+    QString t = QString::fromStdString(texto).trimmed();
+    if (t.size() > 20)
+        t = t.left(17) + QStringLiteral("...");
+    throw ErrorImporte(QStringLiteral("Importe no válido: «%1».").arg(t));
+}
+} // namespace
+
 long double roundHalfEven(long double value)
 {
     long double whole = std::floor(value);
@@ -20,10 +36,10 @@ long double roundHalfEven(long double value)
 Currency Currency::fromDouble(long double value)
 {
     if (!std::isfinite(value))
-        throw std::domain_error("valor no numérico");
+        throw ErrorImporte(QStringLiteral("Importe no numérico."));
     long double scaled = roundHalfEven(value * Scale);
     if (scaled > 9.2e18L || scaled < -9.2e18L)
-        throw std::overflow_error("importe fuera de rango");
+        ErrorImporte::FueraDeRango();
     return fromRaw(static_cast<std::int64_t>(scaled));
 }
 
@@ -32,10 +48,12 @@ Currency Currency::fromScaled(std::int64_t value, int scale)
     if (scale == 4)
         return fromRaw(value);
     if (scale < 4) {
-        std::int64_t mul = 1;
+        std::int64_t mul = 1, r;
         for (int i = scale; i < 4; ++i)
             mul *= 10;
-        return fromRaw(value * mul);
+        if (__builtin_mul_overflow(value, mul, &r))
+            ErrorImporte::FueraDeRango();
+        return fromRaw(r);
     }
     std::int64_t div = 1;
     for (int i = 4; i < scale; ++i)
@@ -52,7 +70,8 @@ std::int64_t Currency::toScaled(int scale) const
     if (scale >= 4) {
         std::int64_t v = raw_;
         for (int i = 4; i < scale; ++i)
-            v *= 10;
+            if (__builtin_mul_overflow(v, 10, &v))
+                ErrorImporte::FueraDeRango();
         return v;
     }
     std::int64_t div = 1;
@@ -78,7 +97,7 @@ std::int64_t divideHalfEven(__int128 n, __int128 d)
     if (twice > d || (twice == d && (q % 2) != 0))
         q += n < 0 ? -1 : 1;
     if (q > INT64_MAX || q < INT64_MIN)
-        throw std::overflow_error("importe fuera de rango");
+        ErrorImporte::FueraDeRango();
     return static_cast<std::int64_t>(q);
 }
 } // namespace
@@ -91,11 +110,11 @@ Currency Currency::operator*(Currency o) const
 Currency Currency::operator/(Currency o) const
 {
     if (o.raw_ == 0)
-        throw std::domain_error("división por cero");
+        throw ErrorImporte(QStringLiteral("División por cero."));
     return fromRaw(divideHalfEven(static_cast<__int128>(raw_) * Scale, o.raw_));
 }
 
-Currency Currency::fromString(const std::string &input)
+Currency Currency::fromString(const std::string &input, bool *redondeado)
 {
     std::string text;
     for (char c : input)
@@ -128,7 +147,7 @@ Currency Currency::fromString(const std::string &input)
             } else {
                 whole = whole * 10 + (c - '0');
                 if (whole > INT64_MAX / Scale)
-                    throw std::invalid_argument("importe fuera de rango: " + input);
+                    ErrorImporte::FueraDeRango();
             }
         } else if (c == '.' && !inFrac) {
             inFrac = true;
@@ -139,24 +158,26 @@ Currency Currency::fromString(const std::string &input)
             if (!hasDot && digits != 3)
                 inFrac = true;
         } else {
-            throw std::invalid_argument("importe no válido: " + input);
+            NoValido(input);
         }
     }
     if (!any)
-        throw std::invalid_argument("importe no válido: " + input);
+        NoValido(input);
     for (int d = fracDigits; d < 4; ++d)
         frac *= 10;
     if (roundDigit > 5 || (roundDigit == 5 && (sticky || (frac % 2) != 0)))
         ++frac;
+    if (redondeado)
+        *redondeado = roundDigit > 0 || sticky;
     if (whole > (INT64_MAX - frac) / Scale)
-        throw std::invalid_argument("importe fuera de rango: " + input);
+        ErrorImporte::FueraDeRango();
     std::int64_t raw = whole * Scale + frac;
     return fromRaw(neg ? -raw : raw);
 }
 
-Currency Currency::fromString(const QString &text)
+Currency Currency::fromString(const QString &text, bool *redondeado)
 {
-    return fromString(text.toStdString());
+    return fromString(text.toStdString(), redondeado);
 }
 
 std::string Currency::toString() const

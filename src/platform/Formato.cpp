@@ -151,10 +151,10 @@ QString FormatoCantidadPicture(int decimals)
     return QStringLiteral("#,##0.") + QString(decimals, QLatin1Char('0'));
 }
 
-bool ParseDecimal(const QString &text, Currency &out)
+bool ParseDecimal(const QString &text, Currency &out, bool *redondeado)
 {
     try {
-        out = Currency::fromString(text.trimmed());
+        out = Currency::fromString(text.trimmed(), redondeado);
         return true;
     } catch (const std::exception &) {
         return false;

@@ -17,4 +17,5 @@ inline QString FormatoMoneda(Currency v) { return FormatCurrency(QStringLiteral(
 QString FormatoCantidadPicture(int decimals);
 
 // Parses text typed by a user ("1,234.50", "12.5", "-3"); false when it is not a number.
-bool ParseDecimal(const QString &text, Currency &out);
+// `redondeado` tells whether it had more than four decimals.
+bool ParseDecimal(const QString &text, Currency &out, bool *redondeado = nullptr);

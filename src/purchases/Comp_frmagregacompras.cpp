@@ -781,6 +781,7 @@ void TfrmAgregaCompra::btnEmitirClick()
         ElegirPrecios(v.codigosVariosCostos);
         break;
     case F::ErrorBaseDatos:
+    case F::TotalExcede:
         mensajes().Error(v.mensaje);
         break;
     }
@@ -889,6 +890,8 @@ void TfrmAgregaCompra::CargarArchivo()
     MostrarTotales();
     if (!r.ok)
         mensajes().Advertencia(r.mensaje, QStringLiteral("Atención"));
+    else if (!r.mensaje.isEmpty())
+        mensajes().Informacion(r.mensaje, QStringLiteral("Información"));
     edCodigo->setFocus();
 }
 

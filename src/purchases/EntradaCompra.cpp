@@ -182,10 +182,10 @@ Currency TotalesEntrada::PorcentajeDescuento() const
     return DesdeCrudo(Crudo(Descuento) * 1e6L / Crudo(TotalSinIV));
 }
 
-bool LeerImporte(const QString &texto, Currency &valor)
+bool LeerImporte(const QString &texto, Currency &valor, bool *redondeado)
 {
     const QString t = texto.trimmed();
-    return !t.isEmpty() && ParseDecimal(t, valor);
+    return !t.isEmpty() && ParseDecimal(t, valor, redondeado);
 }
 
 // Statements prepared once per entry; the station's rows are read on the update transaction
@@ -631,6 +631,7 @@ EntradaCompra::Resultado EntradaCompra::AgregarArticulo(const QString &codigo, C
         }
         GuardarEncabezado();
         RecalcularEnTransaccion();
+        ComprobarTotal();
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
@@ -690,6 +691,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
             porcDescuento_ = Currency();
             GuardarEncabezado();
         }
+        ComprobarTotal();
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
@@ -753,11 +755,11 @@ bool EntradaCompra::RecalcularLineas()
     return true;
 }
 
-void EntradaCompra::CalcularSubTotales()
+TotalesEntrada EntradaCompra::LeerTotales()
 {
     TotalesEntrada t;
+    db::Query &q = q_->totales;
     try {
-        db::Query &q = q_->totales;
         q.paramByName("nro_caja").setAsInteger(nroCaja_);
         q.paramByName("compu").setAsString(computadora_);
         q.execQuery();
@@ -772,13 +774,40 @@ void EntradaCompra::CalcularSubTotales()
             t.Impuesto = m("T_IMPORTE_TOLAL_IV");
         }
         q.close();
+        t.SubTotal2 = t.TotalGravado + t.TotalNoGravado;
+        t.Total = t.SubTotal2 + t.Impuesto;
+    } catch (const ErrorImporte &) {
+        q.close();
+        throw ErrorImporte(kTotalExcede);
+    }
+    return t;
+}
+
+void EntradaCompra::ComprobarTotal()
+{
+    try {
+        if (LeerTotales().Total > kTotalMaximo)
+            throw ErrorImporte(kTotalExcede);
+    } catch (const ErrorImporte &) {
+        throw;
+    } catch (const std::exception &) {
+        // The sums themselves overflowed in the database.
+        q_->totales.close();
+        throw ErrorImporte(kTotalExcede);
+    }
+}
+
+void EntradaCompra::CalcularSubTotales()
+{
+    TotalesEntrada t;
+    try {
+        t = LeerTotales();
         Confirmar();
     } catch (const std::exception &e) {
+        // Zero totals with the reason kept; Validar refuses such a document.
         Recordar(e);
         Deshacer();
     }
-    t.SubTotal2 = t.TotalGravado + t.TotalNoGravado;
-    t.Total = t.SubTotal2 + t.Impuesto;
     totales_ = t;
 }
 
@@ -1023,7 +1052,11 @@ EntradaCompra::Validacion EntradaCompra::Validar()
             Confirmar();
             return falla(Falla::ComprobanteUsado, kComprobanteUsado);
         }
+        ComprobarTotal();
         Confirmar();
+    } catch (const ErrorImporte &e) {
+        Deshacer();
+        return falla(Falla::TotalExcede, e.mensaje());
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();
@@ -1108,6 +1141,7 @@ bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const s
         }
         GuardarEncabezado();
         RecalcularEnTransaccion();
+        ComprobarTotal();
         if (datos_.TransaccionGlobal) {
             // the posting in progress commits
         } else if (creaArticulos) {

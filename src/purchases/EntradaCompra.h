@@ -119,9 +119,10 @@ public:
     static constexpr int kPrimeraFilaImportacion = 3;
 
     // Limits of a typed or imported line.
-    static inline const Currency kCantidadMaxima = Currency(1000000);
-    static inline const Currency kCostoMaximo = Currency(1000000000);
-    static inline const Currency kTotalLineaMaximo = Currency(100000000000LL);
+    static constexpr Currency kCantidadMaxima = ::kCantidadMaxima;
+    static constexpr Currency kCostoMaximo = kImporteMaximo;
+    static constexpr Currency kTotalLineaMaximo = kImporteMaximo;
+    static constexpr Currency kTotalMaximo = kImporteMaximo;
 
     // Messages the window and the poster show.
     static inline const QString kArticuloCompuesto = QStringLiteral("No se pueden comprar articulos compuestos.");
@@ -131,6 +132,11 @@ public:
         "El artículo ya se encuentra en la lista con diferente precio, desea cambiar el precio por el actual?");
     static inline const QString kDebePrecio = QStringLiteral("Debe digitar un precio de compra");
     static inline const QString kDebeCantidad = QStringLiteral("Debe digitar una cantidad mayor a cero");
+    static inline const QString kCantidadExcede = QStringLiteral("La cantidad no puede ser mayor a 999,999.9999.");
+    static inline const QString kCostoExcede =
+        QStringLiteral("El costo no puede ser mayor a 999,999,999.99 ni el total de la línea pasar de ese monto.");
+    static inline const QString kTotalExcede =
+        QStringLiteral("El total del comprobante no puede ser mayor a 999,999,999.99.");
     static inline const QString kPorcentajeMayor100 =
         QStringLiteral("El porcentaje de descuento no puede ser mayor a 100%");
     static inline const QString kPorcentajeNegativo =
@@ -172,6 +178,7 @@ public:
         ElegirPrecios,        // accumulation off and articles at several costs
         ComprobanteUsado,
         ErrorBaseDatos,       // mensaje holds the database's text
+        TotalExcede,          // the document's total is above kTotalMaximo or could not be summed
     };
     struct Validacion {
         Falla falla = Falla::Ninguna;
@@ -348,6 +355,10 @@ private:
     // Writes the edited columns of the station's existing line `l.id`.
     void ActualizarLinea(const LineaEntrada &l);
     void RecalcularEnTransaccion();
+    // The station's sums on the update transaction; ErrorImporte when they do not fit.
+    TotalesEntrada LeerTotales();
+    // Throws ErrorImporte when the document's total is above kTotalMaximo.
+    void ComprobarTotal();
     void AbrirLineasDataset();
     void RefrescarLineas();
     void Confirmar();
@@ -388,4 +399,4 @@ private:
 };
 
 // Parses a typed amount (empty text is not a number).
-bool LeerImporte(const QString &texto, Currency &valor);
+bool LeerImporte(const QString &texto, Currency &valor, bool *redondeado = nullptr);

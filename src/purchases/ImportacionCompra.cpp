@@ -27,6 +27,27 @@ QString Texto(const std::exception &e)
     return QString::fromUtf8(e.what());
 }
 
+// The cell's text, cut short for a message.
+QString Recortado(const QString &texto)
+{
+    return texto.size() > 20 ? texto.left(17) + QStringLiteral("...") : texto;
+}
+
+// More than fifteen digits with at most a sign and separators: a number, too long for an amount.
+bool EsNumeroLargo(const QString &texto)
+{
+    int digitos = 0;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        if (c.isDigit())
+            ++digitos;
+        else if (!(c == QLatin1Char('.') || c == QLatin1Char(',') || c == QLatin1Char(' ')
+                   || (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')))))
+            return false;
+    }
+    return digitos > 15;
+}
+
 const char *const kNombresColumnas[] = {"Código",   "Descripción",     "Cantidad", "Costo Unitario",
                                         "% Descuento", "Precio de Venta", "Gravado (S/N)", "IV Incluido (S/N)"};
 
@@ -54,6 +75,7 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
 
     // Reads and checks every row before anything is written.
     QHash<QString, int> nuevos;  // unknown code -> first row that names it
+    long double totalHoja = 0;   // quantity x cost of every row, before discounts and taxes
     try {
         for (int fila = EntradaCompra::kPrimeraFilaImportacion;; ++fila) {
             const QString codigo = hoja.GetCellText(fila, 1).trimmed().toUpper();
@@ -76,8 +98,17 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
                     return std::nullopt;
                 }
                 Currency v;
-                if (!LeerImporte(texto, v)) {
-                    error(fila, columna, S("«%1» no es un número").arg(texto));
+                bool redondeado = false;
+                const QString fueraDeRango = S("el valor está fuera del rango permitido (máximo %1)")
+                                                 .arg(FormatCurrency(QStringLiteral("#,##0.####"), maximo));
+                try {
+                    v = Currency::fromString(texto, &redondeado);
+                } catch (const ErrorImporte &) {
+                    // Too many digits for any amount is out of range, not "not a number".
+                    if (EsNumeroLargo(texto))
+                        error(fila, columna, fueraDeRango);
+                    else
+                        error(fila, columna, S("«%1» no es un número").arg(Recortado(texto)));
                     return std::nullopt;
                 }
                 if (v < Currency()) {
@@ -85,10 +116,14 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
                     return std::nullopt;
                 }
                 if (v > maximo) {
-                    error(fila, columna, S("el valor %1 está fuera del rango permitido (máximo %2)")
-                                             .arg(texto, FormatCurrency(QStringLiteral("#,##0.####"), maximo)));
+                    error(fila, columna, fueraDeRango);
                     return std::nullopt;
                 }
+                if (redondeado)
+                    r.avisos << S("Fila %1, columna %2 (%3): %4 se redondeó a %5.")
+                                    .arg(fila)
+                                    .arg(columna)
+                                    .arg(NombreColumna(columna), Recortado(texto), QString::fromStdString(v.toString()));
                 return v;
             };
             auto bandera = [&](int columna) -> std::optional<bool> {
@@ -111,9 +146,12 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
             f.precioVenta = numero(6, false, EntradaCompra::kCostoMaximo);
             f.gravado = bandera(7);
             f.ivi = bandera(8);
-            if (cantidad && costo && cantidad->toLongDouble() * costo->toLongDouble()
-                                         > EntradaCompra::kTotalLineaMaximo.toLongDouble())
-                error(fila, 3, S("el total de la línea es demasiado grande"));
+            if (cantidad && costo) {
+                const long double linea = cantidad->toLongDouble() * costo->toLongDouble();
+                if (linea > EntradaCompra::kTotalLineaMaximo.toLongDouble())
+                    error(fila, 3, S("el total de la línea es demasiado grande (máximo 999,999,999.99)"));
+                totalHoja += linea;
+            }
             if (r.errores.size() == erroresAntes && codigo.size() <= 30) {
                 f.articulo = entrada_.BuscarArticulo(codigo);
                 if (f.articulo && f.articulo->compuesto)
@@ -148,6 +186,11 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
     if (filas.empty()) {
         r.mensaje = S("La hoja de cálculo no tiene artículos a partir de la fila %1.")
                         .arg(EntradaCompra::kPrimeraFilaImportacion);
+        return r;
+    }
+    if (totalHoja + entrada_.Totales().Total.toLongDouble() > EntradaCompra::kTotalMaximo.toLongDouble()) {
+        r.mensaje = S("No se importó ninguna línea: con estas filas el total del comprobante pasaría de "
+                      "999,999,999.99.");
         return r;
     }
 
@@ -191,6 +234,13 @@ ResultadoImportacion ImportacionCompra::ImportarHoja(const THojaCalc &hoja, cons
         return r;
     }
     r.ok = true;
+    if (!r.avisos.isEmpty()) {
+        QStringList detalle = r.avisos.mid(0, 15);
+        if (r.avisos.size() > 15)
+            detalle << S("... y %1 celdas más.").arg(r.avisos.size() - 15);
+        r.mensaje = S("Se importaron las líneas; los importes con más de 4 decimales se redondearon:\n")
+                    + detalle.join(QLatin1Char('\n'));
+    }
     r.lineas = static_cast<int>(lineas.size());
     r.articulosCreados = articulosCreados;
     return r;

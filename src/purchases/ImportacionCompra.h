@@ -6,6 +6,7 @@
 // become INVENTARIO rows), all or none.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -24,7 +25,8 @@ struct ResultadoImportacion {
     bool ok = false;
     int lineas = 0;            // lines added
     int articulosCreados = 0;  // unknown codes added to INVENTARIO
-    QString mensaje;           // the failure, for the user
+    QString mensaje;           // the failure, or on success the notice of rounded cells
+    QStringList avisos;        // cells with more than four decimals, rounded
     std::vector<ErrorImportacion> errores;
 };
 

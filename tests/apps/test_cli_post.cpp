@@ -154,3 +154,70 @@ TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
     EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ASIGNADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-1205'"), "N");
     EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ANULADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-SALDO'"), "S");
 }
+
+TEST(ArchivoFactura, LimitesDecimalesYMensajesEnEspanol)
+{
+    const QString linea = QStringLiteral(R"([{"codigo": "X", "cantidad": %1, "costo": %2}])");
+    struct Caso {
+        QByteArray json;
+        const char *clave;
+    } casos[] = {
+        {Factura("", linea.arg(QStringLiteral("1000000"), QStringLiteral("1"))), "\"lineas[0].cantidad\" no puede ser mayor a 999,999.9999"},
+        {Factura("", linea.arg(QStringLiteral("1"), QStringLiteral("1000000000"))), "\"lineas[0].costo\" no puede ser mayor a 999,999,999.99"},
+        {Factura("", linea.arg(QStringLiteral("1"), QStringLiteral("1e308"))), "\"lineas[0].costo\" no puede ser mayor"},
+        {Factura("", linea.arg(QStringLiteral("1"), QStringLiteral("10.12345"))), "\"lineas[0].costo\" admite como máximo 4 decimales"},
+        {Factura("", linea.arg(QStringLiteral("0.00001"), QStringLiteral("1"))), "\"lineas[0].cantidad\" admite como máximo 4 decimales"},
+        {Factura(R"("efectivo": 922337203685477.50, "credito": 922337203685477.50, "dias": 30)"),
+         "\"pago.efectivo\" no puede ser mayor"},
+        {Factura(R"("credito": 1000000000)"), "\"pago.credito\" no puede ser mayor"},
+    };
+    for (const Caso &c : casos) {
+        QString error;
+        EXPECT_FALSE(LeerFacturaJson(c.json, error)) << c.clave;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.clave))) << error.toStdString();
+        EXPECT_LT(error.size(), 90) << error.toStdString();
+    }
+    // The largest values pass, with four decimals.
+    QString error;
+    const auto f = LeerFacturaJson(Factura(R"("credito": 999999999.99)", linea.arg(QStringLiteral("999999.9999"), QStringLiteral("0.0001"))), error);
+    ASSERT_TRUE(f) << error.toStdString();
+    EXPECT_EQ(f->lineas.at(0).cantidad, C("999999.9999"));
+    EXPECT_EQ(f->lineas.at(0).costo, C("0.0001"));
+    EXPECT_EQ(f->pago.credito, C("999999999.99"));
+
+    // The parser's own words are not shown.
+    EXPECT_FALSE(LeerFacturaJson("{\"proveedor\": 12,", error));
+    EXPECT_TRUE(error.contains(QStringLiteral("falta cerrar un objeto"))) << error.toStdString();
+}
+
+TEST(PosteoCli, ImportesFueraDeRangoNoEscribenNada)
+{
+    EntornoPrueba env;
+    const Bases antes = Volcar(env);
+    const QString crema = QStringLiteral(R"({"codigo": "7501031311309", "cantidad": %1, "costo": %2})");
+    struct Caso {
+        QByteArray json;
+        const char *mensaje;
+    } casos[] = {
+        // The payment that once matched a 33.90 invoice by wrapping around.
+        {Factura(R"("efectivo": 922337203685477.50, "origen": "caja", "credito": 922337203685477.50, "dias": 30)"),
+         "pago.efectivo"},
+        // Each line within bounds; the same article twice goes past the largest quantity.
+        {Factura(R"("credito": 1)", QStringLiteral("[%1, %2]").arg(crema.arg(QStringLiteral("600000"), QStringLiteral("1")), crema.arg(QStringLiteral("600000"), QStringLiteral("1")))),
+         "\"lineas[1]\": La cantidad no puede ser mayor"},
+        {Factura(R"("credito": 1)", QStringLiteral("[%1]").arg(crema.arg(QStringLiteral("10"), QStringLiteral("999999999")))),
+         "\"lineas[0]\": El costo no puede ser mayor"},
+        // Lines within bounds whose document total is not.
+        {Factura(R"("credito": 1)", QStringLiteral("[%1, %2]").arg(crema.arg(QStringLiteral("1"), QStringLiteral("600000000")),
+                                                                  QStringLiteral(R"({"codigo": "7441001000011", "cantidad": 1, "costo": 600000000})"))),
+         "El total del comprobante no puede ser mayor a 999,999,999.99"},
+    };
+    for (const Caso &c : casos) {
+        const ResultadoCli r = Postear(c.json);
+        EXPECT_NE(r.codigo, 0) << c.mensaje;
+        EXPECT_TRUE(r.mensaje.contains(QString::fromUtf8(c.mensaje))) << "esperado: " << c.mensaje
+                                                                       << "\nrecibido: " << r.mensaje.toStdString();
+        EXPECT_EQ(TrabajoPendiente(env), 0) << c.mensaje;
+    }
+    EXPECT_TRUE(Volcar(env) == antes);
+}

@@ -154,7 +154,7 @@ TEST_F(Entrada, RechazaLoQueNoSePuedeComprar)
     EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(), Currency(10)), R::CantidadInvalida);
     EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(-1), Currency(10)), R::CantidadInvalida);
     EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(1), Currency()), R::CostoInvalido);
-    EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(1000000), Currency(1000000000)), R::CostoInvalido);
+    EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(999999), Currency(999999999)), R::CostoInvalido);
     EXPECT_EQ(e->CantidadLineas(), 0);
 }
 
@@ -474,7 +474,7 @@ TEST_F(Entrada, UnaHojaConErroresNoCambiaNada)
         {{kCrema, QString(), QStringLiteral("1"), QStringLiteral("10"), QString(), QString(), QStringLiteral("X")}, 7, "S o N"},
         {{QStringLiteral("NUEVO-2"), QString(), QStringLiteral("1"), QStringLiteral("10")}, 2, "falta su descripción"},
         {{kBotiquin, QString(), QStringLiteral("1"), QStringLiteral("10")}, 1, "compuesto"},
-        {{kCrema, QString(), QStringLiteral("1000000"), QStringLiteral("1000000000")}, 3, "demasiado grande"},
+        {{kCrema, QString(), QStringLiteral("999999"), QStringLiteral("999999999")}, 3, "demasiado grande"},
     };
     for (const Caso &c : casos) {
         // A good row first and after: the bad one in row 4 spoils the whole sheet.
@@ -497,6 +497,73 @@ TEST_F(Entrada, UnaHojaConErroresNoCambiaNada)
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.mensaje.isEmpty());
     EXPECT_EQ(e->ImportarArchivo(QString()).mensaje, EntradaCompra::kSinArchivo);
+}
+
+// Totals past the largest document are refused whole: per row, for the sheet, after taxes, and
+// when typed or edited; nothing is written and the totals stay as they were.
+TEST_F(Entrada, TotalesFueraDeRangoNoSeEscriben)
+{
+    Proveedor12();
+    ASSERT_EQ(e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(10)), EntradaCompra::Resultado::Agregada);
+    ASSERT_EQ(e->AgregarArticulo(kProtector, Currency(1), Currency(10)), EntradaCompra::Resultado::Agregada);
+    const QString tiendaAntes = EntornoPrueba::Volcado(env.tienda);
+    const QString inventarioAntes = EntornoPrueba::Volcado(env.inventario);
+    const Currency totalAntes = e->Totales().Total;
+
+    // Ten thousand rows of 1,000,000 x 100,000 once went in with a total of 0.
+    std::vector<QStringList> enorme(10000, {kAcetaminofen, QString(), QStringLiteral("1000000"), QStringLiteral("100000")});
+    ResultadoImportacion r = e->ImportarArchivo(EscribirLibro(env.carpeta.file(QStringLiteral("enorme.xlsx")), enorme));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.errores.size(), 10000u);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("máximo 999,999.9999"))) << r.mensaje.toStdString();
+
+    // Each row within bounds, the sheet's total is not.
+    const std::vector<QStringList> suma(3, {kAcetaminofen, QString(), QStringLiteral("1000"), QStringLiteral("500000")});
+    r = e->ImportarArchivo(EscribirLibro(env.carpeta.file(QStringLiteral("suma.xlsx")), suma));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("999,999,999.99"))) << r.mensaje.toStdString();
+
+    // Within bounds before tax, beyond them with it.
+    const std::vector<QStringList> impuesto = {{kProtector, QString(), QStringLiteral("1"), QStringLiteral("999999000")}};
+    r = e->ImportarArchivo(EscribirLibro(env.carpeta.file(QStringLiteral("impuesto.xlsx")), impuesto));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(EntradaCompra::kTotalExcede)) << r.mensaje.toStdString();
+
+    EXPECT_EQ(e->AgregarArticulo(kCrema, Currency(1), Currency(999999000)), EntradaCompra::Resultado::Error);
+    EXPECT_EQ(e->UltimoError(), EntradaCompra::kTotalExcede);
+    // Added to the line already there, the quantity goes past the largest one.
+    EXPECT_EQ(e->AgregarArticulo(kAcetaminofen, M("999999.9999"), Currency(10)), EntradaCompra::Resultado::CantidadInvalida);
+
+    const LineaEntrada l = e->Lineas().at(0);
+    ASSERT_EQ(l.codigo, kAcetaminofen);
+    CambioLinea cambio;
+    cambio.costo = M("999999999.99");  // alone within bounds; with the other line, not
+    cambio.cantidad = l.cantidad;
+    cambio.precioVenta = l.precioVenta;
+    EXPECT_FALSE(e->ModificarLinea(l.id, cambio));
+    EXPECT_EQ(e->UltimoError(), EntradaCompra::kTotalExcede);
+
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tiendaAntes);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inventarioAntes);
+    EXPECT_EQ(e->CantidadLineas(), 2);
+    EXPECT_EQ(e->Totales().Total, totalAntes);
+    EXPECT_NE(e->Validar().falla, EntradaCompra::Falla::TotalExcede);
+}
+
+TEST_F(Entrada, HojaConMasDeCuatroDecimalesRedondeaYAvisa)
+{
+    Proveedor12();
+    const QString archivo = EscribirLibro(env.carpeta.file(QStringLiteral("decimales.xlsx")), {
+        {kAcetaminofen, QString(), QStringLiteral("2"), QStringLiteral("10.12345")},
+        {kAcetaminofen, QString(), QStringLiteral("1.5"), QStringLiteral("4.50000")},
+    });
+    const ResultadoImportacion r = e->ImportarArchivo(archivo);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    ASSERT_EQ(r.avisos.size(), 1);
+    EXPECT_TRUE(r.avisos[0].contains(QStringLiteral("Fila 3, columna 4"))) << r.avisos[0].toStdString();
+    EXPECT_TRUE(r.avisos[0].contains(QStringLiteral("10.1234"))) << r.avisos[0].toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("redondearon"))) << r.mensaje.toStdString();
+    EXPECT_EQ(e->Lineas().at(0).costo, M("10.1234"));
 }
 
 TEST_F(Entrada, PlantillaDeCarga)
