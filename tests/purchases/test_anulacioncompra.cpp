@@ -158,7 +158,8 @@ TEST_F(Anulacion, AnnullingGivesBackTheAverageCostOfTaxIncludedAndDiscountedLine
 
 TEST_F(Anulacion, ASecondAnnulmentFailsAndChangesNothing)
 {
-    PagoCompra otrosFondos = EfectivoYCredito();
+    PagoCompra otrosFondos;
+    otrosFondos.efectivo = C("12430");
     otrosFondos.efectivoDeCaja = false;
     const int deCaja = Publicar(EfectivoYCredito());
     const int deFondos = Publicar(otrosFondos, {}, "FC-2");
