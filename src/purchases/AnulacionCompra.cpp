@@ -478,10 +478,14 @@ void AnulacionCompra::RevertirAsiento(const Factura &f)
     Paso(aviso, error, [&] {
         c_.transContabilidad->ensureActive();
         // The posting's entry: its description and its time stamp, the invoice's posting time.
+        // Invoices posted while FECHA_CARGA took the cash row's time have it up to a minute
+        // later than their entry: the closest entry before it is theirs.
         db::Query &o = Sql(Base::Contabilidad, QStringLiteral("select first 1 FK_EMPRESA, FK_PERIODO, ID_ASIENTO, BLANCEADO "
                                                               "from ASIENTOS where DESCRIPCION = :Descr and "
-                                                              "CREATE_TMSTMP = :Momento order by ID_ASIENTO"));
+                                                              "CREATE_TMSTMP between :Desde and :Momento order by "
+                                                              "CREATE_TMSTMP desc, ID_ASIENTO"));
         o.paramByName("Descr").setAsString(QStringLiteral("Compra - Factura Nº ") + f.comprobante);
+        o.paramByName("Desde").setAsDateTime(f.fechaCarga.addSecs(-60));
         o.paramByName("Momento").setAsDateTime(f.fechaCarga);
         o.execQuery();
         if (o.eof()) {

@@ -127,6 +127,28 @@ TEST_F(Anulacion, TheEntryIsReversedInTheSameCommitAndTheChequeMovementStays)
     EXPECT_EQ(EntornoPrueba::Texto(env.contabilidad,
                                    QStringLiteral("select DESCRIPCION from ASIENTOS where FK_PERIODO = 1 and ID_ASIENTO = %1").arg(n)),
               "Compra - Factura Nº FC-1");
+
+    // An invoice whose posting time was moved to its cash row's, seconds after its entry, and
+    // another supplier's entry for the same number two minutes earlier.
+    const int otra = Publicar(EfectivoYCredito(), {}, "FC-2");
+    ASSERT_GT(otra, 0);
+    const int m = conta("select max(ID_ASIENTO) from ASIENTOS where FK_EMPRESA = 1 and FK_PERIODO = 1");
+    EntornoPrueba::Ejecutar(env.contabilidad, QStringLiteral("insert into ASIENTOS (ID_ASIENTO, FK_EMPRESA, FK_PERIODO, "
+                                                             "DESCRIPCION, CREATE_TMSTMP) select %1, 1, 1, DESCRIPCION, "
+                                                             "dateadd(minute, -2, CREATE_TMSTMP) from ASIENTOS where "
+                                                             "FK_PERIODO = 1 and ID_ASIENTO = %2").arg(m + 1).arg(m));
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update FACTURAS_COMPRA set FECHA_CARGA = dateadd(second, 3, "
+                                                       "FECHA_CARGA) where ID_COMPRA = %1").arg(otra));
+    auto b = Anulador();
+    ASSERT_TRUE(b->AnularCompras(otra)) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(b->UltimoAsientoInverso(), m + 2);
+    EXPECT_EQ(conta(QStringLiteral("select count(*) from (select CUENTA from LINEAS_ASIENTO where FK_EMPRESA = 1 and "
+                                   "FK_PERIODO = 1 and FK_ASIENTO in (%1, %2) group by CUENTA having sum(IMPORTE_DEBE) <> "
+                                   "sum(IMPORTE_HABER) or count(*) <> 2)")
+                        .arg(m)
+                        .arg(m + 2)),
+              0);
+    EXPECT_GT(conta(QStringLiteral("select count(*) from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = %1").arg(m + 2)), 0);
 }
 
 TEST_F(Anulacion, AnnullingGivesBackTheAverageCostOfTaxIncludedAndDiscountedLines)
