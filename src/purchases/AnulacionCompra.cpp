@@ -10,7 +10,10 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <exception>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -21,19 +24,26 @@ struct LineaFactura {
     Currency unitario, cantidad, porcImpuesto;
 };
 
+// A stock movement of the invoice: one line's quantity and the net unit cost it averaged in
+// (none on rows written before the cost was kept).
+struct MovimientoFactura {
+    QString articulo;
+    Currency cantidad;
+    std::optional<Currency> costo;
+};
+
 } // namespace
 
 // What the annulment reads of the invoice before reversing it.
 struct AnulacionCompra::Factura {
     int id = 0;
-    QString comprobante, efectivoCaja, inventarioPrincipal, codBodega;
+    QString comprobante, efectivoCaja, inventarioPrincipal, codBodega, numeroCheque;
     QDate fecha;
     QDateTime fechaCarga;
     int proveedor = 0;
-    Currency efectivo, credito, notas;
+    Currency efectivo, credito, notas, cheque;
     std::vector<LineaFactura> lineas;
-    QSet<QString> conMovimiento;  // articles whose stock the posting moved
-    int movimientos = 0;
+    std::vector<MovimientoFactura> movimientos;  // what the posting moved, in posting order
 
     bool enBodega() const { return inventarioPrincipal == QLatin1String("N") && !codBodega.isEmpty(); }
 };
@@ -43,21 +53,33 @@ AnulacionCompra::AnulacionCompra(const ConexionesCompra &conexiones)
 {
     if (!c_.tienda || !c_.transTienda || !c_.inventario || !c_.transInventario)
         throw db::DbError(QStringLiteral("El módulo de datos no está conectado"));
+    if (!c_.contabilidad || !c_.transContabilidad) {
+        c_.contabilidad = nullptr;
+        c_.transContabilidad = nullptr;
+    }
 }
 
 AnulacionCompra::~AnulacionCompra() = default;
 
 std::unique_ptr<AnulacionCompra> AnulacionCompra::DesdeDatosComp(TFDatosComp &d)
 {
-    auto a = std::make_unique<AnulacionCompra>(ConexionesDeDatosComp(d));
+    ConexionesCompra c = ConexionesDeDatosComp(d);
+    if (d.AsientosConta) {
+        c.contabilidad = d.AsientosConta->database();
+        c.transContabilidad = d.AsientosConta->updateTransaction();
+    }
+    auto a = std::make_unique<AnulacionCompra>(c);
+    a->usuario = TFDatosComp::VerVariable(QStringLiteral("vUsuario"));
     TFDatosComp *datos = &d;
-    a->DespuesDeConfirmar = [datos] { RefrescarAbiertos({datos->TDetCom, datos->TFacturasCompra}); };
+    a->DespuesDeConfirmar = [datos] {
+        RefrescarAbiertos({datos->TDetCom, datos->TFacturasCompra, datos->AsientosConta, datos->LineasAsientoConta});
+    };
     return a;
 }
 
 void AnulacionCompra::Deshacer()
 {
-    DeshacerTransacciones({c_.transTienda, c_.transInventario});
+    DeshacerTransacciones({c_.transTienda, c_.transInventario, c_.transContabilidad});
 }
 
 bool AnulacionCompra::Confirmar(const std::function<bool()> &cambios)
@@ -66,7 +88,10 @@ bool AnulacionCompra::Confirmar(const std::function<bool()> &cambios)
     try {
         if (!cambios())
             return false;
-        db::CommitTwoPhase({c_.transTienda, c_.transInventario});
+        std::vector<db::Transaction *> grupo{c_.transTienda, c_.transInventario};
+        if (c_.transContabilidad && c_.transContabilidad->active())
+            grupo.push_back(c_.transContabilidad);
+        db::CommitTwoPhase(grupo);
     } catch (const FalloPaso &p) {
         return Fallo(p.aviso(), p.mensaje());
     } catch (const std::exception &e) {
@@ -136,8 +161,11 @@ bool AnulacionCompra::Anular(int idCompra)
         return false;
     if (!AnularCompras(idCompra))
         return false;
-    mensajes_->Informacion(QStringLiteral("La Factura de Compra Nro: ") + estado.second +
-                           QStringLiteral(" ha sido anulado satisfactoriamente"));
+    QString texto = QStringLiteral("La Factura de Compra Nro: ") + estado.second +
+                    QStringLiteral(" ha sido anulado satisfactoriamente");
+    if (!avisoCheque_.isEmpty())
+        texto += QStringLiteral("\r\n\r\n") + avisoCheque_;
+    mensajes_->Informacion(texto);
     return true;
 }
 
@@ -158,10 +186,12 @@ bool AnulacionCompra::Eliminar(int idCompra)
 
 bool AnulacionCompra::AnularCompras(int idCompra)
 {
-    return Confirmar([&] {
+    avisoCheque_.clear();
+    asientoInverso_ = 0;
+    Factura f;
+    const bool hecho = Confirmar([&] {
         c_.transTienda->ensureActive();
         c_.transInventario->ensureActive();
-        Factura f;
         if (!MarcarAnulada(idCompra, f))
             return false;
         LeerLineas(f);
@@ -171,8 +201,17 @@ bool AnulacionCompra::AnularCompras(int idCompra)
         EliminarCuenta(f);
         LiberarNotas(f);
         MarcarLineas(f);
+        RevertirAsiento(f);
         return true;
     });
+    if (!hecho) {
+        asientoInverso_ = 0;
+        return false;
+    }
+    if (f.cheque > Currency())
+        avisoCheque_ = QStringLiteral("El movimiento bancario del cheque Nro: ") + f.numeroCheque.trimmed() +
+                       QStringLiteral(" no se anuló (el cheque pudo haber sido entregado); reviselo en bancos.");
+    return true;
 }
 
 bool AnulacionCompra::MarcarAnulada(int idCompra, Factura &f)
@@ -186,8 +225,8 @@ bool AnulacionCompra::MarcarAnulada(int idCompra, Factura &f)
         db::Query &q = Sql(Base::Tienda, QStringLiteral("select ANULADA, COMPROBANTE, FECHA, FECHA_CARGA, "
                                                         "CODIGO_PROVEEDOR, EFECTIVO_CAJA, IMPORTE_EFECTIVO, "
                                                         "IMPORTE_CREDITO, IMPORTE_NC, INVENTARIO_PRINCIPAL, "
-                                                        "COD_BODEGA from FACTURAS_COMPRA where ID_COMPRA = :id "
-                                                        "with lock"));
+                                                        "COD_BODEGA, IMPORTE_CHEQUE, NUMERO_CHEQUE from "
+                                                        "FACTURAS_COMPRA where ID_COMPRA = :id with lock"));
         q.paramByName("id").setAsInteger(idCompra);
         q.execQuery();
         existe = !q.eof();
@@ -204,6 +243,8 @@ bool AnulacionCompra::MarcarAnulada(int idCompra, Factura &f)
             f.notas = q.field(8).asCurrency();
             f.inventarioPrincipal = q.field(9).asString();
             f.codBodega = q.field(10).asString();
+            f.cheque = q.field(11).asCurrency();
+            f.numeroCheque = q.field(12).asString();
         }
         q.close();
     });
@@ -234,11 +275,16 @@ void AnulacionCompra::LeerLineas(Factura &f)
                                 q.field(1).asCurrency(), q.field(2).asCurrency(), q.field(3).asCurrency()});
         q.close();
         // What posting moved is what its movements record (none for a consignment settlement).
-        db::Query &m = Sql(Base::Tienda, QStringLiteral("select COD_BARRAS from MOVIMIENTOS_STOCK where "
-                                                        "ID_TRANSACCION = :id and TIPO_MOVIMIENTO = 3"));
+        db::Query &m = Sql(Base::Tienda, QStringLiteral("select COD_BARRAS, CANTIDAD, IMPORTE_COSTO from "
+                                                        "MOVIMIENTOS_STOCK where ID_TRANSACCION = :id and "
+                                                        "TIPO_MOVIMIENTO = 3 order by ID_MOVIMIENTO"));
         m.paramByName("id").setAsInteger(f.id);
-        for (m.execQuery(); !m.eof(); m.next(), ++f.movimientos)
-            f.conMovimiento.insert(m.field(0).asString());
+        for (m.execQuery(); !m.eof(); m.next()) {
+            MovimientoFactura mov{m.field(0).asString(), m.field(1).asCurrency(), std::nullopt};
+            if (!m.field(2).isNull())
+                mov.costo = m.field(2).asCurrency();
+            f.movimientos.push_back(std::move(mov));
+        }
         m.close();
     });
 }
@@ -248,53 +294,78 @@ void AnulacionCompra::RevertirExistencias(const Factura &f)
     const QString aviso = QStringLiteral("Error al actualizar el inventario ");
     const QString error = QStringLiteral("Error al actualizar INVENTARIO");
     const bool bodega = f.enBodega();
+    // A movement without its cost is reversed with its line's unit price (tax added when the
+    // price includes it): the lines of each article are taken in order.
+    std::map<QString, std::vector<const LineaFactura *>> porArticulo;
+    for (const LineaFactura &l : f.lineas)
+        porArticulo[l.articulo].push_back(&l);
+    std::map<QString, size_t> usadas;
+    std::vector<std::pair<const MovimientoFactura *, const LineaFactura *>> pasos;
+    for (const MovimientoFactura &m : f.movimientos) {
+        const auto &ls = porArticulo[m.articulo];
+        size_t &k = usadas[m.articulo];
+        pasos.emplace_back(&m, k < ls.size() ? ls[k] : nullptr);
+        ++k;
+    }
+    // An article's lines come out last in first, undoing each average the posting built.
+    std::reverse(pasos.begin(), pasos.end());
     // In article order, the order every posting and annulment locks them in.
-    for (size_t i : OrdenPorArticulo(f.lineas, [](const LineaFactura &l) { return l.articulo; })) {
-        const LineaFactura &l = f.lineas[i];
-        if (!f.conMovimiento.contains(l.articulo))
-            continue;
+    for (size_t i : OrdenPorArticulo(pasos, [](const auto &p) { return p.first->articulo; })) {
+        const MovimientoFactura &mov = *pasos[i].first;
+        const LineaFactura *linea = pasos[i].second;
+        const QString &articulo = mov.articulo;
+        const Currency cantidad = mov.cantidad;
+        bool controlado = false;
         Paso(aviso, error, [&] {
             db::Query &a = Sql(Base::Inventario, QStringLiteral("select STOCK, COSTO_PROMEDIO from INVENTARIO\n"
                                                                 "where COD_BARRAS = :Codigo\n"
                                                                 "and ACTUALIZAR_EXIST = 'S' with lock"));
-            a.paramByName("Codigo").setAsString(l.articulo);
+            a.paramByName("Codigo").setAsString(articulo);
             a.execQuery();
             if (a.eof()) {  // an article without stock control keeps its stock
                 a.close();
                 return;
             }
+            controlado = true;
             Currency stock = a.field(0).asCurrency();
             const Currency promedio = a.field(1).asCurrency();
             a.close();
             // A warehouse purchase left STOCK as it was: the average was taken over stock + quantity.
             if (bodega)
-                stock += l.cantidad;
+                stock += cantidad;
             Currency nuevo = promedio;
             try {
                 using namespace aritmetica;
-                Currency u = l.unitario;
-                if (l.gravado == QLatin1String("S") && l.impuestoIncluido == QLatin1String("S"))
-                    u = DesdeCrudo(Crudo(u) * (CienPorCiento + Crudo(l.porcImpuesto)) / CienPorCiento);
-                const Currency resto = stock - l.cantidad;
+                // The same net cost the posting averaged in.
+                Currency u = promedio;
+                if (mov.costo) {
+                    u = *mov.costo;
+                } else if (linea) {
+                    u = linea->unitario;
+                    if (linea->gravado == QLatin1String("S") && linea->impuestoIncluido == QLatin1String("S"))
+                        u = DesdeCrudo(Crudo(u) * (CienPorCiento + Crudo(linea->porcImpuesto)) / CienPorCiento);
+                }
+                const Currency resto = stock - cantidad;
                 if (!resto.isZero())
-                    nuevo = DesdeCrudo((Crudo(promedio) * Crudo(stock) - Crudo(u) * Crudo(l.cantidad)) / Crudo(resto));
+                    nuevo = DesdeCrudo((Crudo(promedio) * Crudo(stock) - Crudo(u) * Crudo(cantidad)) / Crudo(resto));
             } catch (const std::exception &) {
                 nuevo = promedio;
             }
             const std::uint64_t filas =
-                bodega ? registros_.ActualizaInventario(ModoInventario::Promedio, l.articulo, ValoresInventario().Promedio(nuevo))
-                       : registros_.ActualizaInventario(ModoInventario::RestarStock, l.articulo,
-                                                        ValoresInventario().Cantidad(l.cantidad).Promedio(nuevo));
+                bodega ? registros_.ActualizaInventario(ModoInventario::Promedio, articulo, ValoresInventario().Promedio(nuevo))
+                       : registros_.ActualizaInventario(ModoInventario::RestarStock, articulo,
+                                                        ValoresInventario().Cantidad(cantidad).Promedio(nuevo));
             if (filas == 0)
                 throw FalloPaso(aviso, error);
         });
-        if (bodega) {
+        // The posting added warehouse stock only for articles that keep stock.
+        if (bodega && controlado) {
             const QString avisoBodega = QStringLiteral("Error al actualizar en existencias. ");
             const QString errorBodega = QStringLiteral("Error al actualizar EXISTENCIAS");
             std::uint64_t filas = 0;
             Paso(avisoBodega, errorBodega, [&] {
-                filas = registros_.ActualizaInventario(ModoInventario::SumarExistencia, l.articulo,
-                                                       ValoresInventario().Cantidad(Currency() - l.cantidad).Bodega(f.codBodega));
+                filas = registros_.ActualizaInventario(ModoInventario::SumarExistencia, articulo,
+                                                       ValoresInventario().Cantidad(Currency() - cantidad).Bodega(f.codBodega));
             });
             if (filas == 0)
                 throw FalloPaso(avisoBodega, errorBodega);
@@ -311,12 +382,19 @@ void AnulacionCompra::EliminarCaja(const Factura &f)
     const QString avisoAnterior = QStringLiteral("Error al eliminar de la caja anterior ");
     const QString errorAnterior = QStringLiteral("Error al eliminar CAJA_ANTERIOR");
     // Only this invoice's rows, told apart by their posting time (today's or moved to the
-    // earlier-days table); rows written by other means are found by number and amount.
+    // earlier-days table): the row has that time, or, when the till's last row lay ahead of the
+    // clock, it is the first of its number and amount after it. Rows written by other means are
+    // found by number and amount.
     const FiltroCaja filtro{3, f.comprobante, f.fechaCarga, f.efectivo};
     std::uint64_t borradas = 0;
     if (f.fechaCarga.isValid()) {
         Paso(avisoDiaria, errorDiaria, [&] { borradas += registros_.EliminarCajaDiaria(ModoCaja::PorFecha, filtro); });
         Paso(avisoAnterior, errorAnterior, [&] { borradas += registros_.EliminarCajaAnterior(ModoCaja::PorFecha, filtro); });
+        if (borradas == 0)
+            Paso(avisoDiaria, errorDiaria, [&] { borradas += registros_.EliminarCajaDiaria(ModoCaja::PrimeraDesde, filtro); });
+        if (borradas == 0)
+            Paso(avisoAnterior, errorAnterior,
+                 [&] { borradas += registros_.EliminarCajaAnterior(ModoCaja::PrimeraDesde, filtro); });
     }
     if (borradas == 0) {
         Paso(avisoDiaria, errorDiaria, [&] { borradas += registros_.EliminarCajaDiaria(ModoCaja::PorImporte, filtro); });
@@ -332,7 +410,7 @@ void AnulacionCompra::EliminarMovimientos(const Factura &f)
     const QString error = QStringLiteral("Error al eliminar FACTURAS_COMPRA");
     std::uint64_t borrados = 0;
     Paso(aviso, error, [&] { borrados = registros_.EliminarMovimientosStock(f.id, 3, f.comprobante, f.fecha); });
-    if (borrados != static_cast<std::uint64_t>(f.movimientos))
+    if (borrados != f.movimientos.size())
         throw FalloPaso(aviso, error);
 }
 
@@ -387,6 +465,75 @@ void AnulacionCompra::MarcarLineas(const Factura &f)
     std::uint64_t marcadas = 0;
     Paso(aviso, error, [&] { marcadas = registros_.ActualizaDetalleFacturaCompra(ModoDetalleFactura::Anular, f.id); });
     if (marcadas != f.lineas.size())
+        throw FalloPaso(aviso, error);
+}
+
+void AnulacionCompra::RevertirAsiento(const Factura &f)
+{
+    if (!c_.contabilidad || !f.fechaCarga.isValid())
+        return;
+    const QString aviso = QStringLiteral("Error al insertar el asiento de anulación de la compra.");
+    const QString error = QStringLiteral("Error al insertar ASIENTOS");
+    std::uint64_t lineas = 0, esperadas = 0;
+    Paso(aviso, error, [&] {
+        c_.transContabilidad->ensureActive();
+        // The posting's entry: its description and its time stamp, the invoice's posting time.
+        // Invoices posted while FECHA_CARGA took the cash row's time have it up to a minute
+        // later than their entry: the closest entry before it is theirs.
+        db::Query &o = Sql(Base::Contabilidad, QStringLiteral("select first 1 FK_EMPRESA, FK_PERIODO, ID_ASIENTO, BLANCEADO "
+                                                              "from ASIENTOS where DESCRIPCION = :Descr and "
+                                                              "CREATE_TMSTMP between :Desde and :Momento order by "
+                                                              "CREATE_TMSTMP desc, ID_ASIENTO"));
+        o.paramByName("Descr").setAsString(QStringLiteral("Compra - Factura Nº ") + f.comprobante);
+        o.paramByName("Desde").setAsDateTime(f.fechaCarga.addSecs(-60));
+        o.paramByName("Momento").setAsDateTime(f.fechaCarga);
+        o.execQuery();
+        if (o.eof()) {
+            o.close();
+            return;
+        }
+        const int empresa = o.field(0).asInteger(), periodo = o.field(1).asInteger(), origen = o.field(2).asInteger();
+        const QString balanceado = o.field(3).asString();
+        o.close();
+        db::Query &n = Sql(Base::Contabilidad, QStringLiteral("select count(*) from LINEAS_ASIENTO where FK_EMPRESA = "
+                                                              ":Empre and FK_PERIODO = :Per and FK_ASIENTO = :Id"));
+        n.paramByName("Empre").setAsInteger(empresa);
+        n.paramByName("Per").setAsInteger(periodo);
+        n.paramByName("Id").setAsInteger(origen);
+        n.execQuery();
+        esperadas = static_cast<std::uint64_t>(n.field(0).asInteger());
+        n.close();
+        // The number as the posting takes it: the period's last + 1, the period row locked.
+        int numero = 0;
+        db::Query &p = Sql(Base::Contabilidad, QStringLiteral("select ID_PERIODO from PERIODOS where ID_PERIODO = :Per "
+                                                              "and FK_EMPRESA = :Empre with lock"));
+        p.paramByName("Per").setAsInteger(periodo);
+        p.paramByName("Empre").setAsInteger(empresa);
+        p.execQuery();
+        const bool hayPeriodo = !p.eof();
+        p.close();
+        if (hayPeriodo) {
+            db::Query &m = Sql(Base::Contabilidad, QStringLiteral("select max(ID_ASIENTO) from ASIENTOS\n"
+                                                                  " where FK_EMPRESA = :Empre\n and FK_PERIODO = :Per"));
+            m.paramByName("Empre").setAsInteger(empresa);
+            m.paramByName("Per").setAsInteger(periodo);
+            m.execQuery();
+            numero = m.field(0).asInteger() + 1;
+            m.close();
+        }
+        const QDateTime ahora = QDateTime::currentDateTime();
+        FilaAsiento a;
+        a.ID_ASIENTO = numero;
+        a.FK_EMPRESA = empresa;
+        a.FK_PERIODO = periodo;
+        a.FECHA = ahora.date();
+        a.DESCRIPCION = QStringLiteral("Anulación Compra - Factura Nº ") + f.comprobante;
+        a.BLANCEADO = balanceado == QLatin1String("S") ? QStringLiteral("S") : QStringLiteral("N");
+        a.CREATE_USERID = a.UPDATE_USERID = usuario;
+        a.CREATE_TMSTMP = a.UPDATE_TMSTMP = ahora;
+        asientoInverso_ = registros_.InsertarAsientoInverso(a, origen, &lineas);
+    });
+    if (lineas != esperadas)
         throw FalloPaso(aviso, error);
 }
 

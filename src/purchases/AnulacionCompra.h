@@ -24,7 +24,8 @@ class TFDatosComp;
 
 class AnulacionCompra {
 public:
-    // `conexiones`: store and inventory (accounting is not touched).
+    // `conexiones`: store and inventory; with accounting, the purchase's journal entry gets its
+    // reversing entry in the same commit.
     explicit AnulacionCompra(const ConexionesCompra &conexiones);
     ~AnulacionCompra();
     AnulacionCompra(const AnulacionCompra &) = delete;
@@ -47,6 +48,13 @@ public:
     bool BorrarCompra(int idCompra);
 
     const QString &UltimoError() const { return error_; }
+    // After an annulment of an invoice paid by cheque: the cheque's bank movement stays (the
+    // cheque may have left), and this says so; empty otherwise.
+    const QString &AvisoCheque() const { return avisoCheque_; }
+    // The reversing journal entry of the last annulment (0 when none was written).
+    int UltimoAsientoInverso() const { return asientoInverso_; }
+    // Creator of the reversing entry (vUsuario).
+    QString usuario;
     std::function<void()> DespuesDeConfirmar;
     void EstablecerMensajes(Mensajes *m) { mensajes_ = m; }
 
@@ -74,10 +82,13 @@ private:
     void EliminarCuenta(const Factura &f);
     void LiberarNotas(const Factura &f);
     void MarcarLineas(const Factura &f);
+    void RevertirAsiento(const Factura &f);
 
     ConexionesCompra c_;
     Mensajes *mensajes_;
     ConsultasCompra consultas_;
     RegistrosCompra registros_;
     QString error_;
+    QString avisoCheque_;
+    int asientoInverso_ = 0;
 };

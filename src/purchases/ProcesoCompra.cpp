@@ -15,6 +15,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <numeric>
 
@@ -68,6 +69,19 @@ bool EsCostoElegido(const LineaCompra &l, const std::vector<PrecioCompraElegido>
 }
 
 } // namespace
+
+Currency PorcentajeDescuento(Currency porcEncabezado, const TotalesCompra &tot)
+{
+    if (tot.totalSinIv <= Currency() || tot.descuento.isZero())
+        return tot.descuento.isZero() ? Currency() : porcEncabezado;
+    using namespace aritmetica;
+    const Currency efectivo = DesdeCrudo(Crudo(tot.descuento) * CienPorCiento / Crudo(tot.totalSinIv));
+    // The header's own percentage stands when the lines' rounding is all that differs.
+    const Currency diferencia = efectivo > porcEncabezado ? efectivo - porcEncabezado : porcEncabezado - efectivo;
+    if (!porcEncabezado.isZero() && diferencia < Currency::fromString(std::string("0.01")))
+        return porcEncabezado;
+    return efectivo;
+}
 
 QByteArray BytesAperturaCajon(const QString &modeloEpson)
 {
@@ -568,7 +582,7 @@ void ProcesoCompra::InsertarEncabezado(const DocumentoCompra &doc, const Totales
              f.NUMERO_CHEQUE = pago.numeroCheque;
              f.DIAS_CREDITO = pago.diasCredito;
              f.IMPORTE_DESCUENTO = local(tot.descuento);
-             f.PORC_DESCUENTO = doc.porcDescuento;
+             f.PORC_DESCUENTO = PorcentajeDescuento(doc.porcDescuento, tot);
              f.IMPORTE_IV = local(tot.impuesto);
              f.IMPORTE_TOTAL = local(tot.total);
              f.IMPORTE_EFECTIVO = local(pago.efectivo);
@@ -654,18 +668,17 @@ void ProcesoCompra::CajaDiaria(const DocumentoCompra &doc, const PagoCompra &pag
             b.close();
             id = ultimo;
         }
-        // This row must follow the one its balance comes from, whatever the clock said when the
-        // posting began; the invoice keeps the row's time so an annulment finds it.
-        QDateTime momento = QDateTime::currentDateTime();
+        // The row must follow the one its balance comes from, so a till whose last row lies
+        // ahead of the clock gets this row 1 ms after it. The invoice keeps the real posting
+        // time: a clock or a row from another station must not change when the invoice says it
+        // was posted. The row is never earlier than that time, so an annulment finds it as the
+        // first row of this number and amount from the posting time on.
+        QDateTime momento = std::max(QDateTime::currentDateTime(), fechaCarga_);
         if (ultimaHora.isValid() && momento <= ultimaHora)
             momento = ultimaHora.addMSecs(1);
-        if (momento != fechaCarga_) {
-            fechaCarga_ = momento;
-            registros_.ActualizaFacturaCompra(ModoFacturaCompra::FechaCarga, idCompra_, {Currency(), momento});
-        }
         const Currency efectivo = doc.monedaCarga == 2 ? ALocal(pago.efectivo) : pago.efectivo;
         FilaCajaDiaria c;
-        c.FECHA_HORA = fechaCarga_;
+        c.FECHA_HORA = momento;
         c.CODIGO_MOVIMIENTO = 3;
         c.COMPROBANTE = doc.comprobante;
         c.IMPORTE_EFECTIVO = efectivo;

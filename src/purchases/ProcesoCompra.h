@@ -216,5 +216,10 @@ struct PagoConNotas {
 };
 PagoConNotas RepartirNotas(Currency total, Currency importeNotas);
 
+// The invoice's discount percentage (PORC_DESCUENTO): discount ÷ total before tax × 100, as
+// the totals show it whether the discount came from the header or from the lines; the
+// header's percentage when only rounding tells them apart.
+Currency PorcentajeDescuento(Currency porcEncabezado, const TotalesCompra &tot);
+
 // Bytes that open the cash drawer for a printer model ("TM-U 300" has its own pulse).
 QByteArray BytesAperturaCajon(const QString &modeloEpson);

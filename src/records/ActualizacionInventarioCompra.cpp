@@ -217,6 +217,7 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         m.TIPO_CAMBIO = tc;
         m.TIPO_CAMBIO_2 = tc2;
         m.ID_TRANSACCION = f.idCompra;
+        m.IMPORTE_COSTO = res.costoNeto;  // what an annulment takes back out of the average
         registros_.InsertarMovStock(m);
     } catch (const ErrorRegistro &e) {
         throw ErrorRegistro(QStringLiteral("Error al insertar en MOVIMIENTOS_STOCK."), e.detalle(),

@@ -574,7 +574,8 @@ void RegistrosCompra::InsertarMovStock(const FilaMovStock &m)
                            {"UPDATE_TMSTMP", FechaHora(m.FECHA)},
                            {"TIPO_CAMBIO", Moneda(m.TIPO_CAMBIO)},
                            {"TIPO_CAMBIO_2", Moneda(m.TIPO_CAMBIO_2)},
-                           {"ID_TRANSACCION", Entero(m.ID_TRANSACCION)}};
+                           {"ID_TRANSACCION", Entero(m.ID_TRANSACCION)},
+                           {"IMPORTE_COSTO", m.IMPORTE_COSTO ? Moneda(*m.IMPORTE_COSTO) : Value()}};
         static const QString texto = TextoInsert("MOVIMIENTOS_STOCK", cols);
         Insertar(q_.Sql(BaseCompra::Tienda, texto), cols);
     });
@@ -701,12 +702,17 @@ std::uint64_t EliminarCaja(ConsultasCompra &consultas, const char *tabla, ModoCa
             texto += QStringLiteral(" and FECHA = :fecha");
         else if (modo == ModoCaja::PorImporte)
             texto += QStringLiteral(" and IMPORTE_EFECTIVO = :importe");
+        else if (modo == ModoCaja::PrimeraDesde)
+            texto += QStringLiteral(" and ID_CAJA = (select first 1 ID_CAJA from %1 where CODIGO_MOVIMIENTO = "
+                                    ":Movimiento and COMPROBANTE = :Comprob and IMPORTE_EFECTIVO = :importe and "
+                                    "FECHA >= :fecha order by FECHA, ID_CAJA)")
+                         .arg(QLatin1String(tabla));
         db::Query &q = consultas.Sql(BaseCompra::Tienda, texto);
         q.paramByName("Movimiento").setAsInteger(f.CODIGO_MOVIMIENTO);
         q.paramByName("Comprob").setAsString(f.COMPROBANTE);
-        if (modo == ModoCaja::PorFecha)
+        if (modo == ModoCaja::PorFecha || modo == ModoCaja::PrimeraDesde)
             q.paramByName("fecha").setAsDateTime(f.FECHA);
-        else if (modo == ModoCaja::PorImporte)
+        if (modo == ModoCaja::PorImporte || modo == ModoCaja::PrimeraDesde)
             q.paramByName("importe").setAsCurrency(f.IMPORTE_EFECTIVO);
         return Ejecutar(q);
     });
@@ -1098,4 +1104,30 @@ std::uint64_t RegistrosCompra::MarcarAsientoDesbalanceado(int empresa, int perio
         q.paramByName("Id").setAsInteger(idAsiento);
         return Ejecutar(q);
     });
+}
+
+int RegistrosCompra::InsertarAsientoInverso(const FilaAsiento &encabezado, int origen, std::uint64_t *lineas)
+{
+    const int nuevo = InsertarAsiento(encabezado);
+    const std::uint64_t copiadas = Escribir(kInsertar, "LINEAS_ASIENTO", [&] {
+        db::Query &q = q_.Sql(BaseCompra::Contabilidad,
+                              QStringLiteral("insert into LINEAS_ASIENTO (FK_EMPRESA, FK_PERIODO, FK_ASIENTO, CUENTA, "
+                                             "NOMBRE_CUENTA, IMPORTE_DEBE, IMPORTE_HABER, CREATE_USERID, CREATE_TMSTMP, "
+                                             "UPDATE_USERID, UPDATE_TMSTMP) select FK_EMPRESA, FK_PERIODO, :Nuevo, CUENTA, "
+                                             "NOMBRE_CUENTA, IMPORTE_HABER, IMPORTE_DEBE, :Usuario, :Momento, :Usuario2, "
+                                             ":Momento2 from LINEAS_ASIENTO where FK_EMPRESA = :Empre and FK_PERIODO = "
+                                             ":Per and FK_ASIENTO = :Origen order by ID_LINEA"));
+        q.paramByName("Nuevo").setAsInteger(nuevo);
+        q.paramByName("Usuario").setAsString(encabezado.CREATE_USERID);
+        q.paramByName("Momento").setAsDateTime(encabezado.CREATE_TMSTMP);
+        q.paramByName("Usuario2").setAsString(encabezado.UPDATE_USERID);
+        q.paramByName("Momento2").setAsDateTime(encabezado.UPDATE_TMSTMP);
+        q.paramByName("Empre").setAsInteger(encabezado.FK_EMPRESA);
+        q.paramByName("Per").setAsInteger(encabezado.FK_PERIODO);
+        q.paramByName("Origen").setAsInteger(origen);
+        return Ejecutar(q);
+    });
+    if (lineas)
+        *lineas = copiadas;
+    return nuevo;
 }

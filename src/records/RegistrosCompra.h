@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <cstdint>
 
 // ---------------------------------------------------------------------------
@@ -136,6 +137,8 @@ struct FilaMovStock {
     QString CREATE_USERID, UPDATE_USERID;
     Currency TIPO_CAMBIO, TIPO_CAMBIO_2;
     int ID_TRANSACCION = 0;
+    // IMPORTE_COSTO: the net unit cost a purchase averaged in (local currency); none: null.
+    std::optional<Currency> IMPORTE_COSTO;
 };
 
 // Goods-in (entrada) or goods-out: TIPO_MOV 1 with TIPO_ENTRADA 3, or 2 with TIPO_SALIDA 5.
@@ -350,6 +353,7 @@ enum class ModoCaja {
     Todas = 1,       // every row of that movement code and document number
     PorFecha = 2,    // only the rows of that exact date-time
     PorImporte = 3,  // only the rows of that cash amount
+    PrimeraDesde = 4,  // the earliest row of that cash amount at or after that date-time
 };
 struct FiltroCaja {
     int CODIGO_MOVIMIENTO = 0;
@@ -461,6 +465,10 @@ public:
     int InsertarAsiento(const FilaAsiento &fila);  // the entry's ID_ASIENTO
     void InsertarLineaAsiento(const FilaLineaAsiento &fila);
     std::uint64_t MarcarAsientoDesbalanceado(int empresa, int periodo, int idAsiento);
+    // The lines of entry `origen` (same company and period as `encabezado`) copied onto the
+    // new entry `encabezado` with debit and credit swapped; the new entry's ID_ASIENTO, and
+    // the number of lines copied in `lineas`.
+    int InsertarAsientoInverso(const FilaAsiento &encabezado, int origen, std::uint64_t *lineas = nullptr);
 
 private:
     ConsultasCompra &q_;

@@ -69,6 +69,28 @@ inline void Linea(db::Database &tienda, const QString &computadora, int nroCaja,
                     .arg(QLatin1String(costo), QLatin1String(procesaConsignacion)));
 }
 
+// A taxed work line (13 %) with its own discount; `ivi` "S" when the article's price includes the
+// tax. Cost and totals without tax, discount taken off before the tax, as the entry form does.
+inline void LineaConDescuento(db::Database &tienda, const QString &computadora, int nroCaja, const QString &cod,
+                              int cantidad, const char *costo, const char *porcDesc, const char *ivi = "N")
+{
+    const QString bruto = QStringLiteral("(%1 * %2)").arg(cantidad).arg(QLatin1String(costo));
+    const QString desc = QStringLiteral("(%1 * %2 / 100)").arg(bruto, QLatin1String(porcDesc));
+    EntornoPrueba::Ejecutar(
+        tienda, QStringLiteral("insert into TEMPORAL_COMPRAS (COMPUTADORA, NRO_CAJA, COD_BARRAS, COD_FAMILIA, NOMBRE, "
+                               "CANTIDAD, IMPORE_COSTO, IMP_UNIT_SIN_IV, IMP_UNIT_CON_IV, GRAVADO, IVI, PORCE_IV, "
+                               "PORCE_IV_ARTI, PORCE_DESC, IMPORTE_DESCUENTO, SUBTOTAL_GRAVADO, SUBTOTAL_NO_GRAVADO, "
+                               "TOTAL_GRAVADO, TOTAL_NO_GRAVADO, IMPORTE_TOLAL_IV, TOTAL_SIN_IV, TOTAL_CON_IV, "
+                               "PRECIO_VENTA, FRACCIONADO, PROCESA_CONSIGNACION) values ('%1', %2, '%3', 'MED-ANA', "
+                               "'ARTICULO %3', %4, %5, %5, %5 * 1.13, 'S', '%6', 13, 13, %7, %8, %9, 0, %9 - %8, 0, "
+                               "(%9 - %8) * 0.13, %9, (%9 - %8) * 1.13, 0, 'N', 'N')")
+                    .arg(computadora)
+                    .arg(nroCaja)
+                    .arg(cod)
+                    .arg(cantidad)
+                    .arg(QLatin1String(costo), QLatin1String(ivi), QLatin1String(porcDesc), desc, bruto));
+}
+
 inline void Encabezado(db::Database &tienda, const QString &computadora, int nroCaja, const QString &comprobante,
                        int proveedor = 12)
 {

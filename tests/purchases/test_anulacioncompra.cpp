@@ -64,7 +64,6 @@ TEST_F(Anulacion, AnnulAndDeleteLeaveTheStoreAndTheStockAsBeforeThePosting)
     const int id = Publicar(EfectivoYCredito());
     ASSERT_GT(id, 0);
     EXPECT_NE(Existencias(env.inventario), stock);
-    const QString conta = EntornoPrueba::Volcado(env.contabilidad);
 
     auto a = Anulador();
     EXPECT_TRUE(a->Anular(id));
@@ -82,8 +81,157 @@ TEST_F(Anulacion, AnnulAndDeleteLeaveTheStoreAndTheStockAsBeforeThePosting)
     EXPECT_TRUE(a->Eliminar(id));
     EXPECT_TRUE(env.mensajes.Mostro("Atención!\r\n\r\nRealmente desea eliminar del sistema la factura FC-1?"));
     EXPECT_EQ(VolcadoSin(env.tienda, kTrabajo), tienda);
-    // The accounting entry is the accounting system's to reverse.
-    EXPECT_EQ(EntornoPrueba::Volcado(env.contabilidad), conta);
+}
+
+TEST_F(Anulacion, TheEntryIsReversedInTheSameCommitAndTheChequeMovementStays)
+{
+    PagoCompra pago;
+    pago.efectivo = C("5000");
+    pago.efectivoDeCaja = false;
+    pago.cheque = C("7430");
+    pago.numeroCheque = "CH-77";
+    const int id = Publicar(pago);
+    ASSERT_GT(id, 0);
+    auto conta = [&](const QString &sql) { return EntornoPrueba::Entero(env.contabilidad, sql); };
+    const int n = conta("select max(ID_ASIENTO) from ASIENTOS where FK_EMPRESA = 1 and FK_PERIODO = 1");
+    const int banco = EntornoPrueba::Entero(env.tienda, "select count(*) from MOVIM_BANCO");
+    const int lineas = conta(QStringLiteral("select count(*) from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = %1").arg(n));
+    ASSERT_GE(lineas, 3);
+
+    auto a = Anulador();
+    ASSERT_TRUE(a->Anular(id)) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(a->UltimoAsientoInverso(), n + 1);
+    EXPECT_TRUE(env.mensajes.Mostro("La Factura de Compra Nro: FC-1 ha sido anulado satisfactoriamente\r\n\r\n"
+                                    "El movimiento bancario del cheque Nro: CH-77 no se anuló (el cheque pudo haber sido "
+                                    "entregado); reviselo en bancos."))
+        << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from MOVIM_BANCO"), banco);
+
+    const QString asiento = QStringLiteral(" from ASIENTOS where FK_EMPRESA = 1 and FK_PERIODO = 1 and ID_ASIENTO = %1").arg(n + 1);
+    EXPECT_EQ(EntornoPrueba::Texto(env.contabilidad, "select DESCRIPCION" + asiento), "Anulación Compra - Factura Nº FC-1");
+    EXPECT_EQ(conta("select count(*)" + asiento + " and FECHA = current_date and BLANCEADO = 'S'"), 1);
+    // Same accounts, sides swapped: every account nets to zero over the two entries.
+    EXPECT_EQ(conta(QStringLiteral("select count(*) from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = %1").arg(n + 1)),
+              lineas);
+    EXPECT_EQ(conta(QStringLiteral("select count(*) from (select CUENTA from LINEAS_ASIENTO where FK_EMPRESA = 1 and "
+                                   "FK_PERIODO = 1 and FK_ASIENTO in (%1, %2) group by CUENTA having sum(IMPORTE_DEBE) <> "
+                                   "sum(IMPORTE_HABER) or count(*) <> 2)")
+                        .arg(n)
+                        .arg(n + 1)),
+              0);
+    EXPECT_EQ(EntornoPrueba::Moneda(env.contabilidad,
+                                    QStringLiteral("select IMPORTE_DEBE from LINEAS_ASIENTO where FK_PERIODO = 1 and "
+                                                   "FK_ASIENTO = %1 and CUENTA = '1-01-01-002'").arg(n + 1)),
+              C("5000"));
+    // The posting's entry is untouched.
+    EXPECT_EQ(EntornoPrueba::Texto(env.contabilidad,
+                                   QStringLiteral("select DESCRIPCION from ASIENTOS where FK_PERIODO = 1 and ID_ASIENTO = %1").arg(n)),
+              "Compra - Factura Nº FC-1");
+
+    // An invoice whose posting time was moved to its cash row's, seconds after its entry, and
+    // another supplier's entry for the same number two minutes earlier.
+    const int otra = Publicar(EfectivoYCredito(), {}, "FC-2");
+    ASSERT_GT(otra, 0);
+    const int m = conta("select max(ID_ASIENTO) from ASIENTOS where FK_EMPRESA = 1 and FK_PERIODO = 1");
+    EntornoPrueba::Ejecutar(env.contabilidad, QStringLiteral("insert into ASIENTOS (ID_ASIENTO, FK_EMPRESA, FK_PERIODO, "
+                                                             "DESCRIPCION, CREATE_TMSTMP) select %1, 1, 1, DESCRIPCION, "
+                                                             "dateadd(minute, -2, CREATE_TMSTMP) from ASIENTOS where "
+                                                             "FK_PERIODO = 1 and ID_ASIENTO = %2").arg(m + 1).arg(m));
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update FACTURAS_COMPRA set FECHA_CARGA = dateadd(second, 3, "
+                                                       "FECHA_CARGA) where ID_COMPRA = %1").arg(otra));
+    auto b = Anulador();
+    ASSERT_TRUE(b->AnularCompras(otra)) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(b->UltimoAsientoInverso(), m + 2);
+    EXPECT_EQ(conta(QStringLiteral("select count(*) from (select CUENTA from LINEAS_ASIENTO where FK_EMPRESA = 1 and "
+                                   "FK_PERIODO = 1 and FK_ASIENTO in (%1, %2) group by CUENTA having sum(IMPORTE_DEBE) <> "
+                                   "sum(IMPORTE_HABER) or count(*) <> 2)")
+                        .arg(m)
+                        .arg(m + 2)),
+              0);
+    EXPECT_GT(conta(QStringLiteral("select count(*) from LINEAS_ASIENTO where FK_PERIODO = 1 and FK_ASIENTO = %1").arg(m + 2)), 0);
+}
+
+TEST_F(Anulacion, AnnullingGivesBackTheAverageCostOfTaxIncludedAndDiscountedLines)
+{
+    // The posting averages in the net cost without tax; the annulment must take out that cost.
+    Articulo(env, "ART-3", "10", "50");
+    Articulo(env, "ART-4", "6", "50");
+    Encabezado(env.tienda, kEstacion, 1, "FC-9");
+    LineaConDescuento(env.tienda, kEstacion, 1, "ART-3", 10, "40", "10", "S");
+    LineaConDescuento(env.tienda, kEstacion, 1, "ART-4", 4, "40", "25");
+    LineaConDescuento(env.tienda, kEstacion, 1, "ART-3", 5, "60", "0", "S");
+    auto p = ProcesoCompra::DesdeDatosComp(*env.datos);
+    const TotalesCompra t = p->TotalesDeEstacion();
+    PagoCompra pago;
+    pago.credito = t.total;
+    pago.diasCredito = 30;
+    const int id = p->Procesar(p->DocumentoDeEstacion(), t, pago);
+    ASSERT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
+    // (500 + 10 x 36) / 20 = 43, then (860 + 5 x 60) / 25; (300 + 4 x 30) / 10.
+    EXPECT_EQ(Inv("COSTO_PROMEDIO", "ART-3"), C("46.4"));
+    EXPECT_EQ(Inv("COSTO_PROMEDIO", "ART-4"), C("42"));
+
+    ASSERT_TRUE(Anulador()->AnularCompras(id)) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(Inv("STOCK", "ART-3"), C("10"));
+    EXPECT_EQ(Inv("COSTO_PROMEDIO", "ART-3"), C("50"));
+    EXPECT_EQ(Inv("STOCK", "ART-4"), C("6"));
+    EXPECT_EQ(Inv("COSTO_PROMEDIO", "ART-4"), C("50"));
+}
+
+TEST_F(Anulacion, ASecondAnnulmentFailsAndChangesNothing)
+{
+    PagoCompra otrosFondos;
+    otrosFondos.efectivo = C("12430");
+    otrosFondos.efectivoDeCaja = false;
+    const int deCaja = Publicar(EfectivoYCredito());
+    const int deFondos = Publicar(otrosFondos, {}, "FC-2");
+    ASSERT_GT(deCaja, 0);
+    ASSERT_GT(deFondos, 0);
+    for (int id : {deCaja, deFondos}) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(Anulador()->AnularCompras(id));
+        const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario),
+                      k = EntornoPrueba::Volcado(env.contabilidad);
+        env.mensajes.Limpiar();
+        auto a = Anulador();
+        EXPECT_FALSE(a->AnularCompras(id));
+        EXPECT_EQ(a->UltimoError(), "La compra seleccionada ya se encuentra anulada.");
+        EXPECT_EQ(env.mensajes.textos(), QStringList{"La compra seleccionada ya se encuentra anulada."});
+        EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
+        EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
+        EXPECT_EQ(EntornoPrueba::Volcado(env.contabilidad), k);
+    }
+}
+
+TEST_F(Anulacion, ACashRowOrderedAfterATillRowAheadOfTheClockIsFound)
+{
+    // The till's last row lies two hours ahead: the posting's row follows it, the invoice keeps
+    // the real time, and the annulment still removes exactly that row.
+    EntornoPrueba::Ejecutar(env.tienda, "insert into CAJA_DIARIA (FECHA_HORA, CODIGO_MOVIMIENTO, COMPROBANTE, "
+                                        "IMPORTE_EFECTIVO, SALDO, TURNO) values (dateadd(hour, 2, current_timestamp), 2, "
+                                        "'V-1', 100, 20000, 1)");
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-1);
+    const int id = Publicar(EfectivoYCredito());
+    const QDateTime despues = QDateTime::currentDateTime().addSecs(1);
+    ASSERT_GT(id, 0);
+    db::Transaction lectura(env.tienda, db::TransactionKind::Read);
+    db::Query q(&env.tienda, &lectura);
+    q.setSql(QStringLiteral("select f.FECHA_CARGA, c.FECHA_HORA, c.SALDO, v.FECHA_HORA from FACTURAS_COMPRA f, "
+                            "CAJA_DIARIA c, CAJA_DIARIA v where f.ID_COMPRA = %1 and c.COMPROBANTE = 'FC-1' and "
+                            "c.CODIGO_MOVIMIENTO = 3 and v.COMPROBANTE = 'V-1'").arg(id));
+    q.execQuery();
+    ASSERT_FALSE(q.eof());
+    const QDateTime carga = q.field(0).asDateTime(), fila = q.field(1).asDateTime(), adelantada = q.field(3).asDateTime();
+    EXPECT_GE(carga, antes);
+    EXPECT_LE(carga, despues);
+    EXPECT_EQ(fila, adelantada.addMSecs(1));
+    EXPECT_EQ(q.field(2).asCurrency(), C("20000") - C("7430"));
+    q.close();
+    lectura.commit();
+
+    ASSERT_TRUE(Anulador()->AnularCompras(id)) << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_DIARIA where COMPROBANTE = 'FC-1'"), 0);
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_DIARIA where COMPROBANTE = 'V-1'"), 1);
 }
 
 TEST_F(Anulacion, NotesAreReleasedAndTheExcessNoteAnnulled)
@@ -320,6 +468,7 @@ TEST_F(Anulacion, AnyFailingStepLeavesBothDatabasesAsTheyWere)
     PrepararFallas(env.tienda, {"FACTURAS_COMPRA", "DETALLE_FACTURAS_COMPRA", "MOVIMIENTOS_STOCK", "CAJA_DIARIA",
                                 "CUENTA_PROVEEDOR", "NOTAS_CREDITO_PROV", "TRANSACCIONES_2PC"});
     PrepararFallas(env.inventario, {"INVENTARIO", "EXISTENCIAS"});
+    PrepararFallas(env.contabilidad, {"ASIENTOS", "LINEAS_ASIENTO"});
     EntornoPrueba::Ejecutar(env.tienda, "insert into NOTAS_CREDITO_PROV (COMPROBANTE, COD_PROVEEDOR, IMP_TOTAL, FECHA, "
                                         "ANULADA, ASIGNADA, TIPO_NC) values ('NC-2000', 12, 2000, current_date, 'N', 'N', 2)");
     PagoCompra pago = EfectivoYCredito();
@@ -342,16 +491,19 @@ TEST_F(Anulacion, AnyFailingStepLeavesBothDatabasesAsTheyWere)
                  {&env.inventario, "EXISTENCIAS:U", id2},        {&env.tienda, "CAJA_DIARIA:D", id},
                  {&env.tienda, "MOVIMIENTOS_STOCK:D", id},       {&env.tienda, "CUENTA_PROVEEDOR:D", id},
                  {&env.tienda, "NOTAS_CREDITO_PROV:U", id},      {&env.tienda, "DETALLE_FACTURAS_COMPRA:U", id},
-                 {&env.tienda, "TRANSACCIONES_2PC:I", id}};
+                 {&env.tienda, "TRANSACCIONES_2PC:I", id},       {&env.contabilidad, "ASIENTOS:I", id},
+                 {&env.contabilidad, "LINEAS_ASIENTO:I", id}};
     for (const Caso &caso : casos) {
         SCOPED_TRACE(caso.clave);
         Fallar(*caso.base, caso.clave);
-        const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario);
+        const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario),
+                      k = EntornoPrueba::Volcado(env.contabilidad);
         env.mensajes.Limpiar();
         EXPECT_FALSE(Anulador()->AnularCompras(caso.factura));
         EXPECT_FALSE(env.mensajes.mostrados().empty());
         EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
         EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
+        EXPECT_EQ(EntornoPrueba::Volcado(env.contabilidad), k);
         Fallar(*caso.base, {});
     }
     // Deleting: lines and header.

@@ -369,7 +369,9 @@ TEST_F(PrincipalCompras, AnularYEliminarDesdeLaListaLaRefrescan)
     Control<QPushButton>(frm, "btnAnular")->click();
     EXPECT_EQ(env.mensajes.textos(),
               (QStringList{"Desea anular la compra Nro: A-00078213",
-                           "La Factura de Compra Nro: A-00078213 ha sido anulado satisfactoriamente"}));
+                           "La Factura de Compra Nro: A-00078213 ha sido anulado satisfactoriamente\r\n\r\n"
+                           "El movimiento bancario del cheque Nro: 004512 no se anuló (el cheque pudo haber sido "
+                           "entregado); reviselo en bancos."}));
     EXPECT_EQ(anulada("A-00078213"), "S");
     EXPECT_EQ(actual(), QStringLiteral("A-00078213"));
     EXPECT_EQ(marca(), QColor(Qt::red));

@@ -155,6 +155,44 @@ TEST_F(Posteo, CreditAndChequeGoToTheSupplierAccountAndTheBank)
     EXPECT_EQ(EntornoPrueba::Moneda(env.contabilidad, l + "'2-01-01-001'"), C("5300"));
 }
 
+TEST_F(Posteo, TheHeaderKeepsTheDiscountPercentageTheTotalsShow)
+{
+    // One line with its own 10 % discount, one without: 1000 off 20000 before tax is 5 %.
+    Encabezado(env.tienda, kEstacion, 1, "FC-1");
+    LineaConDescuento(env.tienda, kEstacion, 1, "ART-1", 10, "1000", "10");
+    Linea(env.tienda, kEstacion, 1, "ART-2", 10, "1000");
+    PagoCompra pago;
+    pago.credito = C("21470");
+    pago.diasCredito = 30;
+    const int id = Publicar(pago);
+    ASSERT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
+    const QString h = QStringLiteral(" from FACTURAS_COMPRA where ID_COMPRA = %1").arg(id);
+    EXPECT_EQ(M("select IMPORTE_DESCUENTO" + h), C("1000"));
+    EXPECT_EQ(M("select PORC_DESCUENTO" + h), C("5"));
+
+    // A header percentage stands when only the lines' rounding tells it from the totals.
+    TotalesCompra t;
+    t.totalSinIv = C("299.97");
+    t.descuento = C("29.99");
+    EXPECT_EQ(PorcentajeDescuento(C("10"), t), C("10"));
+    EXPECT_EQ(PorcentajeDescuento(Currency(), t), C("9.9977"));
+    EXPECT_EQ(PorcentajeDescuento(C("10"), TotalesCompra()), Currency());
+}
+
+TEST(DemoCaja, TodaysDemoRowsLieInThePastAndTheDemoInvoiceMatchesItsCashRowAndEntry)
+{
+    EntornoPrueba env;
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from CAJA_DIARIA where FECHA_HORA > current_timestamp"), 0);
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA where FECHA_CARGA > current_timestamp"),
+              0);
+    EXPECT_EQ(EntornoPrueba::Entero(env.contabilidad, "select count(*) from ASIENTOS where CREATE_TMSTMP > current_timestamp"),
+              0);
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA f join CAJA_DIARIA c on "
+                                                "c.COMPROBANTE = f.COMPROBANTE and c.FECHA_HORA = f.FECHA_CARGA where "
+                                                "f.COMPROBANTE = '0012-88410'"),
+              1);
+}
+
 TEST_F(Posteo, SecondCurrencyIsStoredConvertedAndTheAccountKeepsTheOriginal)
 {
     Encabezado(env.tienda, kEstacion, 1, "FC-USD");

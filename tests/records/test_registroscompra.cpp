@@ -386,6 +386,21 @@ TEST_F(Registros, CashRowsAreDeletedByTimeOrAmount)
     EXPECT_EQ(r.EliminarCajaAnterior(ModoCaja::Todas, {3, "F-199", {}, {}}), 1u);
     Confirmar();
     EXPECT_EQ(T("select count(*) from CAJA_ANTERIOR where COMPROBANTE = 'F-199'"), 1);
+
+    // The first row of that amount from a time on: earlier rows and other amounts stay.
+    caja(t1, "F-300", "50", 0);
+    caja(t2, "F-300", "50", 0);
+    caja(t2.addSecs(60), "F-300", "50", 0);
+    caja(t2, "F-300", "70", 0);
+    Confirmar();
+    const QDateTime desde = t2.addSecs(-1);
+    EXPECT_EQ(r.EliminarCajaDiaria(ModoCaja::PrimeraDesde, {3, "F-300", desde, C("50")}), 1u);
+    EXPECT_EQ(r.EliminarCajaAnterior(ModoCaja::PrimeraDesde, {3, "F-300", desde, C("50")}), 0u);
+    Confirmar();
+    EXPECT_EQ(T("select count(*) from CAJA_DIARIA where COMPROBANTE = 'F-300' and IMPORTE_EFECTIVO = 50 and "
+                "FECHA_HORA = '2024-03-04 11:30:00'"),
+              0);
+    EXPECT_EQ(T("select count(*) from CAJA_DIARIA where COMPROBANTE = 'F-300'"), 3);
 }
 
 TEST_F(Registros, SupplierAccountRowsBelongToTheirSupplier)
