@@ -157,7 +157,7 @@ bool AnulacionCompra::Anular(int idCompra)
         mensajes_->Informacion(kYaAnulada, QStringLiteral("Atención"));
         return false;
     }
-    if (!mensajes_->Pregunta(QStringLiteral("Desea anular la compra Nro: ") + estado.second))
+    if (!mensajes_->PreguntaDestructiva(QStringLiteral("Desea anular la compra Nro: ") + estado.second))
         return false;
     if (!AnularCompras(idCompra))
         return false;
@@ -178,8 +178,8 @@ bool AnulacionCompra::Eliminar(int idCompra)
         mensajes_->Advertencia(QStringLiteral("Atención!\r\n\r\nNo puede eliminar esta factura sin antes anularla."));
         return false;
     }
-    if (!mensajes_->Pregunta(QStringLiteral("Atención!\r\n\r\nRealmente desea eliminar del sistema la factura ") +
-                             estado.second.trimmed() + QStringLiteral("?")))
+    if (!mensajes_->PreguntaDestructiva(QStringLiteral("Atención!\r\n\r\nRealmente desea eliminar del sistema la factura ") +
+                                        estado.second.trimmed() + QStringLiteral("?")))
         return false;
     return BorrarCompra(idCompra);
 }

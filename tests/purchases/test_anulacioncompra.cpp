@@ -68,6 +68,7 @@ TEST_F(Anulacion, AnnulAndDeleteLeaveTheStoreAndTheStockAsBeforeThePosting)
     auto a = Anulador();
     EXPECT_TRUE(a->Anular(id));
     EXPECT_TRUE(env.mensajes.Mostro("Desea anular la compra Nro: FC-1"));
+    EXPECT_TRUE(env.mensajes.mostrados().front().destructiva) << "No is the default answer";
     EXPECT_TRUE(env.mensajes.Mostro("La Factura de Compra Nro: FC-1 ha sido anulado satisfactoriamente"));
     EXPECT_EQ(Existencias(env.inventario), stock);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, QStringLiteral("select count(*) from DETALLE_FACTURAS_COMPRA where "
@@ -80,6 +81,7 @@ TEST_F(Anulacion, AnnulAndDeleteLeaveTheStoreAndTheStockAsBeforeThePosting)
 
     EXPECT_TRUE(a->Eliminar(id));
     EXPECT_TRUE(env.mensajes.Mostro("Atención!\r\n\r\nRealmente desea eliminar del sistema la factura FC-1?"));
+    EXPECT_TRUE(env.mensajes.mostrados().back().destructiva) << "No is the default answer";
     EXPECT_EQ(VolcadoSin(env.tienda, kTrabajo), tienda);
 }
 
