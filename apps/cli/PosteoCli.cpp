@@ -268,5 +268,6 @@ ResultadoCli AnularFactura(int proveedor, const QString &comprobante)
         return falla(QStringLiteral("No existe la factura %1 del proveedor %2.").arg(comprobante).arg(proveedor));
     if (!anulacion->AnularCompras(id))
         return falla(!anulacion->UltimoError().isEmpty() ? anulacion->UltimoError() : avisos.primero);
-    return {0, QString::number(id), QString()};
+    // The cheque's bank movement stays: say so beside the id.
+    return {0, QString::number(id), anulacion->AvisoCheque()};
 }

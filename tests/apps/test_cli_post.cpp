@@ -146,6 +146,8 @@ TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
     for (const Caso &c : casos) {
         const ResultadoCli r = AnularFactura(12, QString::fromLatin1(c.numero));
         EXPECT_EQ(r.codigo, 0) << c.numero << ": " << r.mensaje.toStdString();
+        // Only the cheque's annulment says its bank movement stays.
+        EXPECT_EQ(r.mensaje.contains(QStringLiteral("000123")), QByteArray(c.numero) == "F-CHEQ") << c.numero;
     }
     EXPECT_NE(AnularFactura(12, "F-CAJA").codigo, 0);  // already annulled
     EXPECT_NE(AnularFactura(12, "NO-EXISTE").codigo, 0);
