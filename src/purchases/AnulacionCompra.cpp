@@ -503,24 +503,8 @@ void AnulacionCompra::RevertirAsiento(const Factura &f)
         n.execQuery();
         esperadas = static_cast<std::uint64_t>(n.field(0).asInteger());
         n.close();
-        // The number as the posting takes it: the period's last + 1, the period row locked.
-        int numero = 0;
-        db::Query &p = Sql(Base::Contabilidad, QStringLiteral("select ID_PERIODO from PERIODOS where ID_PERIODO = :Per "
-                                                              "and FK_EMPRESA = :Empre with lock"));
-        p.paramByName("Per").setAsInteger(periodo);
-        p.paramByName("Empre").setAsInteger(empresa);
-        p.execQuery();
-        const bool hayPeriodo = !p.eof();
-        p.close();
-        if (hayPeriodo) {
-            db::Query &m = Sql(Base::Contabilidad, QStringLiteral("select max(ID_ASIENTO) from ASIENTOS\n"
-                                                                  " where FK_EMPRESA = :Empre\n and FK_PERIODO = :Per"));
-            m.paramByName("Empre").setAsInteger(empresa);
-            m.paramByName("Per").setAsInteger(periodo);
-            m.execQuery();
-            numero = m.field(0).asInteger() + 1;
-            m.close();
-        }
+        // The number as the posting takes it.
+        const int numero = registros_.SiguienteNumeroAsiento(empresa, periodo);
         const QDateTime ahora = QDateTime::currentDateTime();
         FilaAsiento a;
         a.ID_ASIENTO = numero;

@@ -850,26 +850,10 @@ void ProcesoCompra::CargarAsiento(const DocumentoCompra &doc, const TotalesCompr
     bool mal = asientoMal_;
     const QString usuario = ajustes_.inventario.usuario;
 
-    // The entry number: the period's last + 1, with the period's row locked so two stations
-    // take turns; without a period row the generator gives it.
+    // Without a period row (or when it cannot be read) the generator numbers the entry.
     int numero = 0;
     try {
-        db::Query &p = Sql(Base::Contabilidad, QStringLiteral("select ID_PERIODO from PERIODOS where ID_PERIODO = :Per "
-                                                              "and FK_EMPRESA = :Empre with lock"));
-        p.paramByName("Per").setAsInteger(periodo);
-        p.paramByName("Empre").setAsInteger(empresa);
-        p.execQuery();
-        const bool hayPeriodo = !p.eof();
-        p.close();
-        if (hayPeriodo) {
-            db::Query &m = Sql(Base::Contabilidad, QStringLiteral("select max(ID_ASIENTO) from ASIENTOS\n"
-                                                                  " where FK_EMPRESA = :Empre\n and FK_PERIODO = :Per"));
-            m.paramByName("Empre").setAsInteger(empresa);
-            m.paramByName("Per").setAsInteger(periodo);
-            m.execQuery();
-            numero = m.field(0).asInteger() + 1;
-            m.close();
-        }
+        numero = registros_.SiguienteNumeroAsiento(empresa, periodo);
     } catch (const std::exception &) {
         numero = 0;
     }

@@ -1054,6 +1054,27 @@ bool RegistrosCompra::MarcaConsigProcesada(int idConsignacion)
 // Accounting
 // ---------------------------------------------------------------------------
 
+int RegistrosCompra::SiguienteNumeroAsiento(int empresa, int periodo)
+{
+    db::Query &p = q_.Sql(BaseCompra::Contabilidad, QStringLiteral("select ID_PERIODO from PERIODOS where ID_PERIODO = :Per "
+                                                                   "and FK_EMPRESA = :Empre with lock"));
+    p.paramByName("Per").setAsInteger(periodo);
+    p.paramByName("Empre").setAsInteger(empresa);
+    p.execQuery();
+    const bool hayPeriodo = !p.eof();
+    p.close();
+    if (!hayPeriodo)
+        return 0;
+    db::Query &m = q_.Sql(BaseCompra::Contabilidad, QStringLiteral("select max(ID_ASIENTO) from ASIENTOS\n"
+                                                                   " where FK_EMPRESA = :Empre\n and FK_PERIODO = :Per"));
+    m.paramByName("Empre").setAsInteger(empresa);
+    m.paramByName("Per").setAsInteger(periodo);
+    m.execQuery();
+    const int numero = m.field(0).asInteger() + 1;
+    m.close();
+    return numero;
+}
+
 int RegistrosCompra::InsertarAsiento(const FilaAsiento &a)
 {
     return Escribir(kInsertar, "ASIENTOS", [&] {

@@ -462,6 +462,9 @@ public:
     bool MarcaConsigProcesada(int idConsignacion);
 
     // Accounting database.
+    // The next entry number of a period: its last + 1, with the period row locked so stations
+    // take turns; 0 (the generator numbers the entry) when the period has no row.
+    int SiguienteNumeroAsiento(int empresa, int periodo);
     int InsertarAsiento(const FilaAsiento &fila);  // the entry's ID_ASIENTO
     void InsertarLineaAsiento(const FilaLineaAsiento &fila);
     std::uint64_t MarcarAsientoDesbalanceado(int empresa, int periodo, int idAsiento);
