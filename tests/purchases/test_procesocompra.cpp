@@ -618,6 +618,45 @@ TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
     EXPECT_EQ(UltimoSaldoCaja(), saldo - Currency(publicadas.load()) * C("2260"));
 }
 
+// Stations posting for different suppliers and articles meet only at the till: the balance read
+// under the till row's lock makes the last balance the start minus every payment.
+TEST_F(Posteo, StationsPayingFromTheTillForDifferentSuppliersKeepTheBalanceChain)
+{
+    AjustesProcesoCompra base = Proceso()->Ajustes();
+    constexpr int kRondas = 5;
+    const int proveedores[] = {1, 5, 8, 12};
+    for (int h = 0; h < 4; ++h)
+        Articulo(env, QStringLiteral("CAJA-%1").arg(h), "0", "0");
+    MensajesHilo mensajesHilos;
+    std::atomic<int> publicadas{0};
+    auto estacion = [&](int h) {
+        auto c = env.AbrirConexion();
+        AjustesProcesoCompra a = base;
+        a.inventario.computadora = QStringLiteral("CAJA%1").arg(h);
+        ProcesoCompra p({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
+                         &c->transUpdateConta},
+                        a);
+        p.EstablecerMensajes(&mensajesHilos);
+        for (int r = 0; r < kRondas; ++r) {
+            Encabezado(c->tienda, a.inventario.computadora, 1, QStringLiteral("CJ%1-%2").arg(h).arg(r), proveedores[h]);
+            Linea(c->tienda, a.inventario.computadora, 1, QStringLiteral("CAJA-%1").arg(h), 2, "500");
+            const TotalesCompra t = p.TotalesDeEstacion();
+            PagoCompra pago;
+            pago.efectivo = t.total;
+            if (p.Procesar(p.DocumentoDeEstacion(), t, pago) > 0)
+                ++publicadas;
+        }
+    };
+    const Currency saldo = UltimoSaldoCaja();
+    std::vector<std::thread> hilos;
+    for (int h = 0; h < 4; ++h)
+        hilos.emplace_back(estacion, h);
+    for (auto &t : hilos)
+        t.join();
+    EXPECT_EQ(publicadas.load(), 4 * kRondas) << mensajesHilos.textos().join('|').toStdString();
+    EXPECT_EQ(UltimoSaldoCaja(), saldo - Currency(publicadas.load()) * C("1130"));
+}
+
 // Two stations post the same three articles entered in opposite orders while a third holds the
 // middle one: each locks its articles in article order, so neither holds one the other waits for.
 TEST_F(Posteo, TwoPostingsOfTheSameArticlesInOppositeOrdersDoNotDeadlock)
