@@ -102,8 +102,10 @@ void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool pro
     prov.close();
 
     const bool monedaLocal = f.fieldByName(QStringLiteral("MONEDA_CARGA")).asInteger() == 1;
-    const QString signo = monedaLocal ? campoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA"))
-                                      : datos_.Config(QStringLiteral("SIGNO_MONEDA2"));
+    // Amounts are stored in local currency whatever the document was typed in: they print under
+    // the local sign; the currency line says what the document was entered in.
+    const QString signoLocal = campoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA"));
+    const QString signoDocumento = monedaLocal ? signoLocal : datos_.Config(QStringLiteral("SIGNO_MONEDA2"));
 
     VariablesEncabezado(datos_, v);
     v[QStringLiteral("vLabelProveedor")] =
@@ -128,7 +130,8 @@ void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool pro
     v[QStringLiteral("DefinicionIVPais")] =
         q(campoRegistro(datos_.DatosMoneda, QStringLiteral("DEFINICION_IV")) + QStringLiteral(": "));
     v[QStringLiteral("vMoneda1")] = q(monedaLocal ? QStringLiteral("S") : QStringLiteral("N"));
-    v[QStringLiteral("vSigno")] = q(signo.trimmed());
+    v[QStringLiteral("vSigno")] = q(signoLocal.trimmed());
+    v[QStringLiteral("vSigno2")] = q(signoDocumento.trimmed());
     v[QStringLiteral("vTextoMoneda1")] = q(campoRegistro(datos_.DatosMoneda, QStringLiteral("NOMBRE_MONEDA")).trimmed());
     v[QStringLiteral("vTextoMoneda2")] = q(datos_.Config(QStringLiteral("DENOMINACION_MONEDA2")).trimmed());
 }

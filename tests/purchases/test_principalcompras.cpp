@@ -487,7 +487,8 @@ TEST_F(PrincipalCompras, ReimpresionDelComprobanteAPdfEnCadaMoneda)
 
     ListadoCompras listado(*env.datos);
     Reporte &r = listado.PrepararComprobante(4);  // IMI-000331, entered in dollars
-    EXPECT_EQ(r.Variables.value("vMoneda1") + r.Variables.value("vSigno"), "'N''$'");
+    // Entered in dollars, stored and printed in colones under the colon's sign.
+    EXPECT_EQ(r.Variables.value("vMoneda1") + r.Variables.value("vSigno") + r.Variables.value("vSigno2"), "'N''₡''$'");
     const QString pdf = env.carpeta.file(QStringLiteral("dolares.pdf"));
     r.ExportToPdf(pdf);
     const QString t = TextoPdf(pdf);
@@ -496,8 +497,8 @@ TEST_F(PrincipalCompras, ReimpresionDelComprobanteAPdfEnCadaMoneda)
     for (const QString &esperado :
          {QStringLiteral("FARMACIA Y MINISUPER LA ESPERANZA S.A."), QStringLiteral("IMPORTADORA MEDICA INTERNACIONAL S.A."),
           QStringLiteral("Código: IMI"), QStringLiteral("Dólares ($)"), QStringLiteral("Días de crédito: 45"),
-          QStringLiteral("Subtotal: $ 162,240.00"), QStringLiteral("Impuesto al Valor Agregado: $ 21,091.20"),
-          QStringLiteral("Total: $ 183,331.20"), QStringLiteral("Crédito: $ 183,331.20"), QStringLiteral("Líneas: 4"),
+          QStringLiteral("Subtotal: ₡ 162,240.00"), QStringLiteral("Impuesto al Valor Agregado: ₡ 21,091.20"),
+          QStringLiteral("Total: ₡ 183,331.20"), QStringLiteral("Crédito: ₡ 183,331.20"), QStringLiteral("Líneas: 4"),
           QStringLiteral("TERMOMETRO DIGITAL"), FormatoMoneda(precio)})
         EXPECT_TRUE(t.contains(esperado)) << esperado.toStdString() << "\n" << t.toStdString();
 }

@@ -69,7 +69,8 @@ protected:
         v[QStringLiteral("NumCheque")] = q(QString());
         v[QStringLiteral("DefinicionIVPais")] = q(QStringLiteral("I.V.A.: "));
         v[QStringLiteral("vMoneda1")] = q(monedaLocal ? QStringLiteral("S") : QStringLiteral("N"));
-        v[QStringLiteral("vSigno")] = q(monedaLocal ? QStringLiteral("¢") : QStringLiteral("$"));
+        v[QStringLiteral("vSigno")] = q(QStringLiteral("¢"));  // amounts are stored in local currency
+        v[QStringLiteral("vSigno2")] = q(monedaLocal ? QStringLiteral("¢") : QStringLiteral("$"));
         v[QStringLiteral("vTextoMoneda1")] = q(QStringLiteral("Colones"));
         v[QStringLiteral("vTextoMoneda2")] = q(QStringLiteral("Dólares"));
         reporte.PrepareReport();
