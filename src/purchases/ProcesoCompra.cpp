@@ -385,6 +385,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         Fallar(QString(), kSinLineas);
 
     VerificarComprobante(doc);
+    VerificarReferencias(cheque);
     if (cheque)
         InsertarCheque(*cheque);
     InsertarEncabezado(doc, tot, pago);
@@ -533,6 +534,22 @@ void ProcesoCompra::EscribirPreciosElegidos(const std::vector<std::pair<QString,
         for (const auto &[codigo, precio] : precios)
             registros_.ActualizaInventario(ModoInventario::PrecioCompra, codigo, ValoresInventario().Cantidad(precio));
     });
+}
+
+void ProcesoCompra::VerificarReferencias(const MovimientoBanco *cheque)
+{
+    if (!cheque)
+        return;
+    bool existe = false;
+    Paso(QString(), QStringLiteral("Error al insertar MOVIM_BANCO"), [&] {
+        db::Query &q = Sql(Base::Tienda, QStringLiteral("select first 1 ID_CUENTA from CUENTAS_BANCARIAS where ID_CUENTA = :id"));
+        q.paramByName("id").setAsInteger(cheque->idCuenta);
+        q.execQuery();
+        existe = !q.eof();
+        q.close();
+    });
+    if (!existe)
+        Fallar(QString(), QStringLiteral("La cuenta bancaria del cheque no existe (cuenta %1).").arg(cheque->idCuenta));
 }
 
 void ProcesoCompra::VerificarComprobante(const DocumentoCompra &doc)
@@ -788,6 +805,21 @@ void ProcesoCompra::NotasCredito(const DocumentoCompra &doc, const TotalesCompra
     const QString errNueva = QStringLiteral("Error al insertar NOTAS_CREDITO_PROV");
     if (pago.notaSaldo.trimmed().isEmpty())
         Fallar(msgNueva, errNueva);
+    // The supplier's row is locked (VerificarComprobante), so a number is taken once.
+    bool repetida = false;
+    Paso(msgNueva, errNueva, [&] {
+        db::Query &q = Sql(Base::Tienda, QStringLiteral("select first 1 ID_NC_PROV from NOTAS_CREDITO_PROV where "
+                                                        "COD_PROVEEDOR = :prov and COMPROBANTE = :nota"));
+        q.paramByName("prov").setAsInteger(doc.codProveedor);
+        q.paramByName("nota").setAsString(pago.notaSaldo.trimmed());
+        q.execQuery();
+        repetida = !q.eof();
+        q.close();
+    });
+    if (repetida)
+        Fallar(QString(), QStringLiteral("Ya existe la nota de crédito %1 de este proveedor: elija otro número para "
+                                         "la nota del saldo.")
+                              .arg(pago.notaSaldo.trimmed()));
     Paso(msgNueva, errNueva, [&] {
         FilaNotaCreditoProveedor n;
         n.COMPUTADORA = ajustes_.inventario.computadora;

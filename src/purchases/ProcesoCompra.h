@@ -177,6 +177,8 @@ private:
     void Publicar(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago,
                   const MovimientoBanco *cheque);
     void VerificarComprobante(const DocumentoCompra &doc);
+    // The cheque's bank account exists.
+    void VerificarReferencias(const MovimientoBanco *cheque);
     void InsertarEncabezado(const DocumentoCompra &doc, const TotalesCompra &tot, const PagoCompra &pago);
     // PRECIO_COMPRA of each article (local currency), inside the posting's inventory transaction.
     void EscribirPreciosElegidos(const std::vector<std::pair<QString, Currency>> &precios);

@@ -92,6 +92,7 @@ TEST_F(Anulacion, TheEntryIsReversedInTheSameCommitAndTheChequeMovementStays)
     pago.efectivoDeCaja = false;
     pago.cheque = C("7430");
     pago.numeroCheque = "CH-77";
+    pago.cuentaBancaria = 1;
     const int id = Publicar(pago);
     ASSERT_GT(id, 0);
     auto conta = [&](const QString &sql) { return EntornoPrueba::Entero(env.contabilidad, sql); };

@@ -221,6 +221,13 @@ TEST_F(Posteo, NotesWorthMoreThanTheInvoiceLeaveANewNoteForTheExcess)
     PagoCompra pago;
     pago.notasCredito = C("11300");
     pago.notasElegidas = {"NC-1205", "", "NC-2000"};  // 1850 + 10000
+    // The balance note cannot take the number of a note the supplier already has.
+    const QString tienda = EntornoPrueba::Volcado(env.tienda);
+    pago.notaSaldo = "NC-2000";
+    EXPECT_EQ(Publicar(pago), 0);
+    EXPECT_TRUE(env.mensajes.Mostro(
+        "Ya existe la nota de crédito NC-2000 de este proveedor: elija otro número para la nota del saldo."));
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tienda);
     pago.notaSaldo = "NC-SALDO";
     const int id = Publicar(pago);
     ASSERT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
@@ -352,6 +359,14 @@ TEST_F(Posteo, NothingIsWrittenWhenTheChequeIsCancelledTheNumberIsUsedOrTheDocum
     EXPECT_TRUE(env.mensajes.Mostro("Este Comprobante ya fue Utilizado por este proveedor"));
     EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tienda);
     EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inv);
+
+    // A cheque must be drawn on an account that exists.
+    d.comprobante = "FC-CUENTA";
+    pago.cuentaBancaria = 999;
+    EXPECT_EQ(p->Procesar(d, p->TotalesDeEstacion(), pago), 0);
+    EXPECT_TRUE(env.mensajes.Mostro("La cuenta bancaria del cheque no existe (cuenta 999)."));
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tienda);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inv);
 }
 
 TEST_F(Posteo, TheCashDrawerOpensOnTheTillsDevice)
@@ -437,6 +452,7 @@ TEST_F(Posteo, AnyFailingWriteLeavesTheThreeDatabasesAsTheyWere)
         pago.efectivo = C("1430");
         pago.cheque = C("1000");
         pago.numeroCheque = "CH-1";
+        pago.cuentaBancaria = 1;
         pago.credito = C("1000");
         pago.diasCredito = 30;
         pago.notasCredito = C("9000");
