@@ -69,6 +69,13 @@ inline void Linea(db::Database &tienda, const QString &computadora, int nroCaja,
                     .arg(QLatin1String(costo), QLatin1String(procesaConsignacion)));
 }
 
+// The update connections of an extra station, as a posting or an annulment takes them.
+inline ConexionesCompra Conexiones(ConexionExtra &c, bool conContabilidad = true)
+{
+    return {&c.tienda, &c.transUpdate, &c.inventario, &c.transUpdateInv, conContabilidad ? &c.contabilidad : nullptr,
+            conContabilidad ? &c.transUpdateConta : nullptr};
+}
+
 // A taxed work line (13 %) with its own discount; `ivi` "S" when the article's price includes the
 // tax. Cost and totals without tax, discount taken off before the tax, as the entry form does.
 inline void LineaConDescuento(db::Database &tienda, const QString &computadora, int nroCaja, const QString &cod,

@@ -361,7 +361,7 @@ TEST_F(Anulacion, TwoStationsAnnullingTheSameInvoiceReverseItOnce)
     std::atomic<int> hechas{0};
     auto estacion = [&] {
         auto c = env.AbrirConexion();
-        AnulacionCompra a({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, nullptr, nullptr});
+        AnulacionCompra a(Conexiones(*c, false));
         struct Mudo : Mensajes {
             void Informacion(const QString &, const QString &) override {}
             void Advertencia(const QString &, const QString &) override {}
@@ -380,31 +380,6 @@ TEST_F(Anulacion, TwoStationsAnnullingTheSameInvoiceReverseItOnce)
     EXPECT_EQ(hechas.load(), 1);
     EXPECT_EQ(Inv("STOCK", "ART-1"), stock);
 }
-
-// Records what the stations of a concurrency test would show, from any thread.
-class MensajesHilos : public Mensajes {
-public:
-    void Informacion(const QString &t, const QString &) override { Guardar(t); }
-    void Advertencia(const QString &t, const QString &) override { Guardar(t); }
-    void Error(const QString &t, const QString &) override { Guardar(t); }
-    bool Pregunta(const QString &, const QString &) override { return true; }
-    Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Si; }
-    void Globo(QWidget *, const QString &t, const QString &, int) override { Guardar(t); }
-    QString Todos()
-    {
-        std::lock_guard<std::mutex> l(m_);
-        return t_.join('|');
-    }
-
-private:
-    void Guardar(const QString &t)
-    {
-        std::lock_guard<std::mutex> l(m_);
-        t_ << t;
-    }
-    std::mutex m_;
-    QStringList t_;
-};
 
 // An annulment and a posting of the same articles, entered in opposite orders, while a third
 // station holds one of them: both lock the articles in article order and both go through.
@@ -433,14 +408,12 @@ TEST_F(Anulacion, AnAnnulmentAndAPostingOfTheSameArticlesDoNotDeadlock)
         q.setSql("update INVENTARIO set STOCK = STOCK where COD_BARRAS = 'ART-0'");
         q.execQuery();
     }
-    MensajesHilos mensajes;
+    MensajesHilo mensajes;
     std::atomic<int> publicada{0};
     std::atomic<bool> anulada{false};
     std::thread posteo([&] {
         auto c = env.AbrirConexion();
-        ProcesoCompra q({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
-                         &c->transUpdateConta},
-                        ajustes);
+        ProcesoCompra q(Conexiones(*c), ajustes);
         q.EstablecerMensajes(&mensajes);
         const TotalesCompra t = q.TotalesDeEstacion();
         PagoCompra credito;
@@ -451,7 +424,7 @@ TEST_F(Anulacion, AnAnnulmentAndAPostingOfTheSameArticlesDoNotDeadlock)
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     std::thread anulacion([&] {
         auto c = env.AbrirConexion();
-        AnulacionCompra a({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, nullptr, nullptr});
+        AnulacionCompra a(Conexiones(*c, false));
         a.EstablecerMensajes(&mensajes);
         anulada = a.AnularCompras(id);
     });
@@ -459,8 +432,8 @@ TEST_F(Anulacion, AnAnnulmentAndAPostingOfTheSameArticlesDoNotDeadlock)
     tercera->transUpdateInv.rollback();
     posteo.join();
     anulacion.join();
-    EXPECT_GT(publicada.load(), 0) << mensajes.Todos().toStdString();
-    EXPECT_TRUE(anulada.load()) << mensajes.Todos().toStdString();
+    EXPECT_GT(publicada.load(), 0) << mensajes.textos().join('|').toStdString();
+    EXPECT_TRUE(anulada.load()) << mensajes.textos().join('|').toStdString();
     EXPECT_EQ(Inv("STOCK", "ART-0"), C("1"));
     EXPECT_EQ(Inv("STOCK", "ART-1"), C("11"));
     EXPECT_EQ(Inv("STOCK", "ART-2"), C("5"));

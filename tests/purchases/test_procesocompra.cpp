@@ -555,23 +555,6 @@ TEST_F(Posteo, AFailingEntryLineLeavesTheEntryUnbalancedAndThePostingGoesOn)
     }
 }
 
-// A thread-safe message sink for the stations of the concurrency test.
-class MensajesHilo : public Mensajes {
-public:
-    void Informacion(const QString &t, const QString &) override { Guardar(t); }
-    void Advertencia(const QString &t, const QString &) override { Guardar(t); }
-    void Error(const QString &t, const QString &) override { Guardar(t); }
-    bool Pregunta(const QString &t, const QString &) override { Guardar(t); return true; }
-    Respuesta PreguntaSiNoCancelar(const QString &t, const QString &) override { Guardar(t); return Respuesta::Si; }
-    void Globo(QWidget *, const QString &t, const QString &, int) override { Guardar(t); }
-    QStringList textos() { std::lock_guard<std::mutex> l(m_); return t_; }
-
-private:
-    void Guardar(const QString &t) { std::lock_guard<std::mutex> l(m_); t_ << t; }
-    std::mutex m_;
-    QStringList t_;
-};
-
 TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
 {
     AjustesProcesoCompra base = Proceso()->Ajustes();
@@ -582,9 +565,7 @@ TEST_F(Posteo, StationsPostingTheSameArticlesAtOnceLoseNothing)
         auto c = env.AbrirConexion();
         AjustesProcesoCompra a = base;
         a.inventario.computadora = QStringLiteral("HILO%1").arg(h);
-        ProcesoCompra p({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
-                         &c->transUpdateConta},
-                        a);
+        ProcesoCompra p(Conexiones(*c), a);
         p.EstablecerMensajes(&mensajesHilos);
         for (int r = 0; r < kRondas; ++r) {
             // Even rounds: every station its own number; odd rounds: all the same number.
@@ -649,9 +630,7 @@ TEST_F(Posteo, StationsPayingFromTheTillForDifferentSuppliersKeepTheBalanceChain
         auto c = env.AbrirConexion();
         AjustesProcesoCompra a = base;
         a.inventario.computadora = QStringLiteral("CAJA%1").arg(h);
-        ProcesoCompra p({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
-                         &c->transUpdateConta},
-                        a);
+        ProcesoCompra p(Conexiones(*c), a);
         p.EstablecerMensajes(&mensajesHilos);
         for (int r = 0; r < kRondas; ++r) {
             Encabezado(c->tienda, a.inventario.computadora, 1, QStringLiteral("CJ%1-%2").arg(h).arg(r), proveedores[h]);
@@ -702,9 +681,7 @@ TEST_F(Posteo, TwoPostingsOfTheSameArticlesInOppositeOrdersDoNotDeadlock)
         auto c = env.AbrirConexion();
         AjustesProcesoCompra a = base;
         a.inventario.computadora = estaciones[i].computadora;
-        ProcesoCompra p({&c->tienda, &c->transUpdate, &c->inventario, &c->transUpdateInv, &c->contabilidad,
-                         &c->transUpdateConta},
-                        a);
+        ProcesoCompra p(Conexiones(*c), a);
         p.EstablecerMensajes(&mensajesHilos);
         const TotalesCompra t = p.TotalesDeEstacion();
         PagoCompra pago;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <mutex>
 #include <vector>
 
 // Test double: records everything shown and answers questions from a script
@@ -38,4 +39,30 @@ private:
     Respuesta siguiente(Respuesta porDefecto);
     std::vector<Mostrado> mostrados_;
     std::deque<Respuesta> respuestas_;
+};
+
+// A thread-safe recorder for stations posting on several threads: keeps what was shown and
+// answers yes.
+class MensajesHilo : public Mensajes {
+public:
+    void Informacion(const QString &t, const QString &) override { Guardar(t); }
+    void Advertencia(const QString &t, const QString &) override { Guardar(t); }
+    void Error(const QString &t, const QString &) override { Guardar(t); }
+    bool Pregunta(const QString &t, const QString &) override { Guardar(t); return true; }
+    Respuesta PreguntaSiNoCancelar(const QString &t, const QString &) override { Guardar(t); return Respuesta::Si; }
+    void Globo(QWidget *, const QString &t, const QString &, int) override { Guardar(t); }
+    QStringList textos()
+    {
+        std::lock_guard<std::mutex> l(m_);
+        return t_;
+    }
+
+private:
+    void Guardar(const QString &t)
+    {
+        std::lock_guard<std::mutex> l(m_);
+        t_ << t;
+    }
+    std::mutex m_;
+    QStringList t_;
 };
