@@ -4,7 +4,7 @@
 // never commits and never shows anything; a failure throws ErrorArticulosCompra.
 
 #include "platform/Currency.h"
-#include "platform/ErrorCompras.h"
+#include "records/ErrorRegistro.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,10 +13,8 @@
 
 class ConsultasCompra;
 
-class ErrorArticulosCompra : public ErrorCompras {
-public:
-    using ErrorCompras::ErrorCompras;
-};
+// The write layer's one error type; the message names the table and carries the database text.
+using ErrorArticulosCompra = ErrorRegistro;
 
 // One sale-price level of a new article (BASECALCULO_n, COEFA_n, COEFB_n, SUMAFIJA_n, REDONDEO_n).
 struct NivelPrecioNuevo {

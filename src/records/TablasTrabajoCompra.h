@@ -7,18 +7,15 @@
 // the action, with the transaction left for the caller to roll back.
 
 #include "platform/Currency.h"
-#include "platform/ErrorCompras.h"
+#include "records/ErrorRegistro.h"
 
 #include <QDate>
 #include <QString>
 
 class ConsultasCompra;
 
-// A failed write on a work table.
-class ErrorTablasTrabajo : public ErrorCompras {
-public:
-    using ErrorCompras::ErrorCompras;
-};
+// The write layer's one error type; the message names the table and carries the database text.
+using ErrorTablasTrabajo = ErrorRegistro;
 
 // The workstation whose rows are written.
 struct EstacionCompra {
