@@ -460,11 +460,10 @@ QString EntradaCompra::MensajeTipoCambioCero() const
         .arg(moneda);
 }
 
-bool EntradaCompra::EstablecerMoneda(int moneda, QString *motivo)
+bool EntradaCompra::EstablecerMoneda(int moneda, QString *motivo, QString *aviso)
 {
-    if (moneda != 2) {
-        moneda_ = 1;
-    } else {
+    const int nueva = moneda == 2 ? 2 : 1;
+    if (nueva == 2) {
         if (!EsCompra() || !datos_.ConfigSi(QStringLiteral("COMPRA_MULTIMONEDA"))) {
             if (motivo)
                 *motivo = QStringLiteral("Las compras en segunda moneda no están habilitadas.");
@@ -475,9 +474,58 @@ bool EntradaCompra::EstablecerMoneda(int moneda, QString *motivo)
                 *motivo = MensajeTipoCambioCero();
             return false;
         }
-        moneda_ = 2;
     }
-    GuardarEncabezadoAhora();
+    if (nueva == moneda_) {
+        GuardarEncabezadoAhora();
+        return true;
+    }
+    // The lines' costs are in the document's currency: they follow it at the exchange rate.
+    int convertidas = 0;
+    try {
+        std::vector<LineaEntrada> lineas = Lineas();
+        if (!lineas.empty() && !TipoCambioValido()) {
+            Confirmar();
+            if (motivo)
+                *motivo = kNoConvierteTipoCambio;
+            return false;
+        }
+        for (LineaEntrada &l : lineas) {
+            const Currency costo = nueva == 2 ? TransformaMonedaDos(l.costo) : AMonedaLocal(l.costo);
+            if (costo <= Currency() || costo > kCostoMaximo || ProductoExcede(costo, l.cantidad, kTotalLineaMaximo))
+                throw ErrorImporte(kNoConvierteLineas);
+            l.costo = l.unitSinIv = costo;
+            l.unitConIv = ConImpuesto(costo, l.porceIv);
+            l.totalSinIv = Por(costo, l.cantidad);
+            l.totalConIv = Por(l.unitConIv, l.cantidad);
+            CalcularImportes(l);
+            ActualizarLinea(l);
+            ++convertidas;
+        }
+        moneda_ = nueva;
+        GuardarEncabezado();
+        ComprobarTotal();
+        Confirmar();
+    } catch (const std::exception &e) {
+        Recordar(e);
+        Deshacer();
+        moneda_ = nueva == 2 ? 1 : 2;
+        if (motivo)
+            *motivo = ultimoError_ == kTotalExcede                  ? kTotalExcede
+                      : dynamic_cast<const ErrorImporte *>(&e) != nullptr ? kNoConvierteLineas
+                                                                        : kNoCambiaMoneda + QLatin1Char('\n') + ultimoError_;
+        RefrescarLineas();
+        return false;
+    }
+    RefrescarLineas();
+    CalcularSubTotales();
+    if (aviso && convertidas > 0) {
+        QString nombre = datos_.Config(nueva == 2 ? QStringLiteral("DENOMINACION_MONEDA2") : QStringLiteral("DENOMINACION_MONEDA"));
+        if (nombre.isEmpty())
+            nombre = nueva == 2 ? QStringLiteral("la segunda moneda") : QStringLiteral("la moneda local");
+        *aviso = QStringLiteral("Los costos de %1 línea(s) se convirtieron a %2 al tipo de cambio %3.")
+                     .arg(convertidas)
+                     .arg(nombre, FormatCurrency(QStringLiteral("#,##0.00"), datos_.TipoCambio));
+    }
     return true;
 }
 
@@ -1239,6 +1287,13 @@ bool EntradaCompra::CargarPedido(const QString &nroPedido, int codigoProveedor, 
 
 // ---------------------------------------------------------------------------
 // Shared operations
+
+Currency EntradaCompra::AMonedaLocal(Currency importe) const
+{
+    if (!TipoCambioValido())
+        return importe;
+    return DesdeCrudo(Crudo(importe) * Crudo(datos_.TipoCambio) / Crudo(datos_.TipoCambio2));
+}
 
 Currency EntradaCompra::TransformaMonedaDos(Currency importe) const
 {

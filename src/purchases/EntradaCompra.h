@@ -152,6 +152,11 @@ public:
     static inline const QString kSinArchivo = QStringLiteral("Debe seleccionar un archivo para importar");
     static inline const QString kNoRecalcula = QStringLiteral("No se pudo recalcular las lineas.");
     static inline const QString kNoEliminaTemporal = QStringLiteral("No se pudieron eliminar los datos.");
+    static inline const QString kNoConvierteLineas = QStringLiteral(
+        "No se pudo cambiar la moneda: algún costo convertido queda fuera del rango permitido.");
+    static inline const QString kNoCambiaMoneda = QStringLiteral("No se pudo cambiar la moneda del comprobante.");
+    static inline const QString kNoConvierteTipoCambio =
+        QStringLiteral("No se pueden convertir las líneas a la otra moneda porque el tipo de cambio es cero.");
     static inline const QString kNoGuardaEncabezado =
         QStringLiteral("No se pudo guardar el encabezado del comprobante.");
 
@@ -221,9 +226,11 @@ public:
     const QString &TipoComprobante() const { return tipoComprobante_; }
     void EstablecerTipoComprobante(const QString &tipo);
     // 1 local, 2 second currency. The second currency is refused (false, motivo set) while
-    // COMPRA_MULTIMONEDA is not "S" or an exchange rate is 0.
+    // COMPRA_MULTIMONEDA is not "S" or an exchange rate is 0. Existing lines are converted to
+    // the new currency at the exchange rate (aviso says so); when a converted cost would not
+    // fit the bounds, or a rate is 0, nothing changes and the result is false.
     int Moneda() const { return moneda_; }
-    bool EstablecerMoneda(int moneda, QString *motivo = nullptr);
+    bool EstablecerMoneda(int moneda, QString *motivo = nullptr, QString *aviso = nullptr);
     bool TipoCambioValido() const;
     QString MensajeTipoCambioCero() const;
     // Destination of the goods: the main inventory, or a warehouse.
@@ -338,6 +345,8 @@ public:
     // ---- Shared operations
     // importe x TipoCambio2 / TipoCambio (the amount unchanged while a rate is 0).
     Currency TransformaMonedaDos(Currency importe) const;
+    // importe x TipoCambio / TipoCambio2, the inverse (unchanged while a rate is 0).
+    Currency AMonedaLocal(Currency importe) const;
 
     // The last database failure's text.
     const QString &UltimoError() const { return ultimoError_; }

@@ -297,7 +297,8 @@ QString ImportacionCompra::CopiarPlantilla(const QString &carpetaReportes, const
                                            QString *error)
 {
     const QString &plantilla = EntradaCompra::kPlantilla;
-    if (carpetaDocumentos.isEmpty() || !QDir(carpetaDocumentos).exists()) {
+    // A fresh account may have no documents folder yet: it is created.
+    if (carpetaDocumentos.isEmpty() || !QDir().mkpath(carpetaDocumentos)) {
         if (error)
             *error = QStringLiteral("No puedo encontrar MisDocumentos.");
         return QString();

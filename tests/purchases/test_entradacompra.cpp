@@ -401,6 +401,76 @@ TEST_F(Entrada, TipoDeCambioCeroRechazaLaSegundaMoneda)
     EXPECT_EQ(e->Validar().falla, EntradaCompra::Falla::TipoCambioCero);
 }
 
+TEST_F(Entrada, CambioDeMonedaConvierteLasLineas)
+{
+    env.datos->CargarTipoCambio();  // 520 and 1
+    Proveedor12();
+    ASSERT_TRUE(e->AplicarDescuentoGlobal(Currency(10)));
+    ASSERT_EQ(e->AgregarArticulo(kProtector, Currency(2), Currency(5200)), EntradaCompra::Resultado::Agregada);
+
+    QString motivo, aviso;
+    ASSERT_TRUE(e->EstablecerMoneda(2, &motivo, &aviso)) << motivo.toStdString();
+    EXPECT_EQ(e->Moneda(), 2);
+    EXPECT_TRUE(aviso.contains(QStringLiteral("1 línea(s)"))) << aviso.toStdString();
+    EXPECT_TRUE(aviso.contains(QStringLiteral("Dólares"))) << aviso.toStdString();
+    LineaEntrada l = Unica();
+    EXPECT_EQ(l.costo, Currency(10));
+    EXPECT_EQ(l.unitSinIv, Currency(10));
+    EXPECT_EQ(l.unitConIv, M("11.3"));
+    EXPECT_EQ(l.totalSinIv, Currency(20));
+    EXPECT_EQ(l.importeDescuento, Currency(2));
+    EXPECT_EQ(l.importeIv, M("2.34"));
+    EXPECT_EQ(l.cantidad, Currency(2));
+    EXPECT_EQ(e->Totales().Total, M("20.34"));
+
+    // Choosing the same currency again converts nothing.
+    aviso.clear();
+    ASSERT_TRUE(e->EstablecerMoneda(2, &motivo, &aviso));
+    EXPECT_TRUE(aviso.isEmpty());
+    EXPECT_EQ(Unica().costo, Currency(10));
+
+    // Back to the local currency, and the currency survives reopening.
+    ASSERT_TRUE(e->EstablecerMoneda(1, &motivo, &aviso));
+    EXPECT_EQ(Unica().costo, Currency(5200));
+    EXPECT_EQ(e->Totales().Total, M("10576.8"));
+    ASSERT_TRUE(e->EstablecerMoneda(2));
+    Abrir();
+    EXPECT_EQ(e->Moneda(), 2);
+    EXPECT_EQ(Unica().costo, Currency(10));
+}
+
+TEST_F(Entrada, CambioDeMonedaSeRechazaSinTocarLasLineas)
+{
+    env.datos->CargarTipoCambio();
+    Proveedor12();
+    ASSERT_TRUE(e->EstablecerMoneda(2));
+    // $2,000,000 is more than 999,999,999.99 in the local currency.
+    ASSERT_EQ(e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(2000000)), EntradaCompra::Resultado::Agregada);
+    QString motivo;
+    EXPECT_FALSE(e->EstablecerMoneda(1, &motivo));
+    EXPECT_EQ(motivo, EntradaCompra::kNoConvierteLineas);
+    EXPECT_EQ(e->Moneda(), 2);
+    EXPECT_EQ(Unica().costo, Currency(2000000));
+    EXPECT_EQ(e->Totales().Total, Currency(2000000));
+    Abrir();
+    EXPECT_EQ(e->Moneda(), 2);
+
+    // Two lines that each fit but together pass the document's bound: nothing changes either.
+    ASSERT_TRUE(e->EliminarLinea(Unica().id));
+    ASSERT_EQ(e->AgregarArticulo(kAcetaminofen, Currency(1), Currency(1000000)), EntradaCompra::Resultado::Agregada);
+    ASSERT_EQ(e->AgregarArticulo(kProtector, Currency(1), Currency(1000000)), EntradaCompra::Resultado::Agregada);
+    EXPECT_FALSE(e->EstablecerMoneda(1, &motivo));
+    EXPECT_EQ(motivo, EntradaCompra::kTotalExcede);
+    for (const LineaEntrada &x : e->Lineas())
+        EXPECT_EQ(x.costo, Currency(1000000));
+
+    // With a rate of 0 the lines cannot follow the currency.
+    env.datos->TipoCambio = Currency();
+    EXPECT_FALSE(e->EstablecerMoneda(1, &motivo));
+    EXPECT_EQ(motivo, EntradaCompra::kNoConvierteTipoCambio);
+    EXPECT_EQ(e->Moneda(), 2);
+}
+
 // ---- spreadsheet import
 
 QString EscribirLibro(const QString &ruta, const std::vector<QStringList> &filas)
@@ -572,11 +642,19 @@ TEST_F(Entrada, PlantillaDeCarga)
     const QString documentos = env.carpeta.file(QStringLiteral("documentos"));
     QDir().mkpath(reportes);
     QString error;
-    EXPECT_TRUE(EntradaCompra::CopiarPlantilla(reportes, documentos, &error).isEmpty());
+    EXPECT_TRUE(EntradaCompra::CopiarPlantilla(reportes, QString(), &error).isEmpty());
     EXPECT_EQ(error, QStringLiteral("No puedo encontrar MisDocumentos."));
-    QDir().mkpath(documentos);
+    // A folder under a plain file cannot be created.
+    QFile archivo(env.carpeta.file(QStringLiteral("archivo")));
+    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
+    archivo.close();
+    error.clear();
+    EXPECT_TRUE(EntradaCompra::CopiarPlantilla(reportes, archivo.fileName() + QStringLiteral("/docs"), &error).isEmpty());
+    EXPECT_EQ(error, QStringLiteral("No puedo encontrar MisDocumentos."));
+    // A missing documents folder is created.
     EXPECT_TRUE(EntradaCompra::CopiarPlantilla(reportes, documentos, &error).isEmpty());
     EXPECT_EQ(error, QStringLiteral("La hoja \"Comp_importar_compras.xlsx\" no existe, solicítela a su técnico"));
+    EXPECT_TRUE(QDir(documentos).exists());
 
     ASSERT_TRUE(EntradaCompra::EscribirPlantillaImportacion(reportes + QStringLiteral("/Comp_importar_compras.xlsx")));
     const QString copia = EntradaCompra::CopiarPlantilla(reportes, documentos, &error);
