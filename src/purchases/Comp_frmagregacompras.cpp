@@ -14,6 +14,7 @@
 #include "platform/workbook/ErrorLibro.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
+#include "ui/CamposEdicion.h"
 #include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
 #include "platform/workbook/uHojaCalcCompras.h"
@@ -104,6 +105,7 @@ TfrmAgregaCompra::TfrmAgregaCompra(TFDatosComp &datos, const QString &modo, QWid
     edFecha = nombrar(new QDateEdit(QDate::currentDate(), this), "edFecha");
     edFecha->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     edFecha->setCalendarPopup(true);
+    PrepararFecha(edFecha);
     rbMoneda1 = nombrar(new QRadioButton(datos_.Config(QStringLiteral("DENOMINACION_MONEDA")), this), "rbMoneda1");
     rbMoneda2 = nombrar(new QRadioButton(datos_.Config(QStringLiteral("DENOMINACION_MONEDA2")), this), "rbMoneda2");
     auto *grupoMoneda = new QButtonGroup(this);
@@ -156,6 +158,8 @@ TfrmAgregaCompra::TfrmAgregaCompra(TFDatosComp &datos, const QString &modo, QWid
     edCodigo->setValidator(new ValidadorMayusculas(edCodigo));
     edPrecio = EdicionNumero(this, "edPrecio", 2);
     edCantidad = EdicionNumero(this, "edCantidad", decimalesCantidad_);
+    ReformatearAlSalir(edPrecio, QStringLiteral("#,##0.00"));
+    ReformatearAlSalir(edCantidad, FormatoCantidadPicture(decimalesCantidad_));
     auto *filaLinea = new QHBoxLayout;
     filaLinea->addWidget(new QLabel(QStringLiteral("Código [F2]:"), this));
     filaLinea->addWidget(edCodigo, 3);
@@ -210,6 +214,9 @@ TfrmAgregaCompra::TfrmAgregaCompra(TFDatosComp &datos, const QString &modo, QWid
     edSubtotal1 = Total(this, "edSubtotal1");
     edPOrceDesc = EdicionNumero(this, "edPOrceDesc", 4, true);
     edImporteDesc = EdicionNumero(this, "edImporteDesc", 3);
+    // As MostrarTotales shows them.
+    ReformatearAlSalir(edPOrceDesc, QStringLiteral("#,##0.000"));
+    ReformatearAlSalir(edImporteDesc, QStringLiteral("#,##0.000"));
     edSubTotal2 = Total(this, "edSubTotal2");
     edImpuesto = Total(this, "edImpuesto");
     edTotal = Total(this, "edTotal");
@@ -220,18 +227,23 @@ TfrmAgregaCompra::TfrmAgregaCompra(TFDatosComp &datos, const QString &modo, QWid
     auto *gt = new QGridLayout(totales);
     gt->addWidget(new QLabel(QStringLiteral("Subtotal:"), totales), 0, 0);
     gt->addWidget(edSubtotal1, 0, 1, 1, 2);
-    gt->addWidget(new QLabel(QStringLiteral("Descuento:"), totales), 1, 0);
-    gt->addWidget(edPOrceDesc, 1, 1);
-    gt->addWidget(edImporteDesc, 1, 2);
-    gt->addWidget(new QLabel(QStringLiteral("Subtotal:"), totales), 2, 0);
-    gt->addWidget(edSubTotal2, 2, 1, 1, 2);
+    auto *lblPorcDesc = nombrar(new QLabel(QStringLiteral("% Descuento:"), totales), "lblPorcDesc");
+    lblPorcDesc->setBuddy(edPOrceDesc);
+    gt->addWidget(lblPorcDesc, 1, 0);
+    gt->addWidget(edPOrceDesc, 1, 1, 1, 2);
+    auto *lblImporteDesc = nombrar(new QLabel(QStringLiteral("Monto Descuento:"), totales), "lblImporteDesc");
+    lblImporteDesc->setBuddy(edImporteDesc);
+    gt->addWidget(lblImporteDesc, 2, 0);
+    gt->addWidget(edImporteDesc, 2, 1, 1, 2);
+    gt->addWidget(new QLabel(QStringLiteral("Subtotal:"), totales), 3, 0);
+    gt->addWidget(edSubTotal2, 3, 1, 1, 2);
     QString siglas = datos_.DatosMoneda && datos_.DatosMoneda->hasField(QStringLiteral("SIGLAS_IV"))
                          ? datos_.DatosMoneda->fieldByName(QStringLiteral("SIGLAS_IV")).asString()
                          : QString();
-    gt->addWidget(new QLabel(siglas.isEmpty() ? QStringLiteral("Impuesto:") : siglas + QLatin1Char(':'), totales), 3, 0);
-    gt->addWidget(edImpuesto, 3, 1, 1, 2);
-    gt->addWidget(new QLabel(QStringLiteral("Total:"), totales), 4, 0);
-    gt->addWidget(edTotal, 4, 1, 1, 2);
+    gt->addWidget(new QLabel(siglas.isEmpty() ? QStringLiteral("Impuesto:") : siglas + QLatin1Char(':'), totales), 4, 0);
+    gt->addWidget(edImpuesto, 4, 1, 1, 2);
+    gt->addWidget(new QLabel(QStringLiteral("Total:"), totales), 5, 0);
+    gt->addWidget(edTotal, 5, 1, 1, 2);
     totales->setFixedWidth(300);
 
     btnSalir = nombrar(new QPushButton(QStringLiteral(" Salir [ESC] "), this), "btnSalir");
@@ -624,12 +636,18 @@ void TfrmAgregaCompra::MonedaCambiada()
     if (cambiandoMoneda_)
         return;
     QString motivo;
-    if (!entrada_->EstablecerMoneda(rbMoneda2->isChecked() ? 2 : 1, &motivo)) {
+    QString aviso;
+    const bool cambiada = entrada_->EstablecerMoneda(rbMoneda2->isChecked() ? 2 : 1, &motivo, &aviso);
+    if (!cambiada) {
         cambiandoMoneda_ = true;
-        rbMoneda1->setChecked(true);
+        (entrada_->Moneda() == 2 ? rbMoneda2 : rbMoneda1)->setChecked(true);
         cambiandoMoneda_ = false;
         mensajes().Advertencia(motivo, QStringLiteral("Atención"));
+        return;
     }
+    MostrarTotales();
+    if (!aviso.isEmpty())
+        mensajes().Informacion(aviso, QStringLiteral("Información"));
 }
 
 void TfrmAgregaCompra::btnBuscarBodegaClick()

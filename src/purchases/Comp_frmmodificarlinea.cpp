@@ -3,6 +3,7 @@
 #include "data/Comp_fdatos.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
+#include "ui/CamposEdicion.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -67,6 +68,11 @@ TfrmModificarLinea::TfrmModificarLinea(TFDatosComp &datos, EntradaCompra &entrad
     edTotal = Importe(this, "edTotal", 2, true);
     edPrecioVenta = Importe(this, "edPrecioVenta", 2);
     edPrecioVentaActual = Importe(this, "edPrecioVentaActual", 2, true);
+    ReformatearAlSalir(edPrecioUnit, QStringLiteral("#,##0.00"));
+    ReformatearAlSalir(edCant, FormatoCantidadPicture(decimales));
+    ReformatearAlSalir(edPorDesc, QStringLiteral("#,##0.00##"));
+    ReformatearAlSalir(edImpDesc, QStringLiteral("#,##0.00"));
+    ReformatearAlSalir(edPrecioVenta, QStringLiteral("#,##0.00"));
     chkGravado = new QCheckBox(QStringLiteral("Gravado"), this);
     chkGravado->setObjectName(QStringLiteral("chkGravado"));
     chkIVI = new QCheckBox(QStringLiteral("IV Incluido"), this);
@@ -79,7 +85,10 @@ TfrmModificarLinea::TfrmModificarLinea(TFDatosComp &datos, EntradaCompra &entrad
     auto *g = new QGridLayout;
     int fila = 0;
     auto linea = [&](const QString &texto, QWidget *w, QWidget *extra = nullptr) {
-        g->addWidget(new QLabel(texto, this), fila, 0);
+        auto *etiqueta = new QLabel(texto, this);
+        etiqueta->setObjectName(QStringLiteral("lbl") + w->objectName().mid(2));
+        etiqueta->setBuddy(w);
+        g->addWidget(etiqueta, fila, 0);
         g->addWidget(w, fila, 1);
         if (extra)
             g->addWidget(extra, fila, 2);
@@ -87,7 +96,8 @@ TfrmModificarLinea::TfrmModificarLinea(TFDatosComp &datos, EntradaCompra &entrad
     };
     linea(QStringLiteral("Costo:"), edPrecioUnit);
     linea(QStringLiteral("Cantidad:"), edCant);
-    linea(QStringLiteral("Descuento:"), edPorDesc, edImpDesc);
+    linea(QStringLiteral("% Descuento:"), edPorDesc);
+    linea(QStringLiteral("Monto Descuento:"), edImpDesc);
     linea(QStringLiteral("SubTotal:"), edSubtotal);
     linea(QStringLiteral("Total:"), edTotal);
     linea(QStringLiteral("Precio de Venta Nuevo:"), edPrecioVenta);
@@ -188,6 +198,21 @@ void TfrmModificarLinea::btnAceptarClick()
     cambio.gravado = chkGravado->isChecked();
     cambio.ivi = chkIVI->isChecked();
     cambio.precioVenta = Valor(edPrecioVenta);
+    const struct {
+        QLineEdit *ed;
+        const char *campo;
+        Currency limite;
+    } limites[] = {{edPrecioUnit, "Costo", EntradaCompra::kCostoMaximo},
+                   {edCant, "Cantidad", EntradaCompra::kCantidadMaxima},
+                   {edPrecioVenta, "Precio de Venta Nuevo", kImporteMaximo}};
+    for (const auto &l : limites) {
+        const QString aviso = MensajeLimite(QString::fromUtf8(l.campo), l.ed->text(), l.limite);
+        if (!aviso.isEmpty()) {
+            mensajes().Globo(l.ed, aviso);
+            l.ed->setFocus();
+            return;
+        }
+    }
     if (cambio.costo <= Currency()) {
         mensajes().Globo(edPrecioUnit, EntradaCompra::kDebePrecio);
         edPrecioUnit->setFocus();

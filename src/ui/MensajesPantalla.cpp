@@ -1,8 +1,11 @@
 #include "ui/MensajesPantalla.h"
 
+#include "ui/CamposEdicion.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -114,8 +117,12 @@ void MensajesPantalla::Globo(QWidget *control, const QString &texto, const QStri
     globo->setTextFormat(Qt::RichText);
     globo->setText(QStringLiteral("<b>%1</b><br>%2").arg(titulo.toHtmlEscaped(), texto.toHtmlEscaped()));
     globo->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; border: 1px solid #767676; padding: 6px; }"));
+    globo->setWordWrap(true);
+    globo->setMaximumWidth(420);
     globo->adjustSize();
-    globo->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
+    const QScreen *pantalla = control->screen();
+    globo->move(DentroDePantalla(control->mapToGlobal(QPoint(control->width() / 4, control->height())), globo->size(),
+                                 pantalla ? pantalla->availableGeometry() : QRect()));
     globo->show();
     QTimer::singleShot(milisegundos, globo.data(), &QObject::deleteLater);
     control->setFocus();

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -488,10 +489,62 @@ TEST_F(VentanaEntrada, ImportarHojaDesdeLaVentana)
     TfrmAgregaCompra::PedirArchivo = nullptr;
 }
 
+TEST_F(VentanaEntrada, DescuentosRotuladosYNumerosReformateadosAlSalir)
+{
+    auto *porc = C<QLabel>("lblPorcDesc");
+    auto *monto = C<QLabel>("lblImporteDesc");
+    EXPECT_EQ(porc->buddy(), C<QLineEdit>("edPOrceDesc"));
+    EXPECT_EQ(monto->buddy(), C<QLineEdit>("edImporteDesc"));
+    EXPECT_TRUE(porc->text().contains(QLatin1Char('%')));
+    frm->resize(1366, 768);
+    Procesar();
+    for (QLabel *l : {porc, monto})
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+
+    auto *codigo = C<QLineEdit>("edCodigo");
+    Reemplazar(codigo, kCrema);
+    Tecla(codigo, Qt::Key_Return);
+    Reemplazar(C<QLineEdit>("edPrecio"), QStringLiteral("1500"));
+    Tecla(C<QLineEdit>("edPrecio"), Qt::Key_Return);
+    EXPECT_EQ(Texto("edPrecio"), QStringLiteral("1,500.00"));
+}
+
+TEST_F(VentanaEntrada, FechaSeTecleaTrasUnClicOCtrlA)
+{
+    auto *fecha = C<QDateEdit>("edFecha");
+    auto *texto = fecha->findChild<QLineEdit *>();
+    ASSERT_TRUE(texto);
+    fecha->setDate(QDate(2024, 1, 15));
+    C<QLineEdit>("edCodigo")->setFocus();
+    // A click on the month selects it; typing replaces it.
+    QTest::mouseClick(texto, Qt::LeftButton, {}, QPoint(texto->fontMetrics().horizontalAdvance(QStringLiteral("15/0")) + 3,
+                                                        texto->height() / 2));
+    EXPECT_TRUE(fecha->hasFocus());
+    EXPECT_EQ(texto->selectedText(), QStringLiteral("01"));
+    QTest::keyClicks(fecha, "07");
+    EXPECT_EQ(fecha->date(), QDate(2024, 7, 15));
+    // Ctrl+A and a whole date.
+    QTest::keyClick(fecha, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(fecha, "05/12/2026");
+    EXPECT_EQ(fecha->date(), QDate(2026, 12, 5));
+    // From the day, separators move on.
+    QTest::mouseClick(texto, Qt::LeftButton, {}, QPoint(2, texto->height() / 2));
+    QTest::keyClicks(fecha, "9/3/2027");
+    EXPECT_EQ(fecha->date(), QDate(2027, 3, 9));
+    // An incomplete date left behind keeps the one in force.
+    QTest::keyClick(fecha, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(fecha, "3112");
+    C<QLineEdit>("edCodigo")->setFocus();
+    Procesar();
+    EXPECT_EQ(fecha->date(), QDate(2027, 3, 9));
+    EXPECT_EQ(texto->text(), QStringLiteral("09/03/2027"));
+    EXPECT_EQ(frm->Entrada().Fecha(), QDate(2027, 3, 9));
+}
+
 TEST_F(VentanaEntrada, PlanillaDeCargaEnDocumentos)
 {
-    const QString documentos = env.carpeta.file(QStringLiteral("docs"));
-    QDir().mkpath(documentos);
+    // Not created beforehand: the button makes the folder.
+    const QString documentos = env.carpeta.file(QStringLiteral("docs/Documentos"));
     TfrmAgregaCompra::CarpetaDocumentos = [&] { return documentos; };
     QUrl abierto;
     THojaCalc::AbrirEnEscritorio = [&](const QUrl &u) { abierto = u; return true; };
