@@ -1,5 +1,7 @@
 #include "purchases/Comp_frmdetallefactura.h"
 
+#include "ui/CamposEdicion.h"
+
 #include "data/Comp_fdatos.h"
 #include "purchases/DetalleFactura.h"
 #include "creditnotes/Comp_frmnotacreditofactura.h"
@@ -85,6 +87,7 @@ TfrmDetalleFactura::TfrmDetalleFactura(TFDatosComp &datos, QWidget *parent)
     for (int i = 0; i < 6; ++i)
         GridDetalles->setColumnWidth(i, anchos[i]);
     GridDetalles->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    AnchoEncabezados(GridDetalles, 1);
 
     auto *t = new QGridLayout;
     auto fila = [&](int n, const QString &etiqueta, QWidget *w) {

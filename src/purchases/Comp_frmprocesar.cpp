@@ -10,6 +10,7 @@
 #include "platform/report/FuenteDatosReporte.h"
 #include "purchases/ListadoCompras.h"
 #include "platform/Mensajes.h"
+#include "ui/CamposEdicion.h"
 #include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
 
@@ -57,7 +58,13 @@ void EdicionMoneda::setSimbolo(const QString &simbolo)
 
 void EdicionMoneda::focusOutEvent(QFocusEvent *e)
 {
-    setValor(valor());
+    // A text that does not read as an amount (too long, say) stays for Aceptar to refuse.
+    QString t = text();
+    if (!simbolo_.isEmpty() && t.startsWith(simbolo_))
+        t = t.mid(simbolo_.size());
+    Currency c;
+    if (t.trimmed().isEmpty() || ParseDecimal(t.trimmed(), c))
+        setValor(c);
     QLineEdit::focusOutEvent(e);
 }
 
@@ -84,7 +91,7 @@ void TfrmProcesar::Construir()
 {
     setWindowTitle(QStringLiteral("Procesar Comprobante"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(430, 330);
+    setMinimumWidth(460);
     total_ = RedondearCentimos(totales_.total);
     NotasSeleccionadas = QStringList{QString()};
 
@@ -93,7 +100,7 @@ void TfrmProcesar::Construir()
                               ? datos_.DatosMoneda->fieldByName(QStringLiteral("SIMBOLO_MONEDA")).asString()
                               : QString();
 
-    lblTotal = new QLabel(FormatFloat(QStringLiteral("0.00"), total_.toLongDouble()), this);
+    lblTotal = new QLabel(FormatoMoneda(total_), this);
     lblTotal->setObjectName(QStringLiteral("lblTotal"));
     QFont f = lblTotal->font();
     f.setBold(true);
@@ -116,6 +123,12 @@ void TfrmProcesar::Construir()
     rbCaja->setChecked(true);
     rbOtros = new QRadioButton(QStringLiteral("Otros Fondos"), panelPago);
     rbOtros->setObjectName(QStringLiteral("rbOtros"));
+    // Hidden without cash, still holding their row so the fields below stay in place.
+    for (QRadioButton *rb : {rbCaja, rbOtros}) {
+        QSizePolicy sp = rb->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        rb->setSizePolicy(sp);
+    }
     edImpCheque = nueva("edImpCheque");
     edNumCheque = new QLineEdit(panelPago);
     edNumCheque->setObjectName(QStringLiteral("edNumCheque"));
@@ -171,6 +184,8 @@ void TfrmProcesar::Construir()
     botones->addWidget(btnAceptar);
     botones->addWidget(btnCancelar);
     auto *layout = new QVBoxLayout(this);
+    // The window takes the size its contents need: nothing is cut with larger fonts.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(cabecera);
     layout->addWidget(panelPago, 1);
     layout->addLayout(botones);
@@ -353,6 +368,16 @@ void TfrmProcesar::btnBuscarNotaClick()
 
 void TfrmProcesar::btnAceptarClick()
 {
+    const std::pair<EdicionMoneda *, const char *> montos[] = {
+        {edImpEfectivo, "Efectivo"}, {edImpCheque, "Cheque"}, {edImpCredito, "Crédito"}, {edImpNC, "Notas de Crédito"}};
+    for (const auto &[ed, campo] : montos) {
+        const QString aviso = MensajeLimite(QString::fromUtf8(campo), ed->text(), kImporteMaximo);
+        if (!aviso.isEmpty()) {
+            mensajes().Globo(ed, aviso, QStringLiteral("Atención"), 5000);
+            ed->setFocus();
+            return;
+        }
+    }
     const PagoCompra pago = Pago();
     const ValidacionPago v = ProcesoCompra::Validar(total_, pago);
     switch (v.fallo) {

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QHeaderView>
 
 using namespace posteo;
 using pruebas::Control;
@@ -56,12 +57,55 @@ protected:
 
 TEST_F(VentanaProcesar, OpensWithTheWholeTotalInCashFromTheTill)
 {
-    EXPECT_EQ(Control<QLabel>(frm, "lblTotal")->text(), "11300.00");
+    EXPECT_EQ(Control<QLabel>(frm, "lblTotal")->text(), "11,300.00");
     EXPECT_EQ(Ed("edImpEfectivo")->valor(), C("11300"));
     EXPECT_TRUE(Control<QRadioButton>(frm, "rbCaja")->isChecked());
     EXPECT_TRUE(Control<QRadioButton>(frm, "rbCaja")->isVisible());
     EXPECT_FALSE(entrada.isEnabled());
     EXPECT_EQ(frm->windowTitle(), "Procesar Comprobante");
+}
+
+TEST_F(VentanaProcesar, TextosCompletosYFilasQueNoSaltan)
+{
+    frm->move(0, 0);
+    Procesar();
+    ASSERT_LE(frm->width(), 1366);
+    ASSERT_LE(frm->height(), 768);
+    for (QLabel *l : frm->findChildren<QLabel *>())
+        if (l->isVisible())
+            EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+    for (QAbstractButton *b : frm->findChildren<QAbstractButton *>())
+        if (b->isVisible())
+            EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    auto *cheque = Ed("edImpCheque");
+    const QPoint antes = cheque->mapTo(frm, QPoint());
+    Tecla(Ed("edImpEfectivo"), Qt::Key_Down);  // no cash: the till choice hides
+    ASSERT_FALSE(Control<QRadioButton>(frm, "rbCaja")->isVisible());
+    Procesar();
+    EXPECT_EQ(cheque->mapTo(frm, QPoint()), antes);
+}
+
+TEST_F(VentanaProcesar, MontosSobreElLimiteLosRechazaLaVentana)
+{
+    auto *cheque = Ed("edImpCheque");
+    cheque->setText(QStringLiteral("1,000,000,000.00"));
+    Control<QPushButton>(frm, "btnAceptar")->click();
+    Procesar();
+    ASSERT_TRUE(frm);
+    EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("El campo Cheque no puede ser mayor a 999,999,999.99.")));
+
+    // Too long to be read as an amount: kept as typed on leaving, refused on Aceptar.
+    cheque->setText(QString());
+    auto *efectivo = Ed("edImpEfectivo");
+    efectivo->setFocus();
+    efectivo->setText(QStringLiteral("99999999999999999"));
+    cheque->setFocus();
+    Procesar();
+    EXPECT_EQ(efectivo->text(), QStringLiteral("99999999999999999"));
+    Control<QPushButton>(frm, "btnAceptar")->click();
+    Procesar();
+    ASSERT_TRUE(frm);
+    EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("El campo Efectivo no puede ser mayor a 999,999,999.99.")));
 }
 
 TEST_F(VentanaProcesar, ArrowKeysMoveAmountsBetweenTheEdits)
@@ -248,6 +292,11 @@ TEST_F(VentanaDetalle, ShowsTheInvoiceAndItsNotesOfTheSameSupplierOnly)
     Procesar();
     EXPECT_EQ(v->size(), QSize(774, 467));
     EXPECT_EQ(Control<QLabel>(v, "lblMonedaFactura")->text(), "Factura en Colones");
+    {
+        QHeaderView *h = Control<QTableView>(v, "GridDetalles")->horizontalHeader();
+        for (int i = 0; i < h->count(); ++i)  // "Descuento" and the rest whole
+            EXPECT_GE(h->sectionSize(i), h->sectionSizeHint(i)) << i;
+    }
     EXPECT_EQ(Control<QTableView>(v, "GridDetalles")->model()->rowCount(),
               EntornoPrueba::Entero(env.tienda, "select count(*) from DETALLE_FACTURAS_COMPRA where COMPROBANTE = '0045871'"));
     EXPECT_FALSE(navegador.isEnabled());

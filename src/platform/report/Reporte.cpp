@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
@@ -992,6 +993,16 @@ void Reporte::LoadFromFile(const QString &archivo)
     d->archivo = ruta;
     Variables.clear();
     d->plantilla = PlantillaReporte::cargar(ruta);
+    Titulo.clear();
+    QFile html(ruta);
+    if (html.open(QIODevice::ReadOnly)) {
+        static const QRegularExpression titulo(QStringLiteral("<title>(.*?)</title>"),
+                                               QRegularExpression::CaseInsensitiveOption
+                                                   | QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = titulo.match(QString::fromUtf8(html.readAll()));
+        if (m.hasMatch())
+            Titulo = m.captured(1).simplified();
+    }
 }
 
 QString Reporte::FileName() const { return d->archivo; }
@@ -1040,7 +1051,7 @@ void Reporte::ExportToPdf(const QString &archivo)
     pdf.setResolution(qRound(d->dpi));
     pdf.setPageLayout(QPageLayout(d->plantilla->tamano, d->plantilla->orientacion, QMarginsF()));
     pdf.setCreator(QStringLiteral("Compras"));
-    pdf.setTitle(QFileInfo(d->archivo).completeBaseName());
+    pdf.setTitle(Titulo.isEmpty() ? QFileInfo(d->archivo).completeBaseName() : Titulo);
     QPainter p;
     if (!p.begin(&pdf))
         throw ErrorReporte(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(archivo));

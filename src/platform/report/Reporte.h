@@ -66,6 +66,9 @@ public:
     // Throws ErrorReporte for a missing or malformed template.
     void LoadFromFile(const QString &archivo);
     QString FileName() const;
+    // The report's name for windows and documents: the template's <title> once loaded
+    // (empty when it has none); callers may set another.
+    QString Titulo;
 
     // Values are report expressions: a quoted literal ('text', inner quotes
     // doubled) is unquoted; anything else is taken as it stands.

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -16,7 +15,8 @@ VistaPreviaReporte::VistaPreviaReporte(Reporte &reporte, QWidget *parent)
     : QDialog(parent), reporte_(reporte), printer_(std::make_unique<QPrinter>(QPrinter::ScreenResolution))
 {
     setObjectName(QStringLiteral("VistaPreviaReporte"));
-    setWindowTitle(QStringLiteral("Vista previa - %1").arg(QFileInfo(reporte.FileName()).completeBaseName()));
+    setWindowTitle(reporte.Titulo.isEmpty() ? QStringLiteral("Vista previa")
+                                            : QStringLiteral("Vista previa - %1").arg(reporte.Titulo));
     resize(900, 700);
 
     auto *barra = new QToolBar(this);
@@ -37,6 +37,9 @@ VistaPreviaReporte::VistaPreviaReporte(Reporte &reporte, QWidget *parent)
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
+    // First, so a narrow window never moves it into the tool bar's overflow.
+    accion(QStringLiteral("actCerrar"), QStringLiteral("Cerrar"), [this] { accept(); });
+    barra->addSeparator();
     accion(QStringLiteral("actPrimera"), QStringLiteral("|<"), [this] { vista_->setCurrentPage(1); actualizarPagina(); });
     accion(QStringLiteral("actAnterior"), QStringLiteral("<"), [this] {
         vista_->setCurrentPage(std::max(1, vista_->currentPage() - 1));
@@ -68,8 +71,6 @@ VistaPreviaReporte::VistaPreviaReporte(Reporte &reporte, QWidget *parent)
         if (!archivo.isEmpty())
             exportarLibro(archivo);
     });
-    barra->addSeparator();
-    accion(QStringLiteral("actCerrar"), QStringLiteral("Cerrar"), [this] { accept(); });
 
     lblEstado_ = new QLabel(this);
     auto *layout = new QVBoxLayout(this);

@@ -9,6 +9,8 @@
 #include <QPrintPreviewWidget>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QToolBar>
+#include <QAction>
 
 namespace {
 
@@ -320,6 +322,37 @@ TEST_F(ReporteTest, ExportaALibroYVistaPrevia)
     });
     reporte.ShowReport();
     EXPECT_EQ(paginasVista, reporte.PageCount());
+}
+
+TEST_F(ReporteTest, VistaPreviaTituladaPorElReporteYConCerrarALaVista)
+{
+    cargar(QStringLiteral("comp_Prueba.html"),
+           QStringLiteral("<html><head><title>Respaldo de prueba</title></head><body>"
+                          "<div data-band=\"title\">Hola</div></body></html>"));
+    EXPECT_EQ(reporte.Titulo, QStringLiteral("Respaldo de prueba"));
+    QString titulo;
+    bool cerrarVisible = false;
+    QTimer::singleShot(0, [&] {
+        auto *vista = qobject_cast<VistaPreviaReporte *>(QApplication::activeModalWidget());
+        ASSERT_NE(vista, nullptr);
+        vista->resize(1366, 768);
+        vista->resize(520, 400);  // narrow: the tool bar overflows
+        QApplication::processEvents();
+        titulo = vista->windowTitle();
+        auto *barra = vista->findChild<QToolBar *>();
+        auto *cerrar = vista->findChild<QAction *>(QStringLiteral("actCerrar"));
+        if (barra && cerrar) {
+            QWidget *boton = barra->widgetForAction(cerrar);
+            cerrarVisible = boton && boton->isVisible() && barra->rect().contains(boton->geometry());
+        }
+        vista->accept();
+    });
+    reporte.ShowReport();
+    EXPECT_TRUE(cerrarVisible);
+    EXPECT_EQ(titulo, QStringLiteral("Vista previa - Respaldo de prueba"));
+    EXPECT_FALSE(titulo.contains(QStringLiteral(".fr3")));
+    EXPECT_FALSE(titulo.contains(QStringLiteral("comp_Prueba")));
+    EXPECT_FALSE(titulo.contains(dir.path()));
 }
 
 } // namespace
