@@ -65,6 +65,16 @@ void CalcularImportes(LineaEntrada &l)
     l.importeIv = Porcentaje(l.totalGravado, l.porceIv);
 }
 
+// A new unit cost (without tax) on a line, with everything that follows from it.
+void FijarCosto(LineaEntrada &l, Currency costo, Currency porcIv)
+{
+    l.costo = l.unitSinIv = costo;
+    l.unitConIv = ConImpuesto(costo, porcIv);
+    l.totalSinIv = Por(costo, l.cantidad);
+    l.totalConIv = Por(l.unitConIv, l.cantidad);
+    CalcularImportes(l);
+}
+
 bool MismosImportes(const LineaEntrada &a, const LineaEntrada &b)
 {
     return a.importeDescuento == b.importeDescuento && a.subtotalGravado == b.subtotalGravado
@@ -493,11 +503,7 @@ bool EntradaCompra::EstablecerMoneda(int moneda, QString *motivo, QString *aviso
             const Currency costo = nueva == 2 ? TransformaMonedaDos(l.costo) : AMonedaLocal(l.costo);
             if (costo <= Currency() || costo > kCostoMaximo || ProductoExcede(costo, l.cantidad, kTotalLineaMaximo))
                 throw ErrorImporte(kNoConvierteLineas);
-            l.costo = l.unitSinIv = costo;
-            l.unitConIv = ConImpuesto(costo, l.porceIv);
-            l.totalSinIv = Por(costo, l.cantidad);
-            l.totalConIv = Por(l.unitConIv, l.cantidad);
-            CalcularImportes(l);
+            FijarCosto(l, costo, l.porceIv);
             ActualizarLinea(l);
             ++convertidas;
         }
@@ -625,11 +631,7 @@ void EntradaCompra::AcumularLinea(const LineaEntrada &linea, const ArticuloCompr
 {
     LineaEntrada l = linea;
     l.cantidad = linea.cantidad + cantidad;
-    l.costo = l.unitSinIv = costo;
-    l.unitConIv = ConImpuesto(costo, a.porcIv);
-    l.totalSinIv = Por(costo, l.cantidad);
-    l.totalConIv = Por(l.unitConIv, l.cantidad);
-    CalcularImportes(l);
+    FijarCosto(l, costo, a.porcIv);
     ActualizarLinea(l);
 }
 
