@@ -23,8 +23,8 @@ using Columna = db::DatasetModel::Column;
 
 TfrmBuscarFamilia::TfrmBuscarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent)
     : TfrmBuscarFamilia(datos, origen, *datos.TFam2,
-                        {Columna{QStringLiteral("COD_FAMILIA"), QStringLiteral("Código")},
-                         Columna{QStringLiteral("NOMBRE"), QStringLiteral(" Descripción Familia")}},
+                        {Columna{QStringLiteral("COD_FAMILIA"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         Columna{QStringLiteral("NOMBRE"), QStringLiteral(" Descripción Familia"), {}, Qt::AlignLeft | Qt::AlignVCenter}},
                         parent)
 {
     setObjectName(QStringLiteral("frmBuscarFamilia"));
@@ -146,7 +146,7 @@ bool TfrmBuscarFamilia::eventFilter(QObject *objeto, QEvent *e)
 }
 
 TfrmCambiarFamilia::TfrmCambiarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent)
-    : TfrmBuscarFamilia(datos, origen, *datos.TFamilia, {Columna{QStringLiteral("NOMBRE"), QStringLiteral("Nombre")}},
+    : TfrmBuscarFamilia(datos, origen, *datos.TFamilia, {Columna{QStringLiteral("NOMBRE"), QStringLiteral("Nombre"), {}, Qt::AlignLeft | Qt::AlignVCenter}},
                         parent)
 {
     setObjectName(QStringLiteral("frmCambiarFamilia"));

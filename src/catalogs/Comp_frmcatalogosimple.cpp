@@ -68,7 +68,7 @@ TfrmCatalogoSimple::TfrmCatalogoSimple(TFDatosComp &datos, const DefCatalogo &de
     modelo_ = new db::DatasetModel(&ds_, this);
     QList<db::DatasetModel::Column> columnas;
     for (const ColumnaCatalogo &c : def_.columnas)
-        columnas.push_back({c.campo, c.titulo});
+        columnas.push_back({c.campo, c.titulo, {}, Qt::AlignLeft | Qt::AlignVCenter});
     modelo_->setColumns(columnas);
     PrepararGrillaBusqueda(Grid, modelo_);
     Grid->setColumnWidth(0, 260);
@@ -317,7 +317,7 @@ TfrmBuscarCatalogo::TfrmBuscarCatalogo(TFDatosComp &, const DefCatalogo &def, db
     Grid = new QTableView(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     modelo_ = new db::DatasetModel(&ds_, this);
-    modelo_->setColumns({{QStringLiteral("NOMBRE"), def_.tituloColumnaBusqueda}});
+    modelo_->setColumns({{QStringLiteral("NOMBRE"), def_.tituloColumnaBusqueda, {}, Qt::AlignLeft | Qt::AlignVCenter}});
     PrepararGrillaBusqueda(Grid, modelo_);
     Grid->horizontalHeader()->setStretchLastSection(true);
     btnAceptar = new QPushButton(QStringLiteral("&Aceptar"), this);

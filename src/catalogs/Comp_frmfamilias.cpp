@@ -88,10 +88,10 @@ TfrmFamilias::TfrmFamilias(TFDatosComp &datos, QWidget *parent)
     GridFamilias = new QTableView(this);
     GridFamilias->setObjectName(QStringLiteral("GridFamilias"));
     modelo_ = new db::DatasetModel(datos_.TFamiliasGrid, this);
-    modelo_->setColumns({{QStringLiteral("COD_FAMILIA"), QStringLiteral("Código")},
-                         {QStringLiteral("NOMBRE"), QStringLiteral(" Familia")},
-                         {QStringLiteral("NOM_PERTENECE"), QStringLiteral(" Pertenece a...")},
-                         {QStringLiteral("ACTIVA"), QStringLiteral("Activa")}});
+    modelo_->setColumns({{QStringLiteral("COD_FAMILIA"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         {QStringLiteral("NOMBRE"), QStringLiteral(" Familia"), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         {QStringLiteral("NOM_PERTENECE"), QStringLiteral(" Pertenece a..."), {}, Qt::AlignLeft | Qt::AlignVCenter},
+                         {QStringLiteral("ACTIVA"), QStringLiteral("Activa"), {}, Qt::AlignLeft | Qt::AlignVCenter}});
     PrepararGrillaBusqueda(GridFamilias, modelo_);
     GridFamilias->setColumnWidth(0, 110);
     GridFamilias->setColumnWidth(1, 280);
