@@ -289,10 +289,10 @@ TEST_F(Catalogos, PromotionOriginsAndThePickerFilterTheirLists)
     EXPECT_TRUE(env.datos->TFamilia->isEmpty());
     p->btnAceptar->click();
     EXPECT_TRUE(env.mensajes.Mostro("No se ha seleccionado ningúna familia"));
-    Reemplazar(p->edBuscar, "BEBIDAS");
+    Reemplazar(p->edBuscar, "GALLETAS");
     p->btnAceptar->click();
     Procesar();
-    EXPECT_EQ(elegido, "ABA-BEB");
+    EXPECT_EQ(elegido, "ABA-SNA");
     EXPECT_TRUE(llamador.isEnabled());
 }
 
@@ -453,9 +453,9 @@ TEST_F(Catalogos, PrintoutsListEveryRowUnderTheCompanyHeader)
     EXPECT_TRUE(fam.contains("CUR-BOT"));
     if (!empresa.isEmpty())
         EXPECT_TRUE(fam.contains(empresa)) << fam.toStdString();
-    // By name: BEBES before BEBIDAS before HIGIENE ORAL.
-    EXPECT_LT(fam.indexOf("BEBES"), fam.indexOf("BEBIDAS"));
-    EXPECT_LT(fam.indexOf("BEBIDAS"), fam.indexOf("HIGIENE ORAL"));
+    // By name: BEBES before GALLETAS Y CONFITERIA before HIGIENE ORAL.
+    EXPECT_LT(fam.indexOf("BEBES"), fam.indexOf("GALLETAS Y CONFITERIA"));
+    EXPECT_LT(fam.indexOf("GALLETAS Y CONFITERIA"), fam.indexOf("HIGIENE ORAL"));
 
     TfrmUnidadMedida uni(*env.datos);
     const QString pdfUni = env.carpeta.file("unidades.pdf");
