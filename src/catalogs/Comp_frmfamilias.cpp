@@ -183,19 +183,27 @@ void TfrmFamilias::RefrescarArbol()
     }
     tvFamilias->setUpdatesEnabled(false);
     tvFamilias->clear();
-    auto *raiz = new QTreeWidgetItem(tvFamilias, {kRaizFamilias});
-    std::vector<QTreeWidgetItem *> nodos(arbol.familias.size(), nullptr);
-    std::function<void(QTreeWidgetItem *, int)> colgar = [&](QTreeWidgetItem *padre, int i) {
+    // Built detached and added once: inserting node by node into a shown tree is far slower.
+    const QIcon hoja = style()->standardIcon(QStyle::SP_FileIcon);
+    const QIcon abierta = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    auto *raiz = new QTreeWidgetItem(QStringList{kRaizFamilias});
+    std::function<QTreeWidgetItem *(int)> nodo = [&](int i) {
         const FamiliaArbol &f = arbol.familias[i];
-        auto *n = new QTreeWidgetItem(padre, {TextoNodo(f.codigo, f.nombre)});
+        auto *n = new QTreeWidgetItem(QStringList{TextoNodo(f.codigo, f.nombre)});
+        QList<QTreeWidgetItem *> hijos;
         for (int h : arbol.hijos[i])
-            colgar(n, h);
+            hijos.push_back(nodo(h));
+        n->addChildren(hijos);
+        n->setIcon(0, hijos.isEmpty() ? hoja : abierta);
+        return n;
     };
+    QList<QTreeWidgetItem *> primeras;
     for (int i : arbol.raices)
-        colgar(raiz, i);
+        primeras.push_back(nodo(i));
+    raiz->addChildren(primeras);
+    raiz->setIcon(0, primeras.isEmpty() ? hoja : abierta);
+    tvFamilias->addTopLevelItem(raiz);
     tvFamilias->expandAll();
-    for (QTreeWidgetItemIterator it(tvFamilias); *it; ++it)
-        IconoNodo(*it);
     tvFamilias->setCurrentItem(raiz);
     tvFamilias->setUpdatesEnabled(true);
 }
