@@ -1,5 +1,8 @@
 #include "host/Comp_exports.h"
 
+#include "catalogs/Comp_frmfamilias.h"
+#include "catalogs/Comp_frmubicaciones.h"
+#include "catalogs/Comp_frmunidadmedida.h"
 #include "data/Comp_fdatos.h"
 #if __has_include("purchases/Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
 #include "purchases/Comp_frmprincipalcompras.h"
@@ -48,19 +51,27 @@ COMPRAS_EXPORT void AbrirConsignacion(bool)
     AvisoVentanaNoDisponible(QStringLiteral("Consignaciones"));
 }
 
-COMPRAS_EXPORT void AbrirFamilias(bool)
+namespace {
+QPointer<TfrmFamilias> frmFamilias;
+QPointer<TfrmUnidadMedida> frmUnidadMedida;
+QPointer<TfrmUbicaciones> frmUbicaciones;
+} // namespace
+
+COMPRAS_EXPORT void AbrirFamilias(bool Crear)
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Familias"));
+    AbrirVentanaPrincipal(frmFamilias, Crear, QStringLiteral("venFamilias"), [] { return new TfrmFamilias(*FDatosComp); });
 }
 
-COMPRAS_EXPORT void AbrirUnidadMedida(bool)
+COMPRAS_EXPORT void AbrirUnidadMedida(bool Crear)
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Unidades de medida"));
+    AbrirVentanaPrincipal(frmUnidadMedida, Crear, QStringLiteral("venUniMed"),
+                          [] { return new TfrmUnidadMedida(*FDatosComp); });
 }
 
-COMPRAS_EXPORT void AbrirUbicaciones(bool)
+COMPRAS_EXPORT void AbrirUbicaciones(bool Crear)
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Ubicaciones"));
+    AbrirVentanaPrincipal(frmUbicaciones, Crear, QStringLiteral("venUbicaciones"),
+                          [] { return new TfrmUbicaciones(*FDatosComp); });
 }
 
 COMPRAS_EXPORT void AbrirReporteEntrada()

@@ -1,19 +1,13 @@
 #include "purchases/ComprobanteCompra.h"
 
 #include "data/Comp_fdatos.h"
+#include "data/EncabezadoReporte.h"
 #include "platform/Formato.h"
 #include "platform/VariablesHost.h"
 #include "platform/db/Dataset.h"
 #include "platform/report/ErrorReporte.h"
 
 namespace {
-
-QString campoRegistro(db::Dataset *registro, const QString &campo)
-{
-    if (!registro || !registro->active() || registro->isEmpty() || !registro->hasField(campo))
-        return QString();
-    return registro->fieldByName(campo).asString();
-}
 
 QString dinero(Currency valor)
 {
@@ -72,14 +66,7 @@ Reporte &ComprobanteCompra::Preparar(int idCompra, bool proveedorExento)
 
 void ComprobanteCompra::VariablesEncabezado(TFDatosComp &datos, QMap<QString, QString> &v)
 {
-    auto empresa = [&datos](const char *campo) { return campoRegistro(datos.DatosEmpresa, QString::fromLatin1(campo)); };
-    v[QStringLiteral("Encabezado1")] = Reporte::QuotedStr(empresa("NOMBRE_EMPRESA"));
-    v[QStringLiteral("Encabezado2")] =
-        Reporte::QuotedStr(empresa("DIRECCION").left(100).trimmed() + QStringLiteral(" - ") + empresa("CIUDAD"));
-    v[QStringLiteral("Encabezado3")] = Reporte::QuotedStr(
-        campoRegistro(datos.DatosMoneda, QStringLiteral("SIGLAS_CED_JURIDICA")) + QStringLiteral(": ") + empresa("CEDULA"));
-    v[QStringLiteral("Encabezado4")] = Reporte::QuotedStr(QStringLiteral("Teléfono: ") + empresa("TELEFONO").trimmed()
-                                                          + QStringLiteral("   Fax: ") + empresa("FAX").trimmed());
+    VariablesEncabezadoEmpresa(datos, v);
 }
 
 void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool proveedorExento)
@@ -104,7 +91,7 @@ void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool pro
     const bool monedaLocal = f.fieldByName(QStringLiteral("MONEDA_CARGA")).asInteger() == 1;
     // Amounts are stored in local currency whatever the document was typed in: they print under
     // the local sign; the currency line says what the document was entered in.
-    const QString signoLocal = campoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA"));
+    const QString signoLocal = CampoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA"));
     const QString signoDocumento = monedaLocal ? signoLocal : datos_.Config(QStringLiteral("SIGNO_MONEDA2"));
 
     VariablesEncabezado(datos_, v);
@@ -128,10 +115,10 @@ void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool pro
     v[QStringLiteral("ImpCredito")] = q(dinero(monto("IMPORTE_CREDITO")));
     v[QStringLiteral("NumCheque")] = q(texto("NUMERO_CHEQUE"));
     v[QStringLiteral("DefinicionIVPais")] =
-        q(campoRegistro(datos_.DatosMoneda, QStringLiteral("DEFINICION_IV")) + QStringLiteral(": "));
+        q(CampoRegistro(datos_.DatosMoneda, QStringLiteral("DEFINICION_IV")) + QStringLiteral(": "));
     v[QStringLiteral("vMoneda1")] = q(monedaLocal ? QStringLiteral("S") : QStringLiteral("N"));
     v[QStringLiteral("vSigno")] = q(signoLocal.trimmed());
     v[QStringLiteral("vSigno2")] = q(signoDocumento.trimmed());
-    v[QStringLiteral("vTextoMoneda1")] = q(campoRegistro(datos_.DatosMoneda, QStringLiteral("NOMBRE_MONEDA")).trimmed());
+    v[QStringLiteral("vTextoMoneda1")] = q(CampoRegistro(datos_.DatosMoneda, QStringLiteral("NOMBRE_MONEDA")).trimmed());
     v[QStringLiteral("vTextoMoneda2")] = q(datos_.Config(QStringLiteral("DENOMINACION_MONEDA2")).trimmed());
 }

@@ -1,5 +1,8 @@
 #include "ui/UtilBusqueda.h"
 
+#include <QToolBar>
+#include <QToolButton>
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -73,4 +76,14 @@ void Llamador::Habilitar()
     if (ventana_ && deshabilitado_)
         ventana_->setEnabled(true);
     deshabilitado_ = false;
+}
+
+QToolButton *BotonBarra(QToolBar *barra, const char *nombre, const QString &texto)
+{
+    auto *b = new QToolButton(barra);
+    b->setObjectName(QString::fromLatin1(nombre));
+    b->setText(texto);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    barra->addWidget(b);
+    return b;
 }

@@ -14,6 +14,8 @@
 #include <vector>
 
 class QTableView;
+class QToolBar;
+class QToolButton;
 
 // Upper-cases what is typed into (or set on) a line edit, accented letters included.
 class ValidadorMayusculas : public QValidator {
@@ -31,6 +33,9 @@ void PrepararGrillaBusqueda(QTableView *grid, db::DatasetModel *modelo);
 // when `e` was one of those keys.
 bool TeclaVentanaBusqueda(QObject *objeto, QEvent *e, const std::function<void()> &siguiente,
                           const std::function<void()> &cancelar);
+
+// A text-only tool-bar button named `nombre`, added to `barra`.
+QToolButton *BotonBarra(QToolBar *barra, const char *nombre, const QString &texto);
 
 // Remembers a window that opened a search and disabled itself; enables it again once.
 class Llamador {
