@@ -4,7 +4,6 @@
 #include "data/Comp_fdatos.h"
 #include "purchases/EntradaCompra.h"
 #include "platform/ErrorCompras.h"
-#include "platform/Formato.h"
 #include "platform/Mensajes.h"
 #include "purchases/PosteoEntrada.h"
 #include "purchases/ProcesoCompra.h"
@@ -96,57 +95,43 @@ Currency ImporteNotas(int proveedor, const QStringList &notas, QString &error)
     return total;
 }
 
-// The lines as the entry window would take them: add, accumulate, global discount, then each
-// line's own discount and new sale price as the line editor applies them.
+// The lines as the entry window would take them (add, accumulate, global discount, then each
+// line's own discount and new sale price as the line editor applies them), written in one go.
 bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
 {
-    int n = 0;
+    std::vector<ArticuloTecleado> lineas;
+    lineas.reserve(f.lineas.size());
     for (const LineaJson &l : f.lineas) {
-        const QString clave = QStringLiteral("\"lineas[%1]\": ").arg(n++);
-        switch (entrada.AgregarArticulo(l.codigo, l.cantidad, l.costo)) {
-        case EntradaCompra::Resultado::Agregada:
-        case EntradaCompra::Resultado::Acumulada: break;
-        case EntradaCompra::Resultado::NoEncontrado:
-            error = QStringLiteral("Artículo no encontrado: %1").arg(l.codigo);
-            return false;
-        case EntradaCompra::Resultado::Compuesto: error = EntradaCompra::kArticuloCompuesto; return false;
-        case EntradaCompra::Resultado::CantidadInvalida:
-            // The file's quantity is above 0: here it is too large, alone or added to an earlier line.
-            error = clave + EntradaCompra::kCantidadExcede;
-            return false;
-        case EntradaCompra::Resultado::CostoInvalido:
-            error = clave + (l.costo <= Currency() ? EntradaCompra::kDebePrecio : EntradaCompra::kCostoExcede);
-            return false;
-        case EntradaCompra::Resultado::Error:
-            error = entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError();
-            return false;
-        }
+        ArticuloTecleado t{l.codigo, l.cantidad, l.costo, std::nullopt, std::nullopt};
+        if (l.descuento > Currency())
+            t.porcDescuento = l.descuento;
+        if (l.precioVenta > Currency())
+            t.precioVenta = l.precioVenta;
+        lineas.push_back(std::move(t));
     }
-    if (f.descuento > Currency() && !entrada.AplicarDescuentoGlobal(f.descuento, &error))
-        return false;
-    for (const LineaJson &l : f.lineas) {
-        if (l.descuento <= Currency() && l.precioVenta <= Currency())
-            continue;
-        for (const LineaEntrada &actual : entrada.Lineas()) {
-            if (actual.codigo != l.codigo)
-                continue;
-            CambioLinea cambio;
-            // As the line editor shows and takes it back: the line's cost to two decimals.
-            cambio.costo = Currency::fromString(FormatCurrency(QStringLiteral("0.00"), actual.costo));
-            cambio.cantidad = actual.cantidad;
-            cambio.porcDescuento = l.descuento > Currency() ? l.descuento : actual.porceDesc;
-            cambio.gravado = actual.esGravada();
-            cambio.ivi = actual.ivi == QLatin1String("S");
-            cambio.precioVenta = l.precioVenta > Currency() ? l.precioVenta : actual.precioVenta;
-            if (!entrada.ModificarLinea(actual.id, cambio)) {
-                error = entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError();
-                return false;
-            }
-            break;
-        }
+    const EntradaCompra::ResultadoLote r = entrada.AgregarArticulos(lineas, f.descuento);
+    if (r)
+        return true;
+    const QString clave = r.indice >= 0 ? QStringLiteral("\"lineas[%1]\": ").arg(r.indice) : QString();
+    switch (r.resultado) {
+    case EntradaCompra::Resultado::Agregada:
+    case EntradaCompra::Resultado::Acumulada: return true;
+    case EntradaCompra::Resultado::NoEncontrado:
+        error = QStringLiteral("Artículo no encontrado: %1").arg(f.lineas.at(r.indice).codigo);
+        break;
+    case EntradaCompra::Resultado::Compuesto: error = EntradaCompra::kArticuloCompuesto; break;
+    case EntradaCompra::Resultado::CantidadInvalida:
+        // The file's quantity is above 0: here it is too large, alone or added to an earlier line.
+        error = clave + EntradaCompra::kCantidadExcede;
+        break;
+    case EntradaCompra::Resultado::CostoInvalido:
+        error = clave + (f.lineas.at(r.indice).costo <= Currency() ? EntradaCompra::kDebePrecio : EntradaCompra::kCostoExcede);
+        break;
+    case EntradaCompra::Resultado::Error:
+        error = clave + (entrada.UltimoError().isEmpty() ? EntradaCompra::kNoRecalcula : entrada.UltimoError());
+        break;
     }
-    entrada.CalcularSubTotales();
-    return true;
+    return false;
 }
 
 } // namespace

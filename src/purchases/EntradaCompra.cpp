@@ -75,6 +75,25 @@ void FijarCosto(LineaEntrada &l, Currency costo, Currency porcIv)
     CalcularImportes(l);
 }
 
+// The line editor's Aceptar on `l`: cost, quantity, percentage, tax flags and new sale price.
+void EditarLinea(LineaEntrada &l, const CambioLinea &cambio)
+{
+    l.cantidad = cambio.cantidad;
+    l.porceDesc = cambio.porcDescuento;
+    l.gravado = SN(cambio.gravado);
+    l.ivi = SN(cambio.ivi);
+    // A line that becomes taxed takes the article's rate; an untaxed one has none.
+    if (!cambio.gravado)
+        l.porceIv = Currency();
+    else if (l.porceIv.isZero())
+        l.porceIv = l.porceIvArticulo;
+    l.precioVenta = cambio.precioVenta;
+    FijarCosto(l, cambio.costo, l.porceIv);
+}
+
+// The editor shows the cost with two decimals and takes that back.
+Currency CostoDelEditor(Currency costo) { return Currency::fromString(FormatCurrency(QStringLiteral("0.00"), costo)); }
+
 bool MismosImportes(const LineaEntrada &a, const LineaEntrada &b)
 {
     return a.importeDescuento == b.importeDescuento && a.subtotalGravado == b.subtotalGravado
@@ -600,7 +619,7 @@ void EntradaCompra::ActualizarLinea(const LineaEntrada &l)
 }
 
 void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
-                               std::optional<Currency> precioVenta)
+                               std::optional<Currency> precioVenta, bool editada)
 {
     LineaEntrada l;
     l.codigo = a.codigo;
@@ -611,8 +630,6 @@ void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Curre
     l.porceIvArticulo = a.porcIv;
     l.precioVentaAnterior = a.precioSinIv1;
     l.precioVenta = precioVenta ? *precioVenta : (a.impuestoIncluido ? a.precioConIv1 : a.precioSinIv1);
-    l.costo = l.unitSinIv = costo;
-    l.unitConIv = ConImpuesto(costo, a.porcIv);
     l.fraccionado = SN(a.fraccionado);
     l.gravado = SN(a.gravado);
     l.ivi = SN(a.impuestoIncluido);
@@ -620,9 +637,9 @@ void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Curre
     l.tieneSerie = SN(a.tieneSerie);
     l.porceDesc = porcDesc;
     l.numeroLinea = numeroLinea_ + 1;
-    l.totalSinIv = Por(costo, cantidad);
-    l.totalConIv = Por(l.unitConIv, cantidad);
-    CalcularImportes(l);
+    FijarCosto(l, costo, a.porcIv);
+    if (editada)
+        EditarLinea(l, {CostoDelEditor(costo), cantidad, porcDesc, a.gravado, a.impuestoIncluido, l.precioVenta});
     InsertarLineaTrabajo(escritura_, Estacion(), Fila(l));
     numeroLinea_ = l.numeroLinea;
 }
@@ -721,21 +738,7 @@ bool EntradaCompra::ModificarLinea(int idLinea, const CambioLinea &cambio)
         }
         const bool cambiaPorcentaje = cambio.porcDescuento != actual->porceDesc;
         LineaEntrada l = *actual;
-        l.costo = l.unitSinIv = cambio.costo;
-        l.cantidad = cambio.cantidad;
-        l.porceDesc = cambio.porcDescuento;
-        l.gravado = SN(cambio.gravado);
-        l.ivi = SN(cambio.ivi);
-        // A line that becomes taxed takes the article's rate; an untaxed one has none.
-        if (!cambio.gravado)
-            l.porceIv = Currency();
-        else if (l.porceIv.isZero())
-            l.porceIv = l.porceIvArticulo;
-        l.unitConIv = ConImpuesto(l.unitSinIv, l.porceIv);
-        l.totalSinIv = Por(l.unitSinIv, l.cantidad);
-        l.totalConIv = Por(l.unitConIv, l.cantidad);
-        l.precioVenta = cambio.precioVenta;
-        CalcularImportes(l);
+        EditarLinea(l, cambio);
         ActualizarLinea(l);
         if (cambiaPorcentaje) {
             porcDescuento_ = Currency();
@@ -1185,7 +1188,8 @@ bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const s
                 InsertarArticuloNuevo(escritura_, FilaNueva(l.articulo));
                 creaArticulos = true;
             }
-            NuevaLinea(l.articulo, l.cantidad, l.costo, l.porcDescuento.value_or(porcDescuento_), l.precioVenta);
+            NuevaLinea(l.articulo, l.cantidad, l.costo, l.porcDescuento.value_or(porcDescuento_), l.precioVenta,
+                       l.editada);
             if (progreso)
                 progreso(++hechas, total);
         }
@@ -1211,6 +1215,113 @@ bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const s
     RefrescarLineas();
     CalcularSubTotales();
     return true;
+}
+
+EntradaCompra::ResultadoLote EntradaCompra::AgregarArticulos(const std::vector<ArticuloTecleado> &lineas,
+                                                           Currency porcGlobal)
+{
+    auto falla = [](Resultado r, int indice) {
+        ResultadoLote f;
+        f.resultado = r;
+        f.indice = indice;
+        return f;
+    };
+    // A refused line ends the reading transaction.
+    auto rechazo = [&](Resultado r, int indice) {
+        Confirmar();
+        return falla(r, indice);
+    };
+    if (porcGlobal > Currency(100) || porcGlobal < Currency()) {
+        ultimoError_ = porcGlobal < Currency() ? kPorcentajeNegativo : kPorcentajeMayor100;
+        return falla(Resultado::Error, -1);
+    }
+    // Read and checked in order, as typed; nothing is written until every line is sound.
+    std::vector<LineaNueva> nuevas;
+    QHash<QString, std::size_t> lineaDe;  // article -> its line, with accumulation on
+    bool quitaGlobal = false;
+    try {
+        if (CantidadLineas() > 0) {
+            ultimoError_ = QStringLiteral("El comprobante ya tiene líneas.");
+            return rechazo(Resultado::Error, -1);
+        }
+        for (std::size_t i = 0; i < lineas.size(); ++i) {
+            const ArticuloTecleado &t = lineas[i];
+            const int n = static_cast<int>(i);
+            if (t.cantidad <= Currency() || t.cantidad > kCantidadMaxima)
+                return rechazo(Resultado::CantidadInvalida, n);
+            if (t.costo <= Currency() || t.costo > kCostoMaximo || ProductoExcede(t.costo, t.cantidad, kTotalLineaMaximo))
+                return rechazo(Resultado::CostoInvalido, n);
+            const std::optional<ArticuloCompra> a = BuscarArticulo(t.codigo);
+            if (!a)
+                return rechazo(Resultado::NoEncontrado, n);
+            if (a->compuesto)
+                return rechazo(Resultado::Compuesto, n);
+            // The editor only lets the new sale price be typed on a manual level 1.
+            if (t.precioVenta && a->baseCalculo1 != 0) {
+                ultimoError_ = QStringLiteral("El artículo %1 calcula su precio de venta a partir del costo; el precio de "
+                                              "venta nuevo solo se puede indicar en artículos de precio manual.")
+                                   .arg(a->codigo);
+                return rechazo(Resultado::Error, n);
+            }
+            const auto previa = acumulaRenglones_ ? lineaDe.constFind(a->codigo) : lineaDe.constEnd();
+            std::size_t indice = nuevas.size();
+            if (previa != lineaDe.constEnd()) {
+                indice = *previa;
+                LineaNueva &l = nuevas[indice];
+                Currency costo = t.costo;
+                if (costo != l.costo) {
+                    bool cambiar = cambioCosto_ == CambioCosto::Cambiar;
+                    if (cambioCosto_ == CambioCosto::Preguntar)
+                        cambiar = Avisos().Pregunta(kPreguntaCambioCosto, QStringLiteral("Información"));
+                    if (!cambiar)
+                        costo = l.costo;
+                }
+                if (l.cantidad + t.cantidad > kCantidadMaxima || ProductoExcede(costo, l.cantidad + t.cantidad, kTotalLineaMaximo))
+                    return rechazo(Resultado::CantidadInvalida, n);
+                l.cantidad = l.cantidad + t.cantidad;
+                l.costo = costo;
+            } else {
+                LineaNueva l;
+                l.articulo = *a;
+                l.cantidad = t.cantidad;
+                l.costo = t.costo;
+                l.porcDescuento = porcGlobal;
+                nuevas.push_back(std::move(l));
+                lineaDe.insert(a->codigo, indice);
+            }
+            LineaNueva &l = nuevas[indice];
+            if (t.porcDescuento || t.precioVenta) {
+                if (t.porcDescuento && (*t.porcDescuento > Currency(100) || *t.porcDescuento < Currency())) {
+                    ultimoError_ = *t.porcDescuento < Currency() ? kPorcentajeNegativo : kPorcentajeMayor100;
+                    return rechazo(Resultado::Error, n);
+                }
+                l.editada = true;
+                if (t.porcDescuento) {
+                    // A percentage other than the global one: no global discount in force any more.
+                    quitaGlobal = quitaGlobal || *t.porcDescuento != *l.porcDescuento;
+                    l.porcDescuento = t.porcDescuento;
+                }
+                if (t.precioVenta)
+                    l.precioVenta = t.precioVenta;
+            }
+        }
+        for (const LineaNueva &l : nuevas)
+            if (l.editada && CostoDelEditor(l.costo) <= Currency()) {
+                ultimoError_ = kDebePrecio;
+                return rechazo(Resultado::Error, -1);
+            }
+    } catch (const std::exception &e) {
+        Recordar(e);
+        Deshacer();
+        return falla(Resultado::Error, -1);
+    }
+    const Currency anterior = porcDescuento_;
+    porcDescuento_ = quitaGlobal ? Currency() : porcGlobal;
+    if (!AgregarLineas(nuevas)) {
+        porcDescuento_ = anterior;
+        return falla(Resultado::Error, -1);
+    }
+    return {};
 }
 
 // ---------------------------------------------------------------------------

@@ -104,6 +104,15 @@ struct LineaNueva {
     Currency cantidad, costo;
     std::optional<Currency> porcDescuento;  // the global discount in force when empty
     std::optional<Currency> precioVenta;    // the article's sale price when empty
+    bool editada = false;  // taken through the line editor's recalculation, as its Aceptar does
+};
+
+// A line typed by article code, for a document entered in one go.
+struct ArticuloTecleado {
+    QString codigo;
+    Currency cantidad, costo;
+    std::optional<Currency> porcDescuento;  // the line editor's percentage; the global one when empty
+    std::optional<Currency> precioVenta;    // the line editor's new sale price
 };
 
 class EntradaCompra {
@@ -321,6 +330,18 @@ public:
     // recalculates and commits: all or none. False, with UltimoError() set and nothing
     // written, on failure. progreso(done, total) after each line.
     bool AgregarLineas(const std::vector<LineaNueva> &lineas, const std::function<void(int, int)> &progreso = {});
+    // Where AgregarArticulos stopped: the first line at fault (-1 when none or not a line's fault).
+    struct ResultadoLote {
+        Resultado resultado = Resultado::Agregada;
+        int indice = -1;
+        explicit operator bool() const { return resultado == Resultado::Agregada; }
+    };
+    // The document of `lineas` as AgregarArticulo one after another, then
+    // AplicarDescuentoGlobal(porcGlobal) when above 0, then the line editor's Aceptar on each
+    // line that brings a percentage or a sale price would leave it, written in one transaction
+    // with one totals pass (AgregarLineas). Only on a document without lines (Error otherwise).
+    // Nothing is written when a line is refused.
+    ResultadoLote AgregarArticulos(const std::vector<ArticuloTecleado> &lineas, Currency porcGlobal = Currency());
     // A new article with the store's defaults (flags as given, else PRECIO_GRAVADO and PRECIO_IVI).
     ArticuloCompra ArticuloNuevo(const QString &codigo, const QString &nombre, std::optional<bool> gravado,
                                  std::optional<bool> ivi) const;
@@ -359,7 +380,7 @@ private:
     void GuardarEncabezado();
     bool GuardarEncabezadoAhora();
     void NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
-                    std::optional<Currency> precioVenta);
+                    std::optional<Currency> precioVenta, bool editada = false);
     void AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
     // Writes the edited columns of the station's existing line `l.id`.
     void ActualizarLinea(const LineaEntrada &l);

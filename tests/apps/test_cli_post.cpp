@@ -223,3 +223,50 @@ TEST(PosteoCli, ImportesFueraDeRangoNoEscribenNada)
     }
     EXPECT_TRUE(Volcar(env) == antes);
 }
+
+TEST(PosteoCli, PrecioDeVentaDelArchivoComoElEditorDeLineas)
+{
+    EntornoPrueba env;
+    auto inv = [&env](const char *campo, const char *codigo) {
+        return EntornoPrueba::Moneda(env.inventario, QStringLiteral("select %1 from INVENTARIO where COD_BARRAS = '%2'")
+                                                         .arg(QLatin1String(campo), QLatin1String(codigo)));
+    };
+    // A manual level 1 takes the file's price; the untaxed revista shows it both ways.
+    const ResultadoCli r = Postear(Factura(R"("credito": 3600, "dias": 30)",
+                                           R"([{"codigo": "9771234500112", "cantidad": 4, "costo": 900, "precio_venta": 1750}])"));
+    ASSERT_EQ(r.codigo, 0) << r.mensaje.toStdString();
+    EXPECT_EQ(inv("PREVEN_1", "9771234500112"), C("1750"));
+    EXPECT_EQ(inv("PRECIOSINIV_1", "9771234500112"), C("1750"));
+    EXPECT_EQ(inv("PRECIOCONIV_1", "9771234500112"), C("1750"));
+    EXPECT_EQ(inv("PREVEN_2", "9771234500112"), C("1500"));  // manual levels 2 to 4 are left alone
+
+    // A price that follows the cost cannot be typed: refused, naming the line, nothing written.
+    const Bases antes = Volcar(env);
+    const ResultadoCli c = Postear(QByteArray(Factura(R"("credito": 33.90, "dias": 30)",
+        R"([{"codigo": "7441001000011", "cantidad": 1, "costo": 5},
+            {"codigo": "7501031311309", "cantidad": 3, "costo": 10.0, "precio_venta": 1500}])")).replace("F-1001", "F-1002"));
+    EXPECT_NE(c.codigo, 0);
+    EXPECT_TRUE(c.mensaje.contains(QStringLiteral("\"lineas[1]\"")) && c.mensaje.contains(QStringLiteral("precio manual")))
+        << c.mensaje.toStdString();
+    EXPECT_EQ(TrabajoPendiente(env), 0);
+    EXPECT_TRUE(Volcar(env) == antes);
+}
+
+TEST(PosteoCli, ElEjemploDejaPreciosPorEncimaDelCostoNuevo)
+{
+    EntornoPrueba env;
+    const ResultadoCli r = Postear(Factura(R"("credito": 33.90, "dias": 30)"));
+    ASSERT_EQ(r.codigo, 0) << r.mensaje.toStdString();
+    const QString donde = QStringLiteral(" from INVENTARIO where COD_BARRAS = '7501031311309'");
+    EXPECT_EQ(EntornoPrueba::Moneda(env.inventario, "select PRECIO_COMPRA" + donde), C("11.30"));
+    // Every level above the new cost, without and with the tax; level 1 ahead of the others.
+    const Currency p1 = EntornoPrueba::Moneda(env.inventario, "select PRECIOSINIV_1" + donde);
+    for (int n = 1; n <= 4; ++n) {
+        const Currency sin = EntornoPrueba::Moneda(env.inventario, QStringLiteral("select PRECIOSINIV_%1").arg(n) + donde);
+        const Currency con = EntornoPrueba::Moneda(env.inventario, QStringLiteral("select PRECIOCONIV_%1").arg(n) + donde);
+        EXPECT_GT(sin, C("10")) << n;
+        EXPECT_GT(con, C("11.30")) << n;
+        EXPECT_GE(p1, sin) << n;
+    }
+    EXPECT_EQ(EntornoPrueba::Moneda(env.inventario, "select PREVEN_1" + donde), C("15"));  // 11.30 + 30 %, to units
+}

@@ -4,6 +4,7 @@
 // failed writes.
 #include "purchases/EntradaCompra.h"
 
+#include "platform/Formato.h"
 #include "support/EntornoPrueba.h"
 #include "platform/workbook/LibroHojas.h"
 #include "support/PruebaVentanas.h"
@@ -831,6 +832,159 @@ TEST_F(Entrada, PreguntaPorElServicioDado)
     EXPECT_EQ(propio.preguntas, QStringList{EntradaCompra::kPreguntaCambioCosto});
     EXPECT_TRUE(env.mensajes.mostrados().empty());
     EXPECT_EQ(Unica().costo, Currency(10));  // answered no
+}
+
+// Every column a line's amounts, flags and prices come from, in a comparable form.
+QString Renglon(const LineaEntrada &l)
+{
+    QStringList c{l.codigo, l.nombre, l.familia, l.gravado, l.ivi, l.fraccionado, l.tieneSerie,
+                  QString::number(l.numeroLinea)};
+    for (const Currency &m : {l.cantidad, l.costo, l.unitSinIv, l.unitConIv, l.porceIvArticulo, l.porceIv, l.porceDesc,
+                              l.importeDescuento, l.subtotalGravado, l.subtotalNoGravado, l.totalGravado, l.totalNoGravado,
+                              l.importeIv, l.totalSinIv, l.totalConIv, l.precioVenta, l.precioVentaAnterior, l.descuentoMaximo})
+        c << QString::fromStdString(m.toString());
+    return c.join(QLatin1Char('|'));
+}
+
+QString Sumas(const TotalesEntrada &t)
+{
+    QStringList c;
+    for (const Currency &m : {t.SubtotalGravado, t.SubtotalNoGravado, t.TotalGravado, t.TotalNoGravado, t.TotalSinIV,
+                              t.SubTotal2, t.Impuesto, t.Descuento, t.Total})
+        c << QString::fromStdString(m.toString());
+    return c.join(QLatin1Char('|'));
+}
+
+const QString kRevista = QStringLiteral("9771234500112");  // untaxed, every price level manual
+
+TEST_F(Entrada, EnUnSoloPasoComoLineaPorLinea)
+{
+    // Taxed with and without the tax included, untaxed, a repeated article at another cost,
+    // own percentages (one equal to the global one), a cost with four decimals edited, and a
+    // new sale price on a manual article; 5 % global discount.
+    const std::vector<ArticuloTecleado> factura = {
+        {kCrema, Currency(3), M("10.125"), M("12.5"), std::nullopt},
+        {kAcetaminofen, Currency(2), M("12.5"), std::nullopt, std::nullopt},
+        {kProtector, M("1.5"), Currency(5200), std::nullopt, std::nullopt},
+        {QStringLiteral("cer-0456"), Currency(2), M("11.0051"), std::nullopt, std::nullopt},  // the crema again
+        {kRevista, Currency(4), Currency(900), std::nullopt, Currency(1750)},
+        {QStringLiteral("7441001000158"), Currency(1), Currency(2340), Currency(5), std::nullopt},
+    };
+    const Currency global(5);
+    Proveedor12();
+    e->EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+
+    // One by one, as the window is used: add, global discount, then the line editor.
+    for (const ArticuloTecleado &t : factura)
+        ASSERT_NE(e->AgregarArticulo(t.codigo, t.cantidad, t.costo), EntradaCompra::Resultado::Error);
+    ASSERT_TRUE(e->AplicarDescuentoGlobal(global));
+    for (const ArticuloTecleado &t : factura) {
+        if (!t.porcDescuento && !t.precioVenta)
+            continue;
+        const QString codigo = e->BuscarArticulo(t.codigo)->codigo;
+        for (const LineaEntrada &l : e->Lineas()) {
+            if (l.codigo != codigo)
+                continue;
+            const CambioLinea cambio{Currency::fromString(FormatCurrency(QStringLiteral("0.00"), l.costo)), l.cantidad,
+                                     t.porcDescuento.value_or(l.porceDesc), l.esGravada(), l.ivi == QLatin1String("S"),
+                                     t.precioVenta.value_or(l.precioVenta)};
+            ASSERT_TRUE(e->ModificarLinea(l.id, cambio));
+            break;
+        }
+    }
+    QStringList unoAUno;
+    for (const LineaEntrada &l : e->Lineas())
+        unoAUno << Renglon(l);
+    const QString sumasUnoAUno = Sumas(e->Totales());
+    const Currency globalUnoAUno = e->PorcDescuento();
+    ASSERT_EQ(unoAUno.size(), 5);
+    ASSERT_TRUE(e->LimpiarFactura());
+
+    Proveedor12();
+    const EntradaCompra::ResultadoLote r = e->AgregarArticulos(factura, global);
+    ASSERT_TRUE(r) << e->UltimoError().toStdString();
+    QStringList lote;
+    for (const LineaEntrada &l : e->Lineas())
+        lote << Renglon(l);
+    EXPECT_EQ(lote, unoAUno);
+    EXPECT_EQ(Sumas(e->Totales()), sumasUnoAUno);
+    EXPECT_EQ(e->PorcDescuento(), globalUnoAUno);
+    EXPECT_EQ(e->PorcDescuento(), Currency());  // a line took its own percentage
+    EXPECT_EQ(EntornoPrueba::Moneda(env.tienda, QStringLiteral("select POCE_DESCUENTO from TEMPORAL_ENC_COMPRA "
+                                                                "where COMPUTADORA = 'PRUEBA' and NRO_CAJA = 1")),
+              Currency());
+    // The edited crema: its last cost, to two decimals; the revista keeps the typed price.
+    EXPECT_EQ(e->Lineas()[0].costo, M("11.01"));
+    EXPECT_EQ(e->Lineas()[0].cantidad, Currency(5));
+    EXPECT_EQ(e->Lineas()[3].precioVenta, Currency(1750));
+    EXPECT_EQ(e->Totales().Total, M("14383.4707")) << Sumas(e->Totales()).toStdString();
+}
+
+TEST_F(Entrada, EnUnSoloPasoSinAcumularYConElDescuentoGlobal)
+{
+    EscribirIni(env, QStringLiteral("[Functions]\nAcumulaRenglonesCompras=N\n"));
+    Abrir();
+    Proveedor12();
+    const std::vector<ArticuloTecleado> factura = {
+        {kCrema, Currency(1), Currency(10), std::nullopt, std::nullopt},
+        {kCrema, Currency(1), Currency(12), Currency(10), std::nullopt},  // same as the global: still in force
+    };
+    ASSERT_TRUE(e->AgregarArticulos(factura, Currency(10)));
+    const auto lineas = e->Lineas();
+    ASSERT_EQ(lineas.size(), 2u);
+    EXPECT_EQ(lineas[0].porceDesc, Currency(10));
+    EXPECT_EQ(lineas[1].costo, Currency(12));
+    EXPECT_EQ(lineas[1].numeroLinea, 2);
+    EXPECT_EQ(e->PorcDescuento(), Currency(10));
+    EXPECT_EQ(e->Validar().falla, EntradaCompra::Falla::ElegirPrecios);
+}
+
+TEST_F(Entrada, EnUnSoloPasoUnaLineaRechazadaNoEscribeNada)
+{
+    using R = EntradaCompra::Resultado;
+    Proveedor12();
+    const QString antes = FilasAjenas(env.tienda);
+    const ArticuloTecleado crema{kCrema, Currency(1), Currency(10), std::nullopt, std::nullopt};
+    struct Caso {
+        std::vector<ArticuloTecleado> lineas;
+        R resultado;
+        int indice;
+        const char *mensaje;
+    } casos[] = {
+        {{crema, {QStringLiteral("NO-EXISTE"), Currency(1), Currency(1), std::nullopt, std::nullopt}}, R::NoEncontrado, 1, ""},
+        {{crema, crema, {kBotiquin, Currency(1), Currency(1), std::nullopt, std::nullopt}}, R::Compuesto, 2, ""},
+        {{crema, {kCrema, Currency(), Currency(1), std::nullopt, std::nullopt}}, R::CantidadInvalida, 1, ""},
+        {{{kCrema, Currency(1), Currency(), std::nullopt, std::nullopt}}, R::CostoInvalido, 0, ""},
+        // Each quantity fits; their sum on the accumulated line does not.
+        {{{kCrema, Currency(600000), Currency(1), std::nullopt, std::nullopt},
+          {kCrema, Currency(600000), Currency(1), std::nullopt, std::nullopt}}, R::CantidadInvalida, 1, ""},
+        // The crema's price follows its cost: the editor would not take a new one.
+        {{{kCrema, Currency(1), Currency(10), std::nullopt, Currency(1500)}}, R::Error, 0, "precio manual"},
+        {{{kCrema, Currency(1), Currency(10), M("100.01"), std::nullopt}}, R::Error, 0, "mayor a 100%"},
+        // A cost the editor shows as 0.00.
+        {{{kCrema, Currency(1), M("0.004"), Currency(1), std::nullopt}}, R::Error, -1, "precio de compra"},
+        // Lines within bounds whose document total is not.
+        {{{kCrema, Currency(1), Currency(600000000), std::nullopt, std::nullopt},
+          {kAcetaminofen, Currency(1), Currency(600000000), std::nullopt, std::nullopt}}, R::Error, -1, "999,999,999.99"},
+    };
+    for (const Caso &c : casos) {
+        const EntradaCompra::ResultadoLote r = e->AgregarArticulos(c.lineas);
+        EXPECT_EQ(r.resultado, c.resultado) << c.indice << c.mensaje;
+        EXPECT_EQ(r.indice, c.indice) << c.mensaje;
+        EXPECT_TRUE(e->UltimoError().contains(QString::fromUtf8(c.mensaje))) << e->UltimoError().toStdString();
+        EXPECT_EQ(e->CantidadLineas(), 0) << c.mensaje;
+        EXPECT_EQ(e->NumeroLinea(), 0) << c.mensaje;
+        EXPECT_EQ(e->Totales().Total, Currency()) << c.mensaje;
+    }
+    EXPECT_EQ(e->AgregarArticulos({crema}, M("-1")).resultado, R::Error);
+    EXPECT_EQ(e->UltimoError(), EntradaCompra::kPorcentajeNegativo);
+
+    // Only on an empty document.
+    ASSERT_TRUE(e->AgregarArticulos({crema}));
+    const EntradaCompra::ResultadoLote r = e->AgregarArticulos({crema});
+    EXPECT_EQ(r.resultado, R::Error);
+    EXPECT_EQ(e->CantidadLineas(), 1);
+    EXPECT_EQ(FilasAjenas(env.tienda), antes);
 }
 
 } // namespace

@@ -307,6 +307,20 @@ INSERT INTO COMPOSICION (ID_COMPO, DROGA, CANTIDAD, ID_ARTICULO)
 INSERT INTO COMPOSICION (ID_COMPO, DROGA, CANTIDAD, ID_ARTICULO)
   VALUES (16, 'CLORFENIRAMINA', '4 MG', '7441001000141');
 
+/* Price rules: every level follows the last purchase price, level 1 with the article's margin and
+   each next level five points under it; where prices include the tax, levels 2 to 4 (marked up on
+   the net cost) add it back. Rounded to units, so a cheap purchase never rounds a price below cost. */
+UPDATE INVENTARIO SET
+  BASECALCULO_2 = 1, BASECALCULO_3 = 1, BASECALCULO_4 = 1,
+  COEFA_2 = COEFA_1 - 5, COEFA_3 = COEFA_1 - 10, COEFA_4 = COEFA_1 - 15,
+  COEFB_1 = 0,
+  COEFB_2 = IIF(GRAVADO = 'S' AND IMPUESTO_INCLUIDO = 'S', PORC_IV, 0),
+  COEFB_3 = IIF(GRAVADO = 'S' AND IMPUESTO_INCLUIDO = 'S', PORC_IV, 0),
+  COEFB_4 = IIF(GRAVADO = 'S' AND IMPUESTO_INCLUIDO = 'S', PORC_IV, 0),
+  SUMAFIJA_1 = 0, SUMAFIJA_2 = 0, SUMAFIJA_3 = 0, SUMAFIJA_4 = 0,
+  REDONDEO_1 = 0, REDONDEO_2 = 0, REDONDEO_3 = 0, REDONDEO_4 = 0
+WHERE BASECALCULO_1 = 1;
+
 COMMIT;
 
 
