@@ -18,20 +18,8 @@ sql() { printf 'set list on;\n%s\n' "$1" | limite 60 isql-fb -q "$bases/tienda.f
 lineas_estacion() { sql "select count(*) as N from TEMPORAL_COMPRAS where COMPUTADORA = '$1';"; }
 ingles='deadlock|update conflict|lock conflict|lock time-out|concurrent transaction'
 
-ART=(7501031311309 7441001000011 7441001000028 7441001000035 7441001000042 7441001000059)
-# factura NUMERO LINEAS CANTIDAD CREDITO
-factura() {
-  local lineas="" i
-  for ((i = 0; i < $2; i++)); do
-    lineas+="${lineas:+,}{\"codigo\": \"${ART[i % ${#ART[@]}]}\", \"cantidad\": $3, \"costo\": 100}"
-  done
-  printf '{"proveedor": 12, "comprobante": "%s", "fecha": "2026-12-06", "moneda": 1, "lineas": [%s], "pago": {"credito": %s, "dias": 30}}' \
-    "$1" "$lineas" "${4:-0}"
-}
-total_de() {
-  factura "$1" "$2" "$3" 0 > "$dir/t.json"
-  ComputerName=APRENDER compras post "$dir/t.json" 2>&1 >/dev/null | grep -Eo 'falta: [0-9,.]+' | cut -d' ' -f2 | tr -d ,
-}
+# shellcheck source=facturas_cli.sh
+source "$(dirname "$0")/facturas_cli.sh"
 
 # --- six runs at once on one station, invoice E$q has 3 lines of quantity q
 for q in 1 2 3 4 5 6; do
