@@ -85,8 +85,8 @@ int init(const QCommandLineParser &p, const QString &carpeta)
     return 0;
 }
 
-// Unfinished documents left in the work tables, station by station, and whether a running
-// program holds the station.
+// Unfinished documents left in the work tables, station by station. Whether a running program
+// holds a station is not probed here: that would make a live posting wait.
 void informarPendientes(Estacion &estacion)
 {
     db::Query q(&estacion.tienda, &estacion.transLectura);
@@ -95,22 +95,14 @@ void informarPendientes(Estacion &estacion)
                             "union all select NRO_CAJA, COMPUTADORA, 1 from TEMPORAL_COMPRAS) "
                             "group by NRO_CAJA, COMPUTADORA order by NRO_CAJA, COMPUTADORA"));
     q.execQuery();
-    std::vector<std::pair<EstacionCompra, int>> pendientes;
-    while (!q.eof()) {
-        pendientes.push_back({EstacionCompra{q.field(0).asInteger(), q.field(1).asString()}, q.field(2).asInteger()});
-        q.next();
+    for (; !q.eof(); q.next()) {
+        const int lineas = q.field(2).asInteger();
+        out() << "Comprobante sin terminar en la estación " << q.field(1).asString() << " (caja " << q.field(0).asInteger()
+              << "): " << lineas << (lineas == 1 ? " línea" : " líneas")
+              << "; si ningún proceso lo está usando, se borra con: ComputerName=\"" << q.field(1).asString()
+              << "\" compras clear CARPETA --caja " << q.field(0).asInteger() << "\n";
     }
     q.close();
-    for (const auto &[e, lineas] : pendientes) {
-        ReservaEstacion reserva(estacion.tienda, e, 1);
-        const bool libre = reserva.Reclamar();
-        out() << "Comprobante sin terminar en la estación " << e.computadora << " (caja " << e.nroCaja << "): " << lineas
-              << (lineas == 1 ? " línea" : " líneas");
-        if (libre)
-            out() << "; se borra con: ComputerName=\"" << e.computadora << "\" compras clear CARPETA --caja " << e.nroCaja << "\n";
-        else
-            out() << "; la estación está en uso por un proceso en marcha\n";
-    }
 }
 
 int check(const QCommandLineParser &p, const QString &carpeta)
