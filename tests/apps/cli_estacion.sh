@@ -74,6 +74,7 @@ kill -9 $pid 2>/dev/null; wait $pid 2>/dev/null
 compras check --ahora > "$dir/check" 2>&1 || fail "check after the kill: $(cat "$dir/check")"
 if [ "$(sql "select count(*) as N from FACTURAS_COMPRA where COMPROBANTE = 'K1';")" = 0 ]; then
   restantes=$(lineas_estacion MATAR)
+  echo "corrida interrumpida: $restantes líneas quedaron en la estación"
   if [ "$restantes" -gt 0 ]; then
     grep -q "estación MATAR (caja 1)" "$dir/check" || fail "check does not report the leftover: $(cat "$dir/check")"
     # the leftover blocks the next posting on that station, in Spanish
