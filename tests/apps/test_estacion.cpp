@@ -176,3 +176,28 @@ TEST(ReservaDeEstacion, ClaimsThroughTheWorkstationAndClearsOnlyItsOwnLines)
     EXPECT_EQ(Lineas(env.tienda, "CAJA-B"), 3);
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, QStringLiteral("select count(*) from TEMPORAL_ENC_COMPRA where COMPUTADORA = 'CAJA-A'")), 0);
 }
+
+TEST(ConflictoDeBloqueo, TheUserGetsSpanishAndCallersStillRecogniseIt)
+{
+    EntornoPrueba env;
+    auto otra = env.AbrirConexion();
+    db::Transaction primera(env.tienda);
+    db::Query q1(&env.tienda, &primera);
+    q1.setSql(QStringLiteral("update USUARIOS set NOMBRE = 'A' where USUARIO = 'ADMIN'"));
+    q1.execQuery();
+
+    db::Transaction segunda(otra->tienda, db::TransactionKind::Update, 1);
+    db::Query q2(&otra->tienda, &segunda);
+    q2.setSql(QStringLiteral("update USUARIOS set NOMBRE = 'B' where USUARIO = 'ADMIN'"));
+    try {
+        q2.execQuery();
+        FAIL() << "the second update should have met the first one's lock";
+    } catch (const db::DbError &e) {
+        EXPECT_TRUE(e.isLockConflict());
+        EXPECT_TRUE(e.message().contains(QStringLiteral("conflicto de bloqueo"))) << e.message().toStdString();
+        for (const char *ingles : {"deadlock", "update conflicts", "lock conflict", "lock time-out", "concurrent transaction"})
+            EXPECT_FALSE(e.message().contains(QLatin1String(ingles), Qt::CaseInsensitive)) << e.message().toStdString();
+    }
+    segunda.rollback();
+    primera.rollback();
+}
