@@ -79,7 +79,12 @@ bool ReservaEstacion::Reclamar()
             trans_->rollback();
         if (e.isLockConflict())
             return false;
-        throw;
+        // Most likely a database created before the table existed.
+        throw ErrorRegistro(QStringLiteral("No se pudo reservar la estación %1 (caja %2) en ESTACIONES_EN_USO; si la base "
+                                           "es de una versión anterior, póngala al día con \"compras check\".")
+                                .arg(estacion_.computadora)
+                                .arg(estacion_.nroCaja),
+                            e.message());
     }
 }
 

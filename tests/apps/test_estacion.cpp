@@ -108,6 +108,12 @@ TEST(EsquemaExistente, CheckAddsTheStationTableOnceAndWidensThePasswordColumn)
     EntornoPrueba env;
     auto extra = env.AbrirConexion();
     EntornoPrueba::Ejecutar(extra->tienda, QStringLiteral("drop table ESTACIONES_EN_USO"));
+    try {
+        ReservaEstacion(extra->tienda, EstacionCompra{1, QStringLiteral("VIEJA")}, 1).Reclamar();
+        ADD_FAILURE() << "a claim without the table must fail";
+    } catch (const ErrorRegistro &e) {
+        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("compras check"))) << e.mensaje().toStdString();
+    }
     const QStringList cambios = ActualizarEsquema(extra->tienda, QStringLiteral("tienda"));
     ASSERT_EQ(cambios.size(), 1);
     EXPECT_TRUE(cambios.first().contains(QStringLiteral("ESTACIONES_EN_USO")));
