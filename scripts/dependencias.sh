@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs that are missing. Sourced by ./run and ./test.
 paquetes_compilar=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libboost-dev
-  libxlsxwriter-dev liborcus-dev libixion-dev libfreexl-dev libkainjow-mustache-dev libcurl4-openssl-dev qt6-translations-l10n)
+  libxlsxwriter-dev liborcus-dev libixion-dev libfreexl-dev libkainjow-mustache-dev libcurl4-openssl-dev libssl-dev qt6-translations-l10n)
 paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3 python3-aiosmtpd firebird3.0-server)
 
 instalar_faltantes() {

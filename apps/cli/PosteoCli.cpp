@@ -146,7 +146,7 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
     entrada.EstablecerEstacion(datos.NroCaja, computadora);
     entrada.Iniciar();
     if (entrada.CantidadLineas() > 0)
-        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o límpielo antes.")
+        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
                          .arg(computadora)
                          .arg(datos.NroCaja));
 

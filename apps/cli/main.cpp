@@ -1,6 +1,7 @@
 // Command-line tool: creates and checks the module's databases and runs its work headless.
 #include "data/Comp_fdatos.h"
 #include "data/CreacionBases.h"
+#include "records/ReservaEstacion.h"
 #include "common/Estacion.h"
 #include "platform/db/Firebird.h"
 #include "platform/db/Query.h"
@@ -40,8 +41,13 @@ void uso()
              "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
              "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
              "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
-             "  compras post CARPETA FACTURA.json [--caja N] [--usuario U]\n"
-             "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA\n"
+             "  compras post CARPETA FACTURA.json [--caja N] [--usuario U] [--espera S]\n"
+             "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA.\n"
+             "      Ocupa su estación (caja y ComputerName) mientras trabaja; si otro proceso la ocupa,\n"
+             "      espera hasta S segundos (60 por omisión) y, si sigue ocupada, no hace nada\n"
+             "  compras clear CARPETA [--caja N] [--espera S]\n"
+             "      borra el comprobante sin terminar de la estación (caja y ComputerName); no lo hace\n"
+             "      mientras un proceso en marcha ocupa la estación\n"
              "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
              "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
              "La clave también puede darse en la variable COMPRAS_CLAVE.\n";
@@ -79,6 +85,26 @@ int init(const QCommandLineParser &p, const QString &carpeta)
     return 0;
 }
 
+// Unfinished documents left in the work tables, station by station. Whether a running program
+// holds a station is not probed here: that would make a live posting wait.
+void informarPendientes(Estacion &estacion)
+{
+    db::Query q(&estacion.tienda, &estacion.transLectura);
+    q.setSql(QStringLiteral("select NRO_CAJA, COMPUTADORA, sum(LINEAS) from ("
+                            "select NRO_CAJA, COMPUTADORA, 0 as LINEAS from TEMPORAL_ENC_COMPRA "
+                            "union all select NRO_CAJA, COMPUTADORA, 1 from TEMPORAL_COMPRAS) "
+                            "group by NRO_CAJA, COMPUTADORA order by NRO_CAJA, COMPUTADORA"));
+    q.execQuery();
+    for (; !q.eof(); q.next()) {
+        const int lineas = q.field(2).asInteger();
+        out() << "Comprobante sin terminar en la estación " << q.field(1).asString() << " (caja " << q.field(0).asInteger()
+              << "): " << lineas << (lineas == 1 ? " línea" : " líneas")
+              << "; si ningún proceso lo está usando, se borra con: ComputerName=\"" << q.field(1).asString()
+              << "\" compras clear CARPETA --caja " << q.field(0).asInteger() << "\n";
+    }
+    q.close();
+}
+
 int check(const QCommandLineParser &p, const QString &carpeta)
 {
     const UbicacionBases b = ubicacion(p, carpeta);
@@ -89,6 +115,14 @@ int check(const QCommandLineParser &p, const QString &carpeta)
             base.open(b.conexion(rol));
         } catch (const db::DbError &e) {
             out() << "FALTA la base " << rol << ": " << e.message() << "\n";
+            ++faltantes;
+            continue;
+        }
+        try {
+            for (const QString &cambio : ActualizarEsquema(base, rol))
+                out() << cambio << " en la base " << rol << "\n";
+        } catch (const db::DbError &e) {
+            out() << "No se pudo actualizar la base " << rol << ": " << e.message() << "\n";
             ++faltantes;
             continue;
         }
@@ -120,6 +154,7 @@ int check(const QCommandLineParser &p, const QString &carpeta)
               << (e.decision == db::LimboEntry::Decision::Commit ? "confirma" : "deshace") << "\n";
     if (!limbo.empty())
         estacion.ResolverLimbo(edad);
+    informarPendientes(estacion);
     const auto cajas = estacion.Cajas();
     estacion.CargarRegistros(QStringLiteral("ADMIN"), cajas.isEmpty() ? 1 : cajas.first().first);
     estacion.ConectarModulo(&ConectarBaseDatos, &ConectarConta);
@@ -132,6 +167,28 @@ int check(const QCommandLineParser &p, const QString &carpeta)
     return 0;
 }
 
+// The till from --caja, else the first one; the computer name from ComputerName, else the host name.
+int cajaDeOpciones(const QCommandLineParser &p, Estacion &estacion)
+{
+    int caja = p.value(QStringLiteral("caja")).toInt();
+    if (caja <= 0) {
+        const auto cajas = estacion.Cajas();
+        caja = cajas.isEmpty() ? 1 : cajas.first().first;
+    }
+    if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
+        CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
+    return caja;
+}
+
+QString estacionEnUso(int caja, int espera)
+{
+    return QStringLiteral("La estación %1 (caja %2) está en uso por otro proceso de compras%3. Intente de nuevo "
+                          "cuando termine o use otra caja con --caja.")
+        .arg(VerVariable(QStringLiteral("ComputerName")))
+        .arg(caja)
+        .arg(espera > 1 ? QStringLiteral("; se esperó %1 segundos").arg(espera) : QString());
+}
+
 // Connects the module as a workstation: the till and user from the options (first till and
 // the demo administrator by default), the computer name from ComputerName.
 std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QString &carpeta)
@@ -140,13 +197,7 @@ std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QS
     estacion->AbrirBases();
     const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).toUpper()
                                                                 : QStringLiteral("ADMIN");
-    int caja = p.value(QStringLiteral("caja")).toInt();
-    if (caja <= 0) {
-        const auto cajas = estacion->Cajas();
-        caja = cajas.isEmpty() ? 1 : cajas.first().first;
-    }
-    if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
-        CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
+    const int caja = cajaDeOpciones(p, *estacion);
     CargarVariable(QStringLiteral("vUsuario"), usuario);
     estacion->CargarRegistros(usuario, caja);
     if (estacion->caja.isEmpty())
@@ -180,9 +231,35 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
         return 2;
     }
     auto estacion = conectarEstacion(p, carpeta);
+    // Two runs on one station would take each other's work lines: this one holds it to the end.
+    const int espera = p.isSet(QStringLiteral("espera")) ? p.value(QStringLiteral("espera")).toInt() : 60;
+    if (!estacion->ReclamarEstacion(estacion->nroCaja(), VerVariable(QStringLiteral("ComputerName")), espera)) {
+        delete FDatosComp;
+        err() << estacionEnUso(estacion->nroCaja(), espera) << "\n";
+        return 3;
+    }
     const int codigo = informar(PostearFactura(*factura, VerVariable(QStringLiteral("ComputerName"))));
     delete FDatosComp;
     return codigo;
+}
+
+int clear(const QCommandLineParser &p, const QString &carpeta)
+{
+    Estacion estacion(ubicacion(p, carpeta));
+    estacion.AbrirBases();
+    const int caja = cajaDeOpciones(p, estacion);
+    const QString computadora = VerVariable(QStringLiteral("ComputerName"));
+    const int espera = p.isSet(QStringLiteral("espera")) ? p.value(QStringLiteral("espera")).toInt() : 5;
+    if (!estacion.ReclamarEstacion(caja, computadora, espera)) {
+        err() << estacionEnUso(caja, 0) << " No se borró nada.\n";
+        return 3;
+    }
+    db::Transaction t(estacion.tienda, db::TransactionKind::Update);
+    const int lineas = LimpiarEstacion(estacion.tienda, t, EstacionCompra{caja, computadora});
+    t.commit();
+    out() << "Estación " << computadora << " (caja " << caja << "): comprobante sin terminar borrado (" << lineas
+          << (lineas == 1 ? " línea" : " líneas") << ").\n";
+    return 0;
 }
 
 int annul(const QCommandLineParser &p, const QString &carpeta, const QString &proveedor, const QString &numero)
@@ -210,6 +287,7 @@ int ejecutar(QCoreApplication &app)
     p.addOption({QStringLiteral("clave"), QStringLiteral("Clave de la base."), QStringLiteral("clave")});
     p.addOption({QStringLiteral("ahora"), QStringLiteral("Resuelve también las transacciones en limbo recientes.")});
     p.addOption({QStringLiteral("caja"), QStringLiteral("Número de caja de la estación."), QStringLiteral("caja")});
+    p.addOption({QStringLiteral("espera"), QStringLiteral("Segundos que se espera a una estación ocupada."), QStringLiteral("segundos")});
     if (!p.parse(app.arguments())) {
         err() << p.errorText() << "\n";
         uso();
@@ -227,6 +305,8 @@ int ejecutar(QCoreApplication &app)
             return check(p, args[1]);
         if (args[0] == QLatin1String("post") && args.size() == 3)
             return post(p, args[1], args[2]);
+        if (args[0] == QLatin1String("clear") && args.size() == 2)
+            return clear(p, args[1]);
         if (args[0] == QLatin1String("annul") && args.size() == 4)
             return annul(p, args[1], args[2], args[3]);
     } catch (const std::exception &e) {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <memory>
 
+class ReservaEstacion;
+
 // Where each database lives: a file path (embedded engine) or "server:path".
 struct UbicacionBases {
     QString tienda, inventario, contabilidad, distribuidora, central;
@@ -33,8 +35,14 @@ public:
 
     // Opens the store, inventory and accounting databases.
     void AbrirBases();
-    // True when `usuario` exists and `clave` matches its stored hash.
+    // True when `usuario` exists and `clave` matches its stored password. A password kept in an
+    // older form is stored again in the current one (when the column allows it).
     bool ValidarUsuario(const QString &usuario, const QString &clave);
+    // Claims the workstation (cash register `nroCaja`, computer `computadora`) for as long as this
+    // object lives or until LiberarEstacion; false when another program still holds it after
+    // waiting `esperaSegundos`.
+    bool ReclamarEstacion(int nroCaja, const QString &computadora, int esperaSegundos);
+    void LiberarEstacion();
     // Cash registers as "number - description".
     QList<QPair<int, QString>> Cajas();
     // Positions the host records on the user and the cash register.
@@ -60,10 +68,9 @@ public:
     db::Dataset asientos, lineasAsiento;
 
 private:
+    std::unique_ptr<ReservaEstacion> reserva_;  // ends before the attachments close
     UbicacionBases bases_;
     QString usuario_;
     int nroCaja_ = 0;
 };
 
-// Hex SHA-256 of a password, as stored in USUARIOS.CLAVE.
-QString HashClave(const QString &clave);

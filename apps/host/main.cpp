@@ -63,18 +63,24 @@ bool crearBasesDemo(const UbicacionBases &bases)
     return true;
 }
 
-// Copies the shipped templates into the reports folder the module reads.
-QString instalarReportes(const QString &destino)
+// Copies the shipped templates into the reports folder the module reads. A template that
+// could not be copied keeps its previous copy and is named in `fallidas`.
+QString instalarReportes(const QString &destino, QStringList &fallidas)
 {
-    QDir().mkpath(destino);
+    if (!QDir().mkpath(destino))
+        fallidas << destino;
     const QString origen = qEnvironmentVariable("COMPRAS_REPORTES", QStringLiteral(COMPRAS_REPORTES_ORIGEN));
     QDirIterator it(origen, QDir::Files);
     while (it.hasNext()) {
         const QString f = it.next();
         const QString d = destino + QLatin1Char('/') + QFileInfo(f).fileName();
         if (!QFileInfo::exists(d) || QFileInfo(d).lastModified() < QFileInfo(f).lastModified()) {
-            QFile::remove(d);
-            QFile::copy(f, d);
+            const QString nueva = d + QStringLiteral(".nueva");
+            QFile::remove(nueva);
+            if (!QFile::copy(f, nueva) || (QFileInfo::exists(d) && !QFile::remove(d)) || !QFile::rename(nueva, d)) {
+                QFile::remove(nueva);
+                fallidas << QFileInfo(f).fileName();
+            }
         }
     }
     return destino + QLatin1Char('/');
@@ -122,11 +128,24 @@ int correr(AplicacionHost &app)
     CargarVariable(QStringLiteral("vUsuario"), ingreso.usuario());
     if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
         CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
-    CargarVariable(QStringLiteral("PathReportes"), instalarReportes(datos + QStringLiteral("/reportes")));
+    QStringList fallidas;
+    CargarVariable(QStringLiteral("PathReportes"), instalarReportes(datos + QStringLiteral("/reportes"), fallidas));
+    if (!fallidas.isEmpty())
+        mensajes().Advertencia(QStringLiteral("No se pudieron copiar estas plantillas de reportes en %1 (se usan las "
+                                              "anteriores, si las hay):\n%2")
+                                   .arg(QDir::toNativeSeparators(datos + QStringLiteral("/reportes")), fallidas.join(QLatin1Char('\n'))));
     for (const QString &b : BanderasVentanas())
         CargarVariable(b, QStringLiteral("N"));
     try {
         estacion.CargarRegistros(ingreso.usuario(), ingreso.caja());
+        // Another program on this station would share its unfinished document.
+        if (!estacion.ReclamarEstacion(ingreso.caja(), VerVariable(QStringLiteral("ComputerName")), 5)) {
+            mensajes().Error(QStringLiteral("La estación %1 (caja %2) está en uso por otro programa de compras. "
+                                            "Ciérrelo o elija otra caja.")
+                                 .arg(VerVariable(QStringLiteral("ComputerName")))
+                                 .arg(ingreso.caja()));
+            return 1;
+        }
         estacion.ConectarModulo(conectar, conectarConta);
     } catch (const std::exception &e) {
         mensajes().Error(QStringLiteral("No se pudo iniciar el módulo de compras:\n%1").arg(QString::fromUtf8(e.what())));

@@ -1,6 +1,8 @@
 #include "data/CreacionBases.h"
 
+#include "platform/db/Query.h"
 #include "platform/db/ScriptRunner.h"
+#include "platform/db/Transaction.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -48,4 +50,69 @@ QStringList TablasEsperadas(const QString &rol)
     while (it.hasNext())
         out << it.next().captured(1).toUpper();
     return out;
+}
+
+namespace {
+
+bool ExisteTabla(db::Database &base, db::Transaction &t, const QString &tabla)
+{
+    db::Query q(&base, &t);
+    q.setSql(QStringLiteral("select 1 from RDB$RELATIONS where RDB$RELATION_NAME = :n"));
+    q.paramByName(QStringLiteral("n")).setAsString(tabla);
+    q.execQuery();
+    const bool existe = !q.eof();
+    q.close();
+    return existe;
+}
+
+int LargoColumna(db::Database &base, db::Transaction &t, const QString &tabla, const QString &columna)
+{
+    db::Query q(&base, &t);
+    q.setSql(QStringLiteral("select f.RDB$CHARACTER_LENGTH from RDB$RELATION_FIELDS r "
+                            "join RDB$FIELDS f on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE "
+                            "where r.RDB$RELATION_NAME = :t and r.RDB$FIELD_NAME = :c"));
+    q.paramByName(QStringLiteral("t")).setAsString(tabla);
+    q.paramByName(QStringLiteral("c")).setAsString(columna);
+    q.execQuery();
+    const int largo = q.eof() ? -1 : q.field(0).asInteger();
+    q.close();
+    return largo;
+}
+
+// The CREATE TABLE statement of `tabla` in the role's script.
+QString CreacionDeTabla(const QString &rol, const QString &tabla)
+{
+    const QRegularExpression re(QStringLiteral("CREATE\\s+TABLE\\s+%1\\s*\\(.*?\\n\\);").arg(tabla),
+                                QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = re.match(ScriptEsquema(rol));
+    return m.hasMatch() ? m.captured(0).chopped(1) : QString();
+}
+
+} // namespace
+
+QStringList ActualizarEsquema(db::Database &base, const QString &rol)
+{
+    QStringList cambios;
+    if (rol != QLatin1String("tienda"))
+        return cambios;
+    const QString estaciones = QStringLiteral("ESTACIONES_EN_USO");
+    db::Transaction t(base, db::TransactionKind::Update);
+    if (!ExisteTabla(base, t, estaciones)) {
+        db::Query ddl(&base, &t);
+        ddl.setSql(CreacionDeTabla(rol, estaciones));
+        ddl.execQuery();
+        t.commit();
+        cambios << QStringLiteral("Creada la tabla %1").arg(estaciones);
+    }
+    const int largo = LargoColumna(base, t, QStringLiteral("USUARIOS"), QStringLiteral("CLAVE"));
+    if (largo > 0 && largo < 128) {
+        db::Query ddl(&base, &t);
+        ddl.setSql(QStringLiteral("alter table USUARIOS alter column CLAVE type varchar(128)"));
+        ddl.execQuery();
+        t.commit();
+        cambios << QStringLiteral("Ampliada la columna USUARIOS.CLAVE a 128 caracteres");
+    }
+    if (t.active())
+        t.commit();
+    return cambios;
 }

@@ -20,3 +20,7 @@ void CrearBase(const db::ConnectionParams &conexion, const QString &rol, bool de
 
 // The tables each role must have, for checks.
 QStringList TablasEsperadas(const QString &rol);
+
+// Brings an existing database of `rol` up to the current schema: tables added since it was
+// created, and USUARIOS.CLAVE widened for salted passwords. Returns what it changed, in Spanish.
+QStringList ActualizarEsquema(db::Database &base, const QString &rol);

@@ -33,21 +33,8 @@ compras check > /dev/null || fail "check"   # also writes the engine settings be
 sql() { printf 'set list on;\n%s\n' "$1" | limite 60 isql-fb -q "$prefijo$bases/$2.fdb" "${isql_auth[@]}" | awk 'NF==2 {print $2}' | tail -1; }
 stock() { sql "select cast(STOCK * 1000 as bigint) as S from INVENTARIO where COD_BARRAS = '$1';" inventario; }
 
-ART=(7501031311309 7441001000011 7441001000028 7441001000035 7441001000042 7441001000059)
-# factura NUMERO LINEAS CANTIDAD: an invoice paid on credit, lines cycling over ART.
-factura() {
-  local lineas="" i
-  for ((i = 0; i < $2; i++)); do
-    lineas+="${lineas:+,}{\"codigo\": \"${ART[i % ${#ART[@]}]}\", \"cantidad\": $3, \"costo\": 100}"
-  done
-  printf '{"proveedor": 12, "comprobante": "%s", "fecha": "2026-12-06", "moneda": 1, "lineas": [%s], "pago": {"credito": %s, "dias": 30}}' \
-    "$1" "$lineas" "${4:-0}"
-}
-# Posting needs the exact total: ask once with a wrong amount and read the missing part.
-total_de() {
-  factura "$1" "$2" "$3" 0 > "$dir/t.json"
-  compras post "$dir/t.json" 2>&1 >/dev/null | grep -Eo 'falta: [0-9,.]+' | cut -d' ' -f2 | tr -d ,
-}
+# shellcheck source=facturas_cli.sh
+source "$(dirname "$0")/facturas_cli.sh"
 
 # --- concurrency: 4 stations x 3 invoices, plus 2 stations racing for one number
 base0=$(stock 7501031311309)

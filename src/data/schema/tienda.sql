@@ -160,6 +160,16 @@ CREATE TABLE TEMPORAL_COMPRAS (
 );
 CREATE INDEX IX_TC_ESTACION ON TEMPORAL_COMPRAS (COMPUTADORA, NRO_CAJA);
 
+-- One row per workstation that has been claimed. A running program keeps its row locked by an
+-- uncommitted update for as long as it works on the station; the row itself carries no state.
+CREATE TABLE ESTACIONES_EN_USO (
+    NRO_CAJA                INTEGER NOT NULL,
+    COMPUTADORA             VARCHAR(50) NOT NULL,
+    PROCESO                 INTEGER,
+    DESDE                   TIMESTAMP,
+    CONSTRAINT PK_ESTACIONES_EN_USO PRIMARY KEY (NRO_CAJA, COMPUTADORA)
+);
+
 /* ------------------------------------------------------------------ */
 /* Stock ledger                                                        */
 /* ------------------------------------------------------------------ */
@@ -712,7 +722,7 @@ CREATE TABLE REPORTES_TXT_PANAMA (
 CREATE TABLE USUARIOS (
     USUARIO                 VARCHAR(15) NOT NULL,
     NOMBRE                  VARCHAR(100),
-    CLAVE                   VARCHAR(64),    -- hex SHA-256 of the password
+    CLAVE                   VARCHAR(128),   -- pbkdf2-sha256$iterations$salt$key (older rows: hex SHA-256)
     NRO_CAJA                INTEGER,        -- default till
     COMP_AGREGAR            VARCHAR(1),
     COMP_ANULAR             VARCHAR(1),

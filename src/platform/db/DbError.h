@@ -14,7 +14,11 @@ public:
     int sqlCode() const { return sqlCode_; }
     long gdsCode() const { return gdsCode_; }
     // Lock conflict / deadlock / update conflict.
-    bool isLockConflict() const { return sqlCode_ == -913 || (sqlCode_ == -901 && mensaje().contains(QLatin1String("lock"))); }
+    bool isLockConflict() const
+    {
+        return sqlCode_ == -913 || gdsCode_ == 335544345L /* lock_conflict */ || gdsCode_ == 335544510L /* lock_timeout */
+            || (sqlCode_ == -901 && mensaje().contains(QLatin1String("lock")));
+    }
 
 private:
     int sqlCode_;

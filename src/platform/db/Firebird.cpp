@@ -72,12 +72,15 @@ void setupEnvironment()
     if (!igual) {
         const QString tmp = conf + QStringLiteral(".%1").arg(getpid());
         QFile out(tmp);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(text);
-            out.close();
-            // rename(2) replaces atomically; a concurrent process writes the same text
-            if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(conf).constData()) != 0)
-                QFile::remove(tmp);
+        bool escrito = out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.flush();
+        out.close();
+        escrito = escrito && out.error() == QFileDevice::NoError;
+        // rename(2) replaces atomically; a concurrent process writes the same text
+        if (!escrito || ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(conf).constData()) != 0) {
+            const QString motivo = escrito ? QString::fromLocal8Bit(std::strerror(errno)) : out.errorString();
+            QFile::remove(tmp);
+            errorMotor = QStringLiteral("No se pudo escribir la configuración del motor Firebird %1: %2").arg(conf, motivo);
+            return;
         }
     }
     if (!qEnvironmentVariableIsSet("FIREBIRD"))
@@ -157,6 +160,24 @@ Firebird::IProvider *provider()
 Status::Status() : status_(master()->getStatus()), wrapper_(status_) {}
 Status::~Status() { status_->dispose(); }
 
+namespace {
+const QString kMensajeConflictoBloqueo = QStringLiteral(
+    "Otro proceso está modificando los mismos datos (conflicto de bloqueo); intente de nuevo.");
+
+bool EsConflictoBloqueo(const ISC_STATUS *vector)
+{
+    // Walks the gds codes of the status vector: deadlock, update conflict, lock conflict or lock timeout.
+    for (const ISC_STATUS *v = vector; v && *v != isc_arg_end;) {
+        const ISC_STATUS tipo = v[0];
+        if (tipo == isc_arg_gds
+            && (v[1] == isc_deadlock || v[1] == isc_update_conflict || v[1] == isc_lock_conflict || v[1] == isc_lock_timeout))
+            return true;
+        v += (tipo == isc_arg_cstring) ? 3 : 2;
+    }
+    return false;
+}
+} // namespace
+
 void rethrow(const Firebird::FbException &e, const QString &context)
 {
     char buf[2048];
@@ -165,6 +186,9 @@ void rethrow(const Firebird::FbException &e, const QString &context)
     const int sqlCode = isc_sqlcode(vector);
     const long gds = vector && vector[0] == isc_arg_gds ? static_cast<long>(vector[1]) : 0;
     QString message = QString::fromUtf8(buf);
+    // The engine's own words for a lock conflict are English; the user gets these.
+    if (EsConflictoBloqueo(vector))
+        message = kMensajeConflictoBloqueo;
     if (!context.isEmpty())
         message = context + QStringLiteral(": ") + message;
     throw DbError(message, sqlCode, gds);

@@ -29,6 +29,8 @@
 
 namespace {
 
+const QString kErrorSpool = QStringLiteral("No se pudo escribir el archivo temporal del reporte (¿disco lleno?): %1");
+
 namespace mu = kainjow::mustache;
 
 QString textoDe(const QVariant &v)
@@ -319,7 +321,8 @@ private:
     {
         painter_->end();
         painter_.reset();
-        spool_.write(picture_->data(), picture_->size());
+        if (spool_.write(picture_->data(), picture_->size()) != static_cast<qint64>(picture_->size()))
+            throw ErrorReporte(kErrorSpool.arg(spool_.errorString()));
         offsets.push_back(spool_.pos());
         picture_.reset();
     }
@@ -714,6 +717,8 @@ struct Reporte::Impl {
         QByteArray utf8 = html.toUtf8();
         QDataStream ds(spoolBandas.get());
         ds << utf8;
+        if (ds.status() != QDataStream::Ok)
+            fallar(kErrorSpool.arg(spoolBandas->errorString()));
         paginador->colocar(paginador->maquetar(html), conSiguiente, repetible ? html : QString());
     }
 
@@ -914,7 +919,8 @@ struct Reporte::Impl {
         ambitos.clear();
         offsets = pag.offsets;
         paginas = static_cast<int>(offsets.size()) - 1;
-        spoolBandas->flush();
+        if (!spoolBandas->flush() || !spoolPaginas->flush())
+            fallar(kErrorSpool.arg(spoolBandas->errorString()));
         preparado = true;
     }
 

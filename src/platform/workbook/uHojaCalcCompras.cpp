@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -122,8 +123,13 @@ void THojaCalc::PrintDoc()
         return;
     // Printing is done from the desktop program.
     if (FileName.isEmpty() || !QFileInfo::exists(FileName)) {
-        QString temporal = QDir(QDir::tempPath()).filePath(QStringLiteral("hoja_%1.xlsx").arg(reinterpret_cast<quintptr>(this)));
+        auto carpeta = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("hoja-XXXXXX")));
+        if (!carpeta->isValid())
+            throw ErrorLibro(QStringLiteral("No se pudo crear la carpeta temporal para imprimir la hoja: %1").arg(carpeta->errorString()));
+        const QString temporal = carpeta->filePath(QStringLiteral("hoja.xlsx"));
         GuardarLibroXlsx(libro_, temporal);
+        QFile::setPermissions(temporal, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        impresion_ = std::move(carpeta);  // the previous copy, if any, goes now
         if (AbrirEnEscritorio)
             AbrirEnEscritorio(QUrl::fromLocalFile(temporal));
         return;

@@ -8,6 +8,7 @@
 #include "platform/workbook/LibroHojas.h"
 
 #include <QColor>
+#include <memory>
 #include <QDate>
 #include <QString>
 #include <QUrl>
@@ -15,6 +16,8 @@
 #include <functional>
 
 enum TTipoHojaCalc { thcError, thcNone, thcExcel, thcOpenOffice };
+
+class QTemporaryDir;
 
 class THojaCalc {
 public:
@@ -89,4 +92,6 @@ private:
     LibroHojas libro_;
     int activa_ = -1;
     bool docCargado_ = false;
+    // Private folder (0700) of the copy printed from the desktop program; removed with this object.
+    std::unique_ptr<QTemporaryDir> impresion_;
 };

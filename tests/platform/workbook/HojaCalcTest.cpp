@@ -179,3 +179,34 @@ TEST_F(HojaCalcTest, LibroMaloDaErrorEspanol)
 }
 
 } // namespace
+
+TEST_F(HojaCalcTest, LaCopiaParaImprimirEsPrivadaYSeBorraAlCerrar)
+{
+    QString impresa;
+    {
+        THojaCalc h(thcOpenOffice, false);
+        h.NewDoc();
+        h.SetCellText(1, 1, QStringLiteral("precio reservado"));
+        h.PrintDoc();
+        ASSERT_EQ(abiertos.size(), 1);
+        impresa = abiertos.first().toLocalFile();
+        const QFileInfo info(impresa);
+        ASSERT_TRUE(info.exists());
+        EXPECT_EQ(info.permissions() & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                         QFileDevice::WriteUser),
+                  QFileDevice::Permissions()) << "other users must not read the printed copy";
+        const QFileInfo carpeta(info.absolutePath());
+        EXPECT_EQ(carpeta.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup | QFileDevice::ExeOther |
+                                           QFileDevice::ExeGroup),
+                  QFileDevice::Permissions());
+        // printing again replaces the copy, it does not pile them up
+        h.PrintDoc();
+        ASSERT_EQ(abiertos.size(), 2);
+        EXPECT_NE(abiertos.at(1).toLocalFile(), impresa);
+        EXPECT_FALSE(QFileInfo::exists(impresa));
+        impresa = abiertos.at(1).toLocalFile();
+        EXPECT_TRUE(QFileInfo::exists(impresa));
+    }
+    EXPECT_FALSE(QFileInfo::exists(impresa));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(impresa).absolutePath()));
+}
