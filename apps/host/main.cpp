@@ -1,6 +1,7 @@
 // compras-host: a point-of-sale host for the purchasing module.
 #include "data/CreacionBases.h"
 #include "common/Estacion.h"
+#include "common/Instalacion.h"
 #include "host/AplicacionHost.h"
 #include "platform/db/Firebird.h"
 #include "platform/db/Terminacion.h"
@@ -11,8 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStandardPaths>
@@ -63,22 +62,19 @@ bool crearBasesDemo(const UbicacionBases &bases)
     return true;
 }
 
-// Copies the shipped templates into the reports folder the module reads.
-QString instalarReportes(const QString &destino)
-{
-    QDir().mkpath(destino);
-    const QString origen = qEnvironmentVariable("COMPRAS_REPORTES", QStringLiteral(COMPRAS_REPORTES_ORIGEN));
-    QDirIterator it(origen, QDir::Files);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        const QString d = destino + QLatin1Char('/') + QFileInfo(f).fileName();
-        if (!QFileInfo::exists(d) || QFileInfo(d).lastModified() < QFileInfo(f).lastModified()) {
-            QFile::remove(d);
-            QFile::copy(f, d);
-        }
-    }
-    return destino + QLatin1Char('/');
-}
+const char *const kAyuda =
+    "Uso: compras-host [OPCIÓN]\n"
+    "\n"
+    "Abre el punto de venta con el módulo de compras: ingreso del usuario y la caja, y las ventanas\n"
+    "de compras, pedidos, consignaciones, notas de crédito y catálogos.\n"
+    "\n"
+    "La primera vez crea las bases de demostración en ${XDG_DATA_HOME:-~/.local/share}/compras\n"
+    "(usuarios ADMIN, clave admin, y CAJERO, clave cajero). Las bases de un servidor se indican en\n"
+    "${XDG_CONFIG_HOME:-~/.config}/compras/compras-host.ini, sección [BaseDatos].\n"
+    "\n"
+    "Opciones:\n"
+    "  -h, --help     muestra esta ayuda y termina\n"
+    "  -v, --version  muestra la versión y termina\n";
 
 int correr(AplicacionHost &app)
 {
@@ -107,7 +103,8 @@ int correr(AplicacionHost &app)
     if (ingreso.exec() != QDialog::Accepted)
         return 0;
 
-    QLibrary modulo(qEnvironmentVariable("COMPRAS_MODULO", QStringLiteral(COMPRAS_MODULO)));
+    const RutasPrograma rutas = ResolverRutas(QCoreApplication::applicationDirPath());
+    QLibrary modulo(rutas.modulo);
     if (!modulo.load()) {
         mensajes().Error(QStringLiteral("No se pudo cargar el módulo de compras:\n%1").arg(modulo.errorString()));
         return 1;
@@ -122,7 +119,7 @@ int correr(AplicacionHost &app)
     CargarVariable(QStringLiteral("vUsuario"), ingreso.usuario());
     if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
         CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
-    CargarVariable(QStringLiteral("PathReportes"), instalarReportes(datos + QStringLiteral("/reportes")));
+    CargarVariable(QStringLiteral("PathReportes"), InstalarPlantillas(rutas.plantillas, datos + QStringLiteral("/reportes")));
     for (const QString &b : BanderasVentanas())
         CargarVariable(b, QStringLiteral("N"));
     try {
@@ -142,6 +139,9 @@ int correr(AplicacionHost &app)
 
 int main(int argc, char **argv)
 {
+    // Answered before anything needs a display or the engine.
+    if (AtenderAyudaOVersion(argc, argv, QStringLiteral("compras-host"), QString::fromUtf8(kAyuda)))
+        return 0;
     AplicacionHost app(argc, argv);
     InstalarMensajesPantalla();
     app.InstalarTraduccionQt();
