@@ -17,6 +17,7 @@ void escribir(const QString &ruta, const QByteArray &texto, const QDateTime &cua
     QFile f(ruta);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(texto);
+    ASSERT_TRUE(f.flush());  // a later flush would move the time set below
     if (cuando.isValid()) {
         ASSERT_TRUE(f.setFileTime(cuando, QFileDevice::FileModificationTime));
     }
