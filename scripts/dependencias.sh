@@ -3,7 +3,8 @@
 paquetes_compilar=(cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libboost-dev
   libxlsxwriter-dev liborcus-dev libixion-dev libfreexl-dev libkainjow-mustache-dev libcurl4-openssl-dev libssl-dev qt6-translations-l10n)
-paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3 python3-aiosmtpd firebird3.0-server)
+paquetes_pruebas=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils python3 python3-aiosmtpd firebird3.0-server
+  help2man desktop-file-utils man-db dpkg-dev)  # the last four build and check the Debian package
 
 instalar_faltantes() {
   local faltan=()

@@ -3,6 +3,7 @@
 #include "data/CreacionBases.h"
 #include "records/ReservaEstacion.h"
 #include "common/Estacion.h"
+#include "common/Instalacion.h"
 #include "platform/db/Firebird.h"
 #include "platform/db/Query.h"
 #include "platform/db/Terminacion.h"
@@ -33,24 +34,38 @@ QTextStream &err()
     return s;
 }
 
+const char *const kUso =
+    "Uso:\n"
+    "  compras init CARPETA [--demo] [--servidor HOST --usuario U --clave C]\n"
+    "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
+    "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
+    "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
+    "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
+    "  compras post CARPETA FACTURA.json [--caja N] [--usuario U] [--espera S]\n"
+    "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA.\n"
+    "      Ocupa su estación (caja y ComputerName) mientras trabaja; si otro proceso la ocupa,\n"
+    "      espera hasta S segundos (60 por omisión) y, si sigue ocupada, no hace nada\n"
+    "  compras clear CARPETA [--caja N] [--espera S]\n"
+    "      borra el comprobante sin terminar de la estación (caja y ComputerName); no lo hace\n"
+    "      mientras un proceso en marcha ocupa la estación\n"
+    "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
+    "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
+    "La clave también puede darse en la variable COMPRAS_CLAVE.\n"
+    "\n"
+    "Opciones:\n"
+    "  --demo              carga los datos de demostración (init)\n"
+    "  --servidor HOST     servidor Firebird; sin él, las bases son archivos de CARPETA\n"
+    "  --usuario U         usuario de la base (con post y annul, usuario de la estación)\n"
+    "  --clave C           clave de la base\n"
+    "  --ahora             resuelve también las transacciones en limbo recientes (check)\n"
+    "  --caja N            número de caja de la estación (post, annul, clear)\n"
+    "  --espera S          segundos de espera por la estación ocupada (post: 60, clear: 5)\n"
+    "  -h, --help          muestra esta ayuda y termina\n"
+    "  -v, --version       muestra la versión y termina\n";
+
 void uso()
 {
-    err() << "Uso:\n"
-             "  compras init CARPETA [--demo] [--servidor HOST --usuario U --clave C]\n"
-             "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
-             "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
-             "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
-             "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
-             "  compras post CARPETA FACTURA.json [--caja N] [--usuario U] [--espera S]\n"
-             "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA.\n"
-             "      Ocupa su estación (caja y ComputerName) mientras trabaja; si otro proceso la ocupa,\n"
-             "      espera hasta S segundos (60 por omisión) y, si sigue ocupada, no hace nada\n"
-             "  compras clear CARPETA [--caja N] [--espera S]\n"
-             "      borra el comprobante sin terminar de la estación (caja y ComputerName); no lo hace\n"
-             "      mientras un proceso en marcha ocupa la estación\n"
-             "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
-             "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
-             "La clave también puede darse en la variable COMPRAS_CLAVE.\n";
+    err() << kUso;
     err().flush();
 }
 
@@ -321,6 +336,9 @@ int ejecutar(QCoreApplication &app)
 
 int main(int argc, char **argv)
 {
+    // --help and --version need neither the engine nor a folder.
+    if (AtenderAyudaOVersion(argc, argv, QStringLiteral("compras"), QString::fromUtf8(kUso)))
+        return 0;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("compras"));
     db::PrepararMotorFirebird();

@@ -1,6 +1,7 @@
 // compras-host: a point-of-sale host for the purchasing module.
 #include "data/CreacionBases.h"
 #include "common/Estacion.h"
+#include "common/Instalacion.h"
 #include "host/AplicacionHost.h"
 #include "platform/db/Firebird.h"
 #include "platform/db/Terminacion.h"
@@ -11,8 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStandardPaths>
@@ -63,28 +62,19 @@ bool crearBasesDemo(const UbicacionBases &bases)
     return true;
 }
 
-// Copies the shipped templates into the reports folder the module reads. A template that
-// could not be copied keeps its previous copy and is named in `fallidas`.
-QString instalarReportes(const QString &destino, QStringList &fallidas)
-{
-    if (!QDir().mkpath(destino))
-        fallidas << destino;
-    const QString origen = qEnvironmentVariable("COMPRAS_REPORTES", QStringLiteral(COMPRAS_REPORTES_ORIGEN));
-    QDirIterator it(origen, QDir::Files);
-    while (it.hasNext()) {
-        const QString f = it.next();
-        const QString d = destino + QLatin1Char('/') + QFileInfo(f).fileName();
-        if (!QFileInfo::exists(d) || QFileInfo(d).lastModified() < QFileInfo(f).lastModified()) {
-            const QString nueva = d + QStringLiteral(".nueva");
-            QFile::remove(nueva);
-            if (!QFile::copy(f, nueva) || (QFileInfo::exists(d) && !QFile::remove(d)) || !QFile::rename(nueva, d)) {
-                QFile::remove(nueva);
-                fallidas << QFileInfo(f).fileName();
-            }
-        }
-    }
-    return destino + QLatin1Char('/');
-}
+const char *const kAyuda =
+    "Uso: compras-host [OPCIÓN]\n"
+    "\n"
+    "Abre el punto de venta con el módulo de compras: ingreso del usuario y la caja, y las ventanas\n"
+    "de compras, pedidos, consignaciones, notas de crédito y catálogos.\n"
+    "\n"
+    "La primera vez crea las bases de demostración en ${XDG_DATA_HOME:-~/.local/share}/compras\n"
+    "(usuarios ADMIN, clave admin, y CAJERO, clave cajero). Las bases de un servidor se indican en\n"
+    "${XDG_CONFIG_HOME:-~/.config}/compras/compras-host.ini, sección [BaseDatos].\n"
+    "\n"
+    "Opciones:\n"
+    "  -h, --help     muestra esta ayuda y termina\n"
+    "  -v, --version  muestra la versión y termina\n";
 
 int correr(AplicacionHost &app)
 {
@@ -113,7 +103,8 @@ int correr(AplicacionHost &app)
     if (ingreso.exec() != QDialog::Accepted)
         return 0;
 
-    QLibrary modulo(qEnvironmentVariable("COMPRAS_MODULO", QStringLiteral(COMPRAS_MODULO)));
+    const RutasPrograma rutas = ResolverRutas(QCoreApplication::applicationDirPath());
+    QLibrary modulo(rutas.modulo);
     if (!modulo.load()) {
         mensajes().Error(QStringLiteral("No se pudo cargar el módulo de compras:\n%1").arg(modulo.errorString()));
         return 1;
@@ -129,7 +120,8 @@ int correr(AplicacionHost &app)
     if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
         CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
     QStringList fallidas;
-    CargarVariable(QStringLiteral("PathReportes"), instalarReportes(datos + QStringLiteral("/reportes"), fallidas));
+    CargarVariable(QStringLiteral("PathReportes"),
+                   InstalarPlantillas(rutas.plantillas, datos + QStringLiteral("/reportes"), &fallidas));
     if (!fallidas.isEmpty())
         mensajes().Advertencia(QStringLiteral("No se pudieron copiar estas plantillas de reportes en %1 (se usan las "
                                               "anteriores, si las hay):\n%2")
@@ -161,6 +153,9 @@ int correr(AplicacionHost &app)
 
 int main(int argc, char **argv)
 {
+    // Answered before anything needs a display or the engine.
+    if (AtenderAyudaOVersion(argc, argv, QStringLiteral("compras-host"), QString::fromUtf8(kAyuda)))
+        return 0;
     AplicacionHost app(argc, argv);
     InstalarMensajesPantalla();
     app.InstalarTraduccionQt();
