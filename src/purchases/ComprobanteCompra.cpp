@@ -5,6 +5,7 @@
 #include "platform/VariablesHost.h"
 #include "platform/db/Dataset.h"
 #include "platform/report/ErrorReporte.h"
+#include "reports/ComunReportes.h"
 
 namespace {
 
@@ -72,14 +73,7 @@ Reporte &ComprobanteCompra::Preparar(int idCompra, bool proveedorExento)
 
 void ComprobanteCompra::VariablesEncabezado(TFDatosComp &datos, QMap<QString, QString> &v)
 {
-    auto empresa = [&datos](const char *campo) { return campoRegistro(datos.DatosEmpresa, QString::fromLatin1(campo)); };
-    v[QStringLiteral("Encabezado1")] = Reporte::QuotedStr(empresa("NOMBRE_EMPRESA"));
-    v[QStringLiteral("Encabezado2")] =
-        Reporte::QuotedStr(empresa("DIRECCION").left(100).trimmed() + QStringLiteral(" - ") + empresa("CIUDAD"));
-    v[QStringLiteral("Encabezado3")] = Reporte::QuotedStr(
-        campoRegistro(datos.DatosMoneda, QStringLiteral("SIGLAS_CED_JURIDICA")) + QStringLiteral(": ") + empresa("CEDULA"));
-    v[QStringLiteral("Encabezado4")] = Reporte::QuotedStr(QStringLiteral("Teléfono: ") + empresa("TELEFONO").trimmed()
-                                                          + QStringLiteral("   Fax: ") + empresa("FAX").trimmed());
+    ::VariablesEncabezado(AjustesDeDatosComp(datos), QStringLiteral("   Fax: "), v);
 }
 
 void ComprobanteCompra::VariablesComprobante(QMap<QString, QString> &v, bool proveedorExento)

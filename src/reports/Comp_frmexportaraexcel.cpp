@@ -3,6 +3,7 @@
 #include "data/Comp_fdatos.h"
 #include "platform/ErrorCompras.h"
 #include "platform/Mensajes.h"
+#include "ui/NombreControl.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -18,16 +19,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-
-template <class W> W *nombrar(W *w, const char *nombre)
-{
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
-
-} // namespace
 
 TfrmExportarAExcel::TfrmExportarAExcel(TFDatosComp &datos, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),

@@ -3,6 +3,7 @@
 #include "data/Comp_fdatos.h"
 #include "platform/ErrorCompras.h"
 #include "platform/Mensajes.h"
+#include "ui/NombreControl.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -14,12 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class W> W *nombrar(W *w, const char *nombre)
-{
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 QDateEdit *editorFecha(const QDate &fecha, const char *nombre, QWidget *padre)
 {
@@ -86,7 +81,7 @@ TfrmFechasReporte::TfrmFechasReporte(TFDatosComp &datos, TipoReportePeriodo tipo
     connect(FechaInicio, &QDateEdit::editingFinished, this, &TfrmFechasReporte::ControlarFechas);
     connect(FechaFin, &QDateEdit::editingFinished, this, &TfrmFechasReporte::ControlarFechas);
 
-    MostrarReporte = [this](Reporte &r) { r.ShowReport(parentWidget() ? parentWidget() : nullptr); };
+    MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
 }
 
 TfrmFechasReporte::~TfrmFechasReporte() = default;

@@ -5,6 +5,7 @@
 #include "platform/ErrorCompras.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
+#include "ui/NombreControl.h"
 #include "ui/Permisos.h"
 #include "ui/UtilBusqueda.h"
 
@@ -22,12 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class W> W *nombrar(W *w, const char *nombre)
-{
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 QTableWidget *grilla(QWidget *padre, const char *nombre, const QStringList &titulos)
 {
