@@ -12,7 +12,7 @@ import os
 import re
 import sys
 
-SUBSISTEMAS = ['catalogs', 'creditnotes', 'orders', 'purchases', 'consignments', 'reports']
+SUBSISTEMAS = ['catalogs', 'creditnotes', 'orders', 'reports', 'purchases', 'consignments']
 NIVEL_BASE = {'platform': 0, 'data': 1, 'pricing': 2, 'records': 3}
 NIVEL_NUCLEO, NIVEL_UI, NIVEL_VENTANAS, NIVEL_HOST = 4, 5, 6, 7
 WIDGETS = re.compile(r'#\s*include\s*<(QWidget|QDialog|QMessageBox|QLabel|QLineEdit|QTableView|QTableWidget|'

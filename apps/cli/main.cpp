@@ -8,17 +8,20 @@
 #include "platform/db/Query.h"
 #include "platform/db/Terminacion.h"
 #include "cli/PosteoCli.h"
+#include "cli/ReportesCli.h"
 #include "platform/db/TwoPhase.h"
 #include "platform/VariablesHost.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -50,6 +53,12 @@ const char *const kUso =
     "      mientras un proceso en marcha ocupa la estación\n"
     "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
     "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
+    "  compras report CARPETA TIPO --desde D --hasta D [--moneda 1|2] [--totales] --pdf ARCHIVO\n"
+    "      imprime a PDF un reporte del periodo: resumen, detalle, proveedor o netas (o 1 a 4)\n"
+    "  compras export CARPETA --desde D --hasta D [--detalle] [--moneda 1|2] --xlsx ARCHIVO\n"
+    "      exporta las compras del periodo a un libro (resumido, o detallado con --detalle)\n"
+    "Las fechas van como AAAA-MM-DD o DD/MM/AAAA. Las plantillas se leen de PathReportes, o de\n"
+    "--reportes CARPETA.\n"
     "La clave también puede darse en la variable COMPRAS_CLAVE.\n"
     "\n"
     "Opciones:\n"
@@ -291,6 +300,50 @@ int annul(const QCommandLineParser &p, const QString &carpeta, const QString &pr
     return rc;
 }
 
+// The reports folder: --reportes, else the host variable, else the shipped templates.
+void prepararReportes(const QCommandLineParser &p)
+{
+    QString dir = p.value(QStringLiteral("reportes"));
+    if (dir.isEmpty())
+        dir = VerVariable(QStringLiteral("PathReportes"));
+    if (dir.isEmpty())
+        dir = QStringLiteral(COMPRAS_REPORTES_ORIGEN);
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    CargarVariable(QStringLiteral("PathReportes"), dir);
+}
+
+int report(const QCommandLineParser &p, const QString &carpeta, const QString &tipo)
+{
+    PedidoReporteCli pedido;
+    pedido.tipo = TipoReporteDeTexto(tipo);
+    pedido.desde = FechaDeTexto(p.value(QStringLiteral("desde")));
+    pedido.hasta = FechaDeTexto(p.value(QStringLiteral("hasta")));
+    pedido.moneda = p.isSet(QStringLiteral("moneda")) ? p.value(QStringLiteral("moneda")).toInt() : 1;
+    pedido.totales = p.isSet(QStringLiteral("totales"));
+    pedido.pdf = p.value(QStringLiteral("pdf"));
+    prepararReportes(p);
+    auto estacion = conectarEstacion(p, carpeta);
+    const int rc = informar(ReporteAPdf(ConexionesLecturaDatosComp(*FDatosComp), AjustesDeDatosComp(*FDatosComp), pedido));
+    delete FDatosComp;
+    return rc;
+}
+
+int exportar(const QCommandLineParser &p, const QString &carpeta)
+{
+    PedidoExportacionCli pedido;
+    pedido.desde = FechaDeTexto(p.value(QStringLiteral("desde")));
+    pedido.hasta = FechaDeTexto(p.value(QStringLiteral("hasta")));
+    pedido.moneda = p.isSet(QStringLiteral("moneda")) ? p.value(QStringLiteral("moneda")).toInt() : 1;
+    pedido.detalle = p.isSet(QStringLiteral("detalle"));
+    pedido.xlsx = p.value(QStringLiteral("xlsx"));
+    auto estacion = conectarEstacion(p, carpeta);
+    const int rc =
+        informar(ExportarALibro(ConexionesLecturaDatosComp(*FDatosComp), AjustesDeDatosComp(*FDatosComp), pedido));
+    delete FDatosComp;
+    return rc;
+}
+
 int ejecutar(QCoreApplication &app)
 {
     QCommandLineParser p;
@@ -303,6 +356,14 @@ int ejecutar(QCoreApplication &app)
     p.addOption({QStringLiteral("ahora"), QStringLiteral("Resuelve también las transacciones en limbo recientes.")});
     p.addOption({QStringLiteral("caja"), QStringLiteral("Número de caja de la estación."), QStringLiteral("caja")});
     p.addOption({QStringLiteral("espera"), QStringLiteral("Segundos que se espera a una estación ocupada."), QStringLiteral("segundos")});
+    p.addOption({QStringLiteral("desde"), QStringLiteral("Fecha inicial del periodo."), QStringLiteral("fecha")});
+    p.addOption({QStringLiteral("hasta"), QStringLiteral("Fecha final del periodo."), QStringLiteral("fecha")});
+    p.addOption({QStringLiteral("moneda"), QStringLiteral("1 moneda local, 2 segunda moneda."), QStringLiteral("n")});
+    p.addOption({QStringLiteral("totales"), QStringLiteral("Resumen: solo los totales.")});
+    p.addOption({QStringLiteral("detalle"), QStringLiteral("Exportación detallada.")});
+    p.addOption({QStringLiteral("pdf"), QStringLiteral("Archivo PDF del reporte."), QStringLiteral("archivo")});
+    p.addOption({QStringLiteral("xlsx"), QStringLiteral("Archivo del libro."), QStringLiteral("archivo")});
+    p.addOption({QStringLiteral("reportes"), QStringLiteral("Carpeta de las plantillas."), QStringLiteral("carpeta")});
     if (!p.parse(app.arguments())) {
         err() << p.errorText() << "\n";
         uso();
@@ -324,6 +385,10 @@ int ejecutar(QCoreApplication &app)
             return clear(p, args[1]);
         if (args[0] == QLatin1String("annul") && args.size() == 4)
             return annul(p, args[1], args[2], args[3]);
+        if (args[0] == QLatin1String("report") && args.size() == 3)
+            return report(p, args[1], args[2]);
+        if (args[0] == QLatin1String("export") && args.size() == 2)
+            return exportar(p, args[1]);
     } catch (const std::exception &e) {
         err() << e.what() << "\n";
         return 1;
@@ -339,7 +404,13 @@ int main(int argc, char **argv)
     // --help and --version need neither the engine nor a folder.
     if (AtenderAyudaOVersion(argc, argv, QStringLiteral("compras"), QString::fromUtf8(kUso)))
         return 0;
-    QCoreApplication app(argc, argv);
+    // Reports are laid out with fonts: that needs a GUI application (no screen required).
+    const bool conFuentes = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (conFuentes && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> aplicacion(conFuentes ? new QGuiApplication(argc, argv)
+                                                            : new QCoreApplication(argc, argv));
+    QCoreApplication &app = *aplicacion;
     QCoreApplication::setApplicationName(QStringLiteral("compras"));
     db::PrepararMotorFirebird();
     // SIGTERM / SIGINT: attachments closed and the engine stopped within 5 s, then exit.

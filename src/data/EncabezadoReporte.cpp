@@ -10,14 +10,21 @@ QString CampoRegistro(db::Dataset *registro, const QString &campo)
     return registro->fieldByName(campo).asString();
 }
 
+void VariablesEncabezado(const EmpresaReporte &e, const QString &separadorFax, QMap<QString, QString> &v)
+{
+    v[QStringLiteral("Encabezado1")] = Reporte::QuotedStr(e.nombre);
+    v[QStringLiteral("Encabezado2")] =
+        Reporte::QuotedStr(e.direccion.left(100).trimmed() + QStringLiteral(" - ") + e.ciudad);
+    v[QStringLiteral("Encabezado3")] = Reporte::QuotedStr(e.siglasCedJuridica + QStringLiteral(": ") + e.cedula);
+    v[QStringLiteral("Encabezado4")] =
+        Reporte::QuotedStr(QStringLiteral("Teléfono: ") + e.telefono.trimmed() + separadorFax + e.fax.trimmed());
+}
+
 void VariablesEncabezadoEmpresa(const TFDatosComp &datos, QMap<QString, QString> &v)
 {
     auto empresa = [&datos](const char *campo) { return CampoRegistro(datos.DatosEmpresa, QString::fromLatin1(campo)); };
-    v[QStringLiteral("Encabezado1")] = Reporte::QuotedStr(empresa("NOMBRE_EMPRESA"));
-    v[QStringLiteral("Encabezado2")] =
-        Reporte::QuotedStr(empresa("DIRECCION").left(100).trimmed() + QStringLiteral(" - ") + empresa("CIUDAD"));
-    v[QStringLiteral("Encabezado3")] = Reporte::QuotedStr(
-        CampoRegistro(datos.DatosMoneda, QStringLiteral("SIGLAS_CED_JURIDICA")) + QStringLiteral(": ") + empresa("CEDULA"));
-    v[QStringLiteral("Encabezado4")] = Reporte::QuotedStr(QStringLiteral("Teléfono: ") + empresa("TELEFONO").trimmed()
-                                                          + QStringLiteral("   Fax: ") + empresa("FAX").trimmed());
+    const EmpresaReporte e{empresa("NOMBRE_EMPRESA"), empresa("DIRECCION"), empresa("CIUDAD"),
+                           CampoRegistro(datos.DatosMoneda, QStringLiteral("SIGLAS_CED_JURIDICA")), empresa("CEDULA"),
+                           empresa("TELEFONO"), empresa("FAX")};
+    VariablesEncabezado(e, QStringLiteral("   Fax: "), v);
 }

@@ -7,6 +7,8 @@
 #if __has_include("purchases/Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
 #include "purchases/Comp_frmprincipalcompras.h"
 #define COMPRAS_CON_VENTANA_COMPRAS 1
+#include "purchases/Comp_frmcambiarproveedor.h"
+#include "reports/Comp_frmreporteentrada.h"
 #endif
 #include "ui/MensajesPantalla.h"
 #include "ui/Permisos.h"
@@ -76,5 +78,25 @@ COMPRAS_EXPORT void AbrirUbicaciones(bool Crear)
 
 COMPRAS_EXPORT void AbrirReporteEntrada()
 {
+#ifdef COMPRAS_CON_VENTANA_COMPRAS
+    // One window per call; the supplier chooser is the purchases one, in "Aduana" mode.
+    auto *frm = new TfrmReporteEntrada(*FDatosComp);
+    QPointer<TfrmReporteEntrada> destino(frm);
+    frm->ElegirProveedor = [destino] {
+        if (!destino)
+            return;
+        auto *chooser = new TfrmCambiarProveedor(*FDatosComp);
+        chooser->Modo = QStringLiteral("Aduana");
+        QObject::connect(chooser, &TfrmCambiarProveedor::proveedorElegido, destino.data(),
+                         [destino](int codigo, const QString &nombre, int) {
+                             if (destino)
+                                 destino->ProveedorElegido(codigo, nombre);
+                         });
+        chooser->AbrirDesde(destino.data(), true);
+    };
+    MarcarVentana(frm, QStringLiteral("venRepEntrada"));
+    frm->show();
+#else
     AvisoVentanaNoDisponible(QStringLiteral("Reporte de entrada de mercadería"));
+#endif
 }

@@ -1,5 +1,8 @@
 #include "purchases/Comp_frmprincipalcompras.h"
 
+#include "reports/Comp_frmexportaraexcel.h"
+#include "reports/Comp_frmfechasreporte.h"
+
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
 #include "purchases/Comp_frmagregacompras.h"
@@ -512,13 +515,24 @@ void TfrmPrincipalCompras::Refrescar(int idCompra, int fila)
 
 void TfrmPrincipalCompras::AbrirReportePeriodo(int tipo)
 {
-    Q_UNUSED(tipo);
-    AvisoVentanaNoDisponible(QStringLiteral("Reportes"));
+    // Not a child: disabling the browser would disable it too.
+    auto *frm = new TfrmFechasReporte(datos_, static_cast<TipoReportePeriodo>(tipo), cmbFechaInicial->date(),
+                                      cmbFechaFinal->date());
+    AbrirDeshabilitado(frm);
 }
 
 void TfrmPrincipalCompras::AbrirExportarCompras()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Exportar a Excel"));
+    AbrirDeshabilitado(new TfrmExportarAExcel(datos_));
+}
+
+void TfrmPrincipalCompras::AbrirDeshabilitado(QWidget *frm)
+{
+    setEnabled(false);
+    connect(frm, &QObject::destroyed, this, [this] { setEnabled(true); });
+    frm->show();
+    frm->raise();
+    frm->activateWindow();
 }
 
 void TfrmPrincipalCompras::AbrirSelectorProveedor()

@@ -77,6 +77,8 @@ private:
     void AnularCompra();
     void BorrarCompra();
     void AbrirReportePeriodo(int tipo);
+    // Shows a window the browser waits on: disabled until it is gone.
+    void AbrirDeshabilitado(QWidget *frm);
     void AbrirExportarCompras();
     void AbrirSelectorProveedor();
 

@@ -5,6 +5,8 @@
 #include "purchases/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmdetallefactura.h"
 #include "purchases/Comp_frmprincipalcompras.h"
+#include "reports/Comp_frmexportaraexcel.h"
+#include "reports/Comp_frmfechasreporte.h"
 #include "support/EntornoPrueba.h"
 #include "platform/Formato.h"
 #include "platform/workbook/LibroHojas.h"
@@ -332,13 +334,30 @@ TEST_F(PrincipalCompras, ConTodosLosDerechosCadaComandoAbreLoSuyo)
     EXPECT_TRUE(entrada.isNull());
     EXPECT_TRUE(frm->isEnabled());
 
-    // Head-office import, reports and export belong to other units.
+    // Head-office import belongs to another unit.
     env.mensajes.Limpiar();
     Control<QPushButton>(frm, "btComprasCC")->click();
-    for (QAction *a : Control<QPushButton>(frm, "btnReporte")->menu()->actions())
+    EXPECT_EQ(env.mensajes.mostrados().size(), 1u);
+
+    // Each report opens its period window, the export its own; the browser waits for them.
+    int abiertas = 0;
+    for (QAction *a : Control<QPushButton>(frm, "btnReporte")->menu()->actions()) {
+        if (a->isSeparator())
+            continue;
         a->trigger();
-    EXPECT_FALSE(env.mensajes.Mostro(kMensajeSinPermiso));
-    EXPECT_EQ(env.mensajes.mostrados().size(), 6u);
+        Procesar();
+        QWidget *ventana = Ventana<TfrmFechasReporte>();
+        if (!ventana)
+            ventana = Ventana<TfrmExportarAExcel>();
+        ASSERT_NE(ventana, nullptr) << a->text().toStdString();
+        EXPECT_FALSE(frm->isEnabled());
+        ventana->close();
+        Procesar();
+        EXPECT_TRUE(frm->isEnabled());
+        ++abiertas;
+    }
+    EXPECT_EQ(abiertas, 5);
+    EXPECT_EQ(env.mensajes.mostrados().size(), 1u);
 }
 
 TEST_F(PrincipalCompras, AnularYEliminarDesdeLaListaLaRefrescan)
