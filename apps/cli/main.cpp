@@ -7,6 +7,8 @@
 #include "platform/db/Terminacion.h"
 #include "cli/PosteoCli.h"
 #include "platform/db/TwoPhase.h"
+#include "platform/ErrorCompras.h"
+#include "platform/TextoEntrada.h"
 #include "platform/VariablesHost.h"
 
 #include <QCommandLineParser>
@@ -32,29 +34,46 @@ QTextStream &err()
     return s;
 }
 
-void uso()
+void uso(QTextStream &destino = err())
 {
-    err() << "Uso:\n"
-             "  compras init CARPETA [--demo] [--servidor HOST --usuario U --clave C]\n"
-             "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
-             "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
-             "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
-             "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
-             "  compras post CARPETA FACTURA.json [--caja N] [--usuario U]\n"
-             "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA\n"
-             "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
-             "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
-             "La clave también puede darse en la variable COMPRAS_CLAVE.\n";
-    err().flush();
+    destino << "Uso:\n"
+               "  compras init CARPETA [--demo] [--servidor HOST --usuario-base U --clave-base C]\n"
+               "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
+               "  compras check CARPETA [--servidor HOST --usuario-base U --clave-base C]\n"
+               "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
+               "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
+               "  compras post CARPETA FACTURA.json [--caja N] [--usuario U] [--usuario-base U --clave-base C]\n"
+               "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA\n"
+               "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U] [--usuario-base U --clave-base C]\n"
+               "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
+               "Opciones:\n"
+               "  --usuario U        usuario del punto de venta que registra o anula (tabla USUARIOS; ADMIN\n"
+               "                     si no se indica). En init y check, a falta de --usuario-base, es el\n"
+               "                     usuario de la base.\n"
+               "  --usuario-base U   usuario con el que se entra a las bases de datos\n"
+               "  --clave-base C     clave de ese usuario (también --clave o la variable COMPRAS_CLAVE)\n"
+               "  --servidor HOST    servidor Firebird; sin él las bases se abren con el motor embebido\n"
+               "  --caja N           número de caja de la estación (la primera si no se indica)\n"
+               "  --demo             carga los datos de demostración (init)\n"
+               "  --ahora            resuelve también las transacciones en limbo recientes (check)\n"
+               "  --ayuda, --help    muestra esta ayuda\n";
+    destino.flush();
 }
 
-UbicacionBases ubicacion(const QCommandLineParser &p, const QString &carpeta)
+// The database login: --usuario-base, or, where there is no point-of-sale user (init, check),
+// --usuario as before.
+UbicacionBases ubicacion(const QCommandLineParser &p, const QString &carpeta, bool usuarioPuntoDeVenta = false)
 {
     UbicacionBases b = UbicacionBases::EnCarpeta(
         p.isSet(QStringLiteral("servidor")) ? carpeta : QFileInfo(carpeta).absoluteFilePath(),
         p.value(QStringLiteral("servidor")));
-    b.usuario = p.value(QStringLiteral("usuario"));
-    b.clave = p.isSet(QStringLiteral("clave")) ? p.value(QStringLiteral("clave")) : qEnvironmentVariable("COMPRAS_CLAVE");
+    if (p.isSet(QStringLiteral("usuario-base")))
+        b.usuario = p.value(QStringLiteral("usuario-base"));
+    else if (!usuarioPuntoDeVenta)
+        b.usuario = p.value(QStringLiteral("usuario"));
+    b.clave = p.isSet(QStringLiteral("clave-base")) ? p.value(QStringLiteral("clave-base"))
+              : p.isSet(QStringLiteral("clave"))    ? p.value(QStringLiteral("clave"))
+                                                    : qEnvironmentVariable("COMPRAS_CLAVE");
     return b;
 }
 
@@ -136,10 +155,13 @@ int check(const QCommandLineParser &p, const QString &carpeta)
 // the demo administrator by default), the computer name from ComputerName.
 std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QString &carpeta)
 {
-    auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta));
-    estacion->AbrirBases();
-    const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).toUpper()
+    const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).trimmed().toUpper()
                                                                 : QStringLiteral("ADMIN");
+    if (const QString motivo = RevisarCodigo(usuario, kLargoUsuario, QStringLiteral("--usuario"));
+        !motivo.isEmpty())
+        throw ErrorCompras(motivo);
+    auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta, true));
+    estacion->AbrirBases();
     int caja = p.value(QStringLiteral("caja")).toInt();
     if (caja <= 0) {
         const auto cajas = estacion->Cajas();
@@ -206,14 +228,22 @@ int ejecutar(QCoreApplication &app)
     p.addPositionalArgument(QStringLiteral("carpeta"), QStringLiteral("carpeta de las bases"));
     p.addOption({QStringLiteral("demo"), QStringLiteral("Carga los datos de demostración.")});
     p.addOption({QStringLiteral("servidor"), QStringLiteral("Servidor Firebird."), QStringLiteral("host")});
-    p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario de la base."), QStringLiteral("usuario")});
-    p.addOption({QStringLiteral("clave"), QStringLiteral("Clave de la base."), QStringLiteral("clave")});
+    p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario del punto de venta que registra o anula."),
+                 QStringLiteral("usuario")});
+    p.addOption({QStringLiteral("usuario-base"), QStringLiteral("Usuario de las bases de datos."), QStringLiteral("usuario")});
+    p.addOption({QStringLiteral("clave-base"), QStringLiteral("Clave de las bases de datos."), QStringLiteral("clave")});
+    p.addOption({QStringLiteral("clave"), QStringLiteral("Igual que --clave-base."), QStringLiteral("clave")});
+    p.addOption({{QStringLiteral("ayuda"), QStringLiteral("help"), QStringLiteral("h")}, QStringLiteral("Muestra esta ayuda.")});
     p.addOption({QStringLiteral("ahora"), QStringLiteral("Resuelve también las transacciones en limbo recientes.")});
     p.addOption({QStringLiteral("caja"), QStringLiteral("Número de caja de la estación."), QStringLiteral("caja")});
     if (!p.parse(app.arguments())) {
         err() << p.errorText() << "\n";
         uso();
         return 64;
+    }
+    if (p.isSet(QStringLiteral("ayuda"))) {
+        uso(out());
+        return 0;
     }
     const QStringList args = p.positionalArguments();
     if (args.size() < 2) {
