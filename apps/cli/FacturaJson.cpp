@@ -1,11 +1,15 @@
 #include "cli/FacturaJson.h"
 
 #include "platform/Formato.h"
+#include "platform/TextoEntrada.h"
+#include "purchases/EntradaCompra.h"
+#include "purchases/ProcesoCompra.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -57,15 +61,27 @@ struct Lector {
         return true;
     }
 
-    bool texto(const QJsonObject &o, const char *clave, QString &destino, bool requerido, const QString &donde)
+    // Control and invisible characters are refused as written, before trimming could hide a
+    // trailing line feed or tab. `ruta` is the key as written in the file.
+    bool texto(const QJsonObject &o, const char *clave, QString &destino, bool requerido, const QString &donde,
+               const QString &ruta)
     {
         const QJsonValue v = o.value(QLatin1String(clave));
         if (v.isUndefined() || v.isNull())
             return requerido ? falla(QStringLiteral("Falta \"%1\"%2.").arg(QLatin1String(clave), donde)) : true;
         if (!v.isString())
             return falla(QStringLiteral("\"%1\"%2 debe ser un texto.").arg(QLatin1String(clave), donde));
+        if (TieneCaracterNoPermitido(v.toString()))
+            return falla(RevisarCodigo(v.toString(), INT_MAX, ruta));
         destino = v.toString().trimmed();
         return true;
+    }
+
+    // The final text (upper-cased, trimmed) against its column.
+    bool largo(const QString &valor, int maximo, const QString &ruta)
+    {
+        const QString motivo = RevisarCodigo(valor, maximo, ruta);
+        return motivo.isEmpty() || falla(motivo);
     }
 };
 
@@ -110,13 +126,16 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
     Lector l{error};
     FacturaJson f;
     QString fecha;
-    bool ok = l.entero(o, "proveedor", f.proveedor, true, QString()) & l.texto(o, "comprobante", f.comprobante, true, QString())
-              & l.texto(o, "fecha", fecha, true, QString()) & l.entero(o, "moneda", f.moneda, false, QString())
-              & l.texto(o, "bodega", f.bodega, false, QString()) & l.monto(o, "descuento", f.descuento, false, QString(),
+    bool ok = l.entero(o, "proveedor", f.proveedor, true, QString()) & l.texto(o, "comprobante", f.comprobante, true, QString(), QStringLiteral("comprobante"))
+              & l.texto(o, "fecha", fecha, true, QString(), QStringLiteral("fecha")) & l.entero(o, "moneda", f.moneda, false, QString())
+              & l.texto(o, "bodega", f.bodega, false, QString(), QStringLiteral("bodega")) & l.monto(o, "descuento", f.descuento, false, QString(),
                                                                    QStringLiteral("descuento"), kImporteMaximo);
     if (!ok)
         return std::nullopt;
     f.comprobante = f.comprobante.toUpper();
+    if (!l.largo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"))
+        || !l.largo(f.bodega, EntradaCompra::kLargoBodega, QStringLiteral("bodega")))
+        return std::nullopt;
     f.fecha = QDate::fromString(fecha, Qt::ISODate);
     if (!f.fecha.isValid())
         return l.falla(QStringLiteral("\"fecha\" debe tener la forma AAAA-MM-DD.")), std::nullopt;
@@ -139,7 +158,7 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
         const QJsonObject lo = v.toObject();
         LineaJson linea;
         const QString ruta = QStringLiteral("lineas[%1].").arg(n - 1);
-        if (!(l.texto(lo, "codigo", linea.codigo, true, donde)
+        if (!(l.texto(lo, "codigo", linea.codigo, true, donde, ruta + QLatin1String("codigo"))
               & l.monto(lo, "cantidad", linea.cantidad, true, donde, ruta + QLatin1String("cantidad"), kCantidadMaxima)
               & l.monto(lo, "costo", linea.costo, true, donde, ruta + QLatin1String("costo"), kImporteMaximo)
               & l.monto(lo, "descuento", linea.descuento, false, donde, ruta + QLatin1String("descuento"), kImporteMaximo)
@@ -147,6 +166,8 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
                         kImporteMaximo)))
             return std::nullopt;
         linea.codigo = linea.codigo.toUpper();
+        if (!l.largo(linea.codigo, EntradaCompra::kLargoCodigo, ruta + QLatin1String("codigo")))
+            return std::nullopt;
         if (linea.cantidad <= Currency())
             return l.falla(QStringLiteral("La cantidad%1 debe ser mayor que 0.").arg(donde)), std::nullopt;
         if (linea.costo < Currency() || linea.precioVenta < Currency())
@@ -162,19 +183,24 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
     const QJsonObject po = pago.toObject();
     const QString enPago = QStringLiteral(" en \"pago\"");
     PagoJson &p = f.pago;
+    Currency importeNotas;
     const auto pagoMonto = [&](const char *clave, Currency &destino) {
         return l.monto(po, clave, destino, false, enPago, QStringLiteral("pago.") + QLatin1String(clave), kImporteMaximo);
     };
-    if (!(pagoMonto("efectivo", p.efectivo) & l.texto(po, "origen", p.origen, false, enPago)
-          & pagoMonto("cheque", p.cheque) & l.texto(po, "numero_cheque", p.numeroCheque, false, enPago)
+    if (!(pagoMonto("efectivo", p.efectivo) & l.texto(po, "origen", p.origen, false, enPago, QStringLiteral("pago.origen"))
+          & pagoMonto("cheque", p.cheque) & l.texto(po, "numero_cheque", p.numeroCheque, false, enPago, QStringLiteral("pago.numero_cheque"))
           & l.entero(po, "cuenta_bancaria", p.cuentaBancaria, false, enPago)
           & pagoMonto("credito", p.credito) & l.entero(po, "dias", p.dias, false, enPago)
-          & l.texto(po, "nota_saldo", p.notaSaldo, false, enPago)))
+          & l.texto(po, "nota_saldo", p.notaSaldo, false, enPago, QStringLiteral("pago.nota_saldo"))
+          & pagoMonto("importe_notas", importeNotas)))
         return std::nullopt;
+    if (!po.value(QLatin1String("importe_notas")).isUndefined() && !po.value(QLatin1String("importe_notas")).isNull())
+        p.importeNotas = importeNotas;
     p.origen = p.origen.toLower();
     if (p.origen != QLatin1String("caja") && p.origen != QLatin1String("otros"))
         return l.falla(QStringLiteral("\"origen\" debe ser \"caja\" u \"otros\".")), std::nullopt;
-    if (p.efectivo < Currency() || p.cheque < Currency() || p.credito < Currency() || p.dias < 0)
+    if (p.efectivo < Currency() || p.cheque < Currency() || p.credito < Currency() || p.dias < 0
+        || importeNotas < Currency())
         return l.falla(QStringLiteral("Los importes del pago no pueden ser negativos.")), std::nullopt;
     const QJsonValue notas = po.value(QLatin1String("notas"));
     if (!notas.isUndefined() && !notas.isNull()) {
@@ -183,9 +209,16 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
         for (const QJsonValue &v : notas.toArray()) {
             if (!v.isString() || v.toString().trimmed().isEmpty())
                 return l.falla(QStringLiteral("Cada nota de \"notas\" debe ser un número de nota (texto).")), std::nullopt;
-            p.notas << v.toString().trimmed().toUpper();
+            const QString ruta = QStringLiteral("pago.notas[%1]").arg(p.notas.size());
+            const QString nota = v.toString().trimmed().toUpper();
+            if (!l.largo(v.toString(), INT_MAX, ruta) || !l.largo(nota, ProcesoCompra::kLargoNota, ruta))
+                return std::nullopt;
+            p.notas << nota;
         }
     }
     p.notaSaldo = p.notaSaldo.toUpper();
+    if (!l.largo(p.numeroCheque, ProcesoCompra::kLargoNumeroCheque, QStringLiteral("pago.numero_cheque"))
+        || !l.largo(p.notaSaldo, ProcesoCompra::kLargoNota, QStringLiteral("pago.nota_saldo")))
+        return std::nullopt;
     return f;
 }

@@ -27,6 +27,7 @@ struct PagoJson {
     int dias = 0;
     QStringList notas;        // credit-note numbers of the supplier
     QString notaSaldo;        // number of the note for their excess
+    std::optional<Currency> importeNotas;  // when given, must be what the notes pay
 };
 
 struct FacturaJson {

@@ -1,13 +1,18 @@
 #include "cli/PosteoCli.h"
 
+#include "creditnotes/NotasCreditoProveedor.h"
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
 #include "purchases/EntradaCompra.h"
 #include "platform/ErrorCompras.h"
 #include "platform/Mensajes.h"
+#include "platform/TextoEntrada.h"
 #include "purchases/PosteoEntrada.h"
 #include "purchases/ProcesoCompra.h"
 #include "platform/db/Query.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -69,30 +74,69 @@ QString DescripcionBodega(const QString &codigo)
     return existe ? (d.isEmpty() ? codigo : d) : QString();
 }
 
-// Sum of the supplier's open notes named in the payment; empty error when all are usable.
-Currency ImporteNotas(int proveedor, const QStringList &notas, QString &error)
+// The point-of-sale user that posts or annuls (vUsuario) must be a row of USUARIOS; "" when it is.
+QString RevisarUsuario()
 {
-    Currency total;
-    db::Query &q = FDatosComp->Query_Lectura;
-    q.setSql(QStringLiteral("select IMP_TOTAL from NOTAS_CREDITO_PROV where COD_PROVEEDOR = :p and COMPROBANTE = :c "
-                            "and ASIGNADA = 'N' and ANULADA = 'N'"));
-    for (const QString &nota : notas) {
-        if (notas.count(nota) > 1) {
-            error = QStringLiteral("La nota de crédito %1 está repetida.").arg(nota);
-            return Currency();
-        }
-        q.paramByName("p").setAsInteger(proveedor);
-        q.paramByName("c").setAsString(nota);
+    const QString usuario = TFDatosComp::VerVariable(QStringLiteral("vUsuario"));
+    const QString motivo = RevisarCodigo(usuario, kLargoUsuario, QStringLiteral("usuario"));
+    if (!motivo.isEmpty())
+        return motivo;
+    bool existe = false;
+    if (!usuario.isEmpty()) {
+        db::Query &q = FDatosComp->Query_Lectura;
+        q.setSql(QStringLiteral("select 1 from USUARIOS where USUARIO = :u"));
+        q.paramByName("u").setAsString(usuario);
         q.execQuery();
-        if (q.eof()) {
-            q.close();
-            error = QStringLiteral("La nota de crédito %1 no existe para este proveedor o ya fue aplicada.").arg(nota);
-            return Currency();
-        }
-        total += q.field(0).asCurrency();
+        existe = !q.eof();
         q.close();
     }
-    return total;
+    return existe ? QString() : QStringLiteral("El usuario %1 no existe.").arg(usuario);
+}
+
+// The notes named in the payment ticked as the picker would, in the file's order: each must be an
+// open note of the supplier, and one is only taken while the earlier ones leave part of the total
+// unpaid. Sets `pago`'s notes, their amount (what the payment window would put) and the balance note.
+bool ElegirNotas(TFDatosComp &datos, const FacturaJson &f, Currency total, PagoCompra &pago, QString &error)
+{
+    SeleccionNotasCredito seleccion(total);
+    seleccion.Cargar(datos, f.proveedor);
+    const std::vector<NotaCreditoAbierta> &abiertas = seleccion.Notas();
+    for (qsizetype i = 0; i < f.pago.notas.size(); ++i) {
+        const QString &nota = f.pago.notas.at(i);
+        const QString clave = QStringLiteral("\"pago.notas[%1]\": ").arg(i);
+        if (f.pago.notas.indexOf(nota) != i) {
+            error = clave + QStringLiteral("La nota de crédito %1 está repetida.").arg(nota);
+            return false;
+        }
+        const auto it = std::find_if(abiertas.begin(), abiertas.end(),
+                                     [&](const NotaCreditoAbierta &n) { return n.comprobante == nota; });
+        if (it == abiertas.end()) {
+            error = clave + QStringLiteral("La nota de crédito %1 no existe para este proveedor o ya fue aplicada.").arg(nota);
+            return false;
+        }
+        if (!seleccion.Marcar(static_cast<int>(it - abiertas.begin()), true)) {
+            error = clave + QStringLiteral("La nota de crédito %1 sobra: las notas anteriores ya cubren el total de la factura.")
+                                .arg(nota);
+            return false;
+        }
+    }
+    const EleccionNotas eleccion = seleccion.Eleccion(seleccion.Excede() ? f.pago.notaSaldo : QString());
+    const Currency importe = RepartirNotas(total, eleccion.importe).notas;
+    if (f.pago.importeNotas && *f.pago.importeNotas != importe) {
+        error = QStringLiteral("\"pago.importe_notas\" (%1) no coincide con lo que pagan las notas elegidas (%2).")
+                    .arg(FormatCurrency(QStringLiteral("#,##0.00"), *f.pago.importeNotas),
+                         FormatCurrency(QStringLiteral("#,##0.00"), importe));
+        return false;
+    }
+    if (seleccion.Excede() && f.pago.notaSaldo.isEmpty()) {
+        error = QStringLiteral("Las notas de crédito exceden el total de la factura: indique en \"nota_saldo\" "
+                               "el número de la nota por el saldo.");
+        return false;
+    }
+    pago.notasCredito = importe;
+    pago.notasElegidas = f.pago.notas;
+    pago.notaSaldo = eleccion.notaSaldo;
+    return true;
 }
 
 // The lines as the entry window would take them (add, accumulate, global discount, then each
@@ -140,6 +184,8 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
     datos.CargarTipoCambio();
 
     EntradaCompra entrada(datos);
@@ -166,7 +212,7 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
         entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
         if (!entrada.EstablecerComprobante(f.comprobante)) {
             limpiar();
-            return falla(QStringLiteral("El número de comprobante tiene más de %1 caracteres.").arg(EntradaCompra::kLargoComprobante));
+            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
         }
         entrada.EstablecerFecha(f.fecha);
         if (!entrada.EstablecerMoneda(f.moneda, &error)) {
@@ -195,24 +241,15 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
         pago.cuentaBancaria = f.pago.cuentaBancaria;
         pago.credito = f.pago.credito;
         pago.diasCredito = f.pago.dias;
-        pago.notasElegidas = f.pago.notas;
         const TotalesCompra totales = TotalesDeEntrada(entrada.Totales());
-        if (!f.pago.notas.isEmpty()) {
-            const Currency notas = ImporteNotas(f.proveedor, f.pago.notas, error);
-            if (!error.isEmpty()) {
-                limpiar();
-                return falla(error);
-            }
-            const Currency total = Currency::fromScaled(totales.total.toScaled(2), 2);
-            pago.notasCredito = std::min(notas, total);
-            if (notas > total) {
-                if (f.pago.notaSaldo.isEmpty()) {
-                    limpiar();
-                    return falla(QStringLiteral("Las notas de crédito exceden el total de la factura: indique en \"nota_saldo\" "
-                                                "el número de la nota por el saldo."));
-                }
-                pago.notaSaldo = f.pago.notaSaldo;
-            }
+        if (!f.pago.notas.isEmpty()
+            && !ElegirNotas(datos, f, Currency::fromScaled(totales.total.toScaled(2), 2), pago, error)) {
+            limpiar();
+            return falla(error);
+        }
+        if (f.pago.notas.isEmpty() && f.pago.importeNotas && *f.pago.importeNotas != Currency()) {
+            limpiar();
+            return falla(QStringLiteral("\"pago.importe_notas\" indica un importe pero \"pago.notas\" no nombra ninguna nota."));
         }
         const ValidacionPago vp = ProcesoCompra::Validar(totales.total, pago);
         if (!vp.ok()) {
@@ -246,9 +283,18 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 ResultadoCli AnularFactura(int proveedor, const QString &comprobante)
 {
     MensajesCli avisos;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    // Refused as typed: a longer number must not reach the one it starts with.
+    const QString numero = comprobante.trimmed().toUpper();
+    if (const QString motivo = RevisarCodigo(comprobante, INT_MAX, QStringLiteral("NUMERO")); !motivo.isEmpty())
+        return falla(motivo);
+    if (const QString motivo = RevisarCodigo(numero, EntradaCompra::kLargoComprobante, QStringLiteral("NUMERO"));
+        !motivo.isEmpty())
+        return falla(motivo);
     auto anulacion = AnulacionCompra::DesdeDatosComp(*FDatosComp);
     anulacion->EstablecerMensajes(&avisos);
-    const int id = anulacion->BuscarFactura(proveedor, comprobante.trimmed().toUpper());
+    const int id = anulacion->BuscarFactura(proveedor, numero);
     if (id <= 0)
         return falla(QStringLiteral("No existe la factura %1 del proveedor %2.").arg(comprobante).arg(proveedor));
     if (!anulacion->AnularCompras(id))

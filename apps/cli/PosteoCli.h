@@ -7,13 +7,16 @@
 
 class Estacion;
 
+constexpr int kLargoUsuario = 15;  // USUARIOS.USUARIO
+
 struct ResultadoCli {
     int codigo = 0;     // process exit code
     QString salida;     // stdout (the new ID_COMPRA)
     QString mensaje;    // stderr: the Spanish message of the check that failed
 };
 
-// Posts `factura` through purchase entry and posting on the connected workstation.
+// Posts `factura` through purchase entry and posting on the connected workstation, as the
+// point-of-sale user in vUsuario, who must exist in USUARIOS.
 // Leaves the workstation's work tables empty and, on any failure, the databases unchanged.
 ResultadoCli PostearFactura(const FacturaJson &factura, const QString &computadora);
 // Annuls the supplier's invoice with that number.

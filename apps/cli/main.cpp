@@ -10,6 +10,8 @@
 #include "cli/PosteoCli.h"
 #include "cli/ReportesCli.h"
 #include "platform/db/TwoPhase.h"
+#include "platform/ErrorCompras.h"
+#include "platform/TextoEntrada.h"
 #include "platform/VariablesHost.h"
 
 #include <QCommandLineParser>
@@ -39,19 +41,20 @@ QTextStream &err()
 
 const char *const kUso =
     "Uso:\n"
-    "  compras init CARPETA [--demo] [--servidor HOST --usuario U --clave C]\n"
+    "  compras init CARPETA [--demo] [--servidor HOST --usuario-base U --clave-base C]\n"
     "      crea una base por rol (tienda, inventario, contabilidad, distribuidora, central)\n"
-    "  compras check CARPETA [--servidor HOST --usuario U --clave C]\n"
+    "  compras check CARPETA [--servidor HOST --usuario-base U --clave-base C]\n"
     "      abre cada base, informa lo que falta y resuelve transacciones en limbo de más de un minuto\n"
     "      (con --ahora también las recientes: úsese con las demás estaciones detenidas)\n"
     "  compras post CARPETA FACTURA.json [--caja N] [--usuario U] [--espera S]\n"
+    "      [--usuario-base U --clave-base C]\n"
     "      registra la factura del archivo como lo haría la ventana de compras; imprime ID_COMPRA.\n"
     "      Ocupa su estación (caja y ComputerName) mientras trabaja; si otro proceso la ocupa,\n"
     "      espera hasta S segundos (60 por omisión) y, si sigue ocupada, no hace nada\n"
     "  compras clear CARPETA [--caja N] [--espera S]\n"
     "      borra el comprobante sin terminar de la estación (caja y ComputerName); no lo hace\n"
     "      mientras un proceso en marcha ocupa la estación\n"
-    "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U]\n"
+    "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U] [--usuario-base U --clave-base C]\n"
     "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
     "  compras report CARPETA TIPO --desde D --hasta D [--moneda 1|2] [--totales] --pdf ARCHIVO\n"
     "      imprime a PDF un reporte del periodo: resumen, detalle, proveedor o netas (o 1 a 4)\n"
@@ -64,27 +67,37 @@ const char *const kUso =
     "Opciones:\n"
     "  --demo              carga los datos de demostración (init)\n"
     "  --servidor HOST     servidor Firebird; sin él, las bases son archivos de CARPETA\n"
-    "  --usuario U         usuario de la base (con post y annul, usuario de la estación)\n"
-    "  --clave C           clave de la base\n"
+    "  --usuario U         usuario del punto de venta que registra o anula (tabla USUARIOS; ADMIN\n"
+    "                      si no se indica). En init y check, a falta de --usuario-base, es el\n"
+    "                      usuario de la base.\n"
+    "  --usuario-base U    usuario con el que se entra a las bases de datos\n"
+    "  --clave-base C      clave de ese usuario (también --clave o la variable COMPRAS_CLAVE)\n"
     "  --ahora             resuelve también las transacciones en limbo recientes (check)\n"
     "  --caja N            número de caja de la estación (post, annul, clear)\n"
     "  --espera S          segundos de espera por la estación ocupada (post: 60, clear: 5)\n"
-    "  -h, --help          muestra esta ayuda y termina\n"
+    "  -h, --help, --ayuda muestra esta ayuda y termina\n"
     "  -v, --version       muestra la versión y termina\n";
 
-void uso()
+void uso(QTextStream &destino = err())
 {
-    err() << kUso;
-    err().flush();
+    destino << kUso;
+    destino.flush();
 }
 
-UbicacionBases ubicacion(const QCommandLineParser &p, const QString &carpeta)
+// The database login: --usuario-base, or, where there is no point-of-sale user (init, check),
+// --usuario as before.
+UbicacionBases ubicacion(const QCommandLineParser &p, const QString &carpeta, bool usuarioPuntoDeVenta = false)
 {
     UbicacionBases b = UbicacionBases::EnCarpeta(
         p.isSet(QStringLiteral("servidor")) ? carpeta : QFileInfo(carpeta).absoluteFilePath(),
         p.value(QStringLiteral("servidor")));
-    b.usuario = p.value(QStringLiteral("usuario"));
-    b.clave = p.isSet(QStringLiteral("clave")) ? p.value(QStringLiteral("clave")) : qEnvironmentVariable("COMPRAS_CLAVE");
+    if (p.isSet(QStringLiteral("usuario-base")))
+        b.usuario = p.value(QStringLiteral("usuario-base"));
+    else if (!usuarioPuntoDeVenta)
+        b.usuario = p.value(QStringLiteral("usuario"));
+    b.clave = p.isSet(QStringLiteral("clave-base")) ? p.value(QStringLiteral("clave-base"))
+              : p.isSet(QStringLiteral("clave"))    ? p.value(QStringLiteral("clave"))
+                                                    : qEnvironmentVariable("COMPRAS_CLAVE");
     return b;
 }
 
@@ -217,10 +230,13 @@ QString estacionEnUso(int caja, int espera)
 // the demo administrator by default), the computer name from ComputerName.
 std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QString &carpeta)
 {
-    auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta));
-    estacion->AbrirBases();
-    const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).toUpper()
+    const QString usuario = p.isSet(QStringLiteral("usuario")) ? p.value(QStringLiteral("usuario")).trimmed().toUpper()
                                                                 : QStringLiteral("ADMIN");
+    if (const QString motivo = RevisarCodigo(usuario, kLargoUsuario, QStringLiteral("--usuario"));
+        !motivo.isEmpty())
+        throw ErrorCompras(motivo);
+    auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta, true));
+    estacion->AbrirBases();
     const int caja = cajaDeOpciones(p, *estacion);
     CargarVariable(QStringLiteral("vUsuario"), usuario);
     estacion->CargarRegistros(usuario, caja);
@@ -351,8 +367,12 @@ int ejecutar(QCoreApplication &app)
     p.addPositionalArgument(QStringLiteral("carpeta"), QStringLiteral("carpeta de las bases"));
     p.addOption({QStringLiteral("demo"), QStringLiteral("Carga los datos de demostración.")});
     p.addOption({QStringLiteral("servidor"), QStringLiteral("Servidor Firebird."), QStringLiteral("host")});
-    p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario de la base."), QStringLiteral("usuario")});
-    p.addOption({QStringLiteral("clave"), QStringLiteral("Clave de la base."), QStringLiteral("clave")});
+    p.addOption({QStringLiteral("usuario"), QStringLiteral("Usuario del punto de venta que registra o anula."),
+                 QStringLiteral("usuario")});
+    p.addOption({QStringLiteral("usuario-base"), QStringLiteral("Usuario de las bases de datos."), QStringLiteral("usuario")});
+    p.addOption({QStringLiteral("clave-base"), QStringLiteral("Clave de las bases de datos."), QStringLiteral("clave")});
+    p.addOption({QStringLiteral("clave"), QStringLiteral("Igual que --clave-base."), QStringLiteral("clave")});
+    p.addOption({{QStringLiteral("ayuda"), QStringLiteral("help"), QStringLiteral("h")}, QStringLiteral("Muestra esta ayuda.")});
     p.addOption({QStringLiteral("ahora"), QStringLiteral("Resuelve también las transacciones en limbo recientes.")});
     p.addOption({QStringLiteral("caja"), QStringLiteral("Número de caja de la estación."), QStringLiteral("caja")});
     p.addOption({QStringLiteral("espera"), QStringLiteral("Segundos que se espera a una estación ocupada."), QStringLiteral("segundos")});
@@ -368,6 +388,10 @@ int ejecutar(QCoreApplication &app)
         err() << p.errorText() << "\n";
         uso();
         return 64;
+    }
+    if (p.isSet(QStringLiteral("ayuda"))) {
+        uso(out());
+        return 0;
     }
     const QStringList args = p.positionalArguments();
     if (args.size() < 2) {

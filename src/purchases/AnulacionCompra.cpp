@@ -5,6 +5,8 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/Mensajes.h"
+#include "platform/TextoEntrada.h"
+#include "purchases/EntradaCompra.h"
 #include "platform/db/Transaction.h"
 #include "platform/db/TwoPhase.h"
 
@@ -114,6 +116,9 @@ bool AnulacionCompra::Fallo(const QString &mensaje, const QString &error)
 
 int AnulacionCompra::BuscarFactura(int codProveedor, const QString &comprobante)
 {
+    // A number that cannot be stored names no invoice (and must not reach a shorter one).
+    if (!RevisarCodigo(comprobante, EntradaCompra::kLargoComprobante, QString()).isEmpty())
+        return 0;
     db::Transaction lectura(*c_.tienda, db::TransactionKind::Read);
     db::Query q(c_.tienda, &lectura);
     q.setSql(QStringLiteral("select first 1 ID_COMPRA from FACTURAS_COMPRA where CODIGO_PROVEEDOR = :prov and "

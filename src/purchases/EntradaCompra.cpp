@@ -11,6 +11,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Dataset.h"
 #include "platform/Mensajes.h"
+#include "platform/TextoEntrada.h"
 #include "platform/db/Query.h"
 #include "platform/db/Transaction.h"
 #include "platform/db/TwoPhase.h"
@@ -452,7 +453,7 @@ void EntradaCompra::EstablecerProveedor(int codigo, const QString &nombre)
 bool EntradaCompra::EstablecerComprobante(const QString &numero)
 {
     const QString n = numero.trimmed().toUpper();
-    if (n.size() > kLargoComprobante)
+    if (!RevisarCodigo(n, kLargoComprobante, QString()).isEmpty())
         return false;
     if (n == comprobante_)
         return true;
@@ -567,7 +568,8 @@ void EntradaCompra::EstablecerDestino(bool principal, const QString &codBodega, 
 std::optional<ArticuloCompra> EntradaCompra::BuscarArticulo(const QString &codigo)
 {
     const QString texto = codigo.trimmed().toUpper();
-    if (texto.isEmpty())
+    // No code is longer than its column or holds control characters: such text matches nothing.
+    if (texto.isEmpty() || !RevisarCodigo(texto, kLargoCodigo, QString()).isEmpty())
         return std::nullopt;
     db::Query &q = q_->articulo;
     q.paramByName("Texto").setAsString(texto);

@@ -125,6 +125,8 @@ public:
     static inline const QString kInventarioPrincipal = QStringLiteral("INVENTARIO PRINCIPAL");
     static inline const QString kPlantilla = QStringLiteral("Comp_importar_compras.xlsx");
     static constexpr int kLargoComprobante = 12;
+    static constexpr int kLargoCodigo = 30;   // COD_BARRAS
+    static constexpr int kLargoBodega = 20;   // COD_BODEGA
     static constexpr int kPrimeraFilaImportacion = 3;
 
     // Limits of a typed or imported line.
@@ -228,7 +230,8 @@ public:
     const QString &NombreProveedor() const { return nombreProveedor_; }
     void EstablecerProveedor(int codigo, const QString &nombre);
     const QString &Comprobante() const { return comprobante_; }
-    // False (nothing saved) when the number is longer than kLargoComprobante.
+    // False (nothing saved) when the number is longer than kLargoComprobante or holds control
+    // or invisible characters.
     bool EstablecerComprobante(const QString &numero);
     const QDate &Fecha() const { return fecha_; }
     void EstablecerFecha(const QDate &fecha);

@@ -122,6 +122,8 @@ struct ValidacionPago {
 
 class ProcesoCompra {
 public:
+    static constexpr int kLargoNota = 12;          // NOTAS_CREDITO_PROV.COMPROBANTE
+    static constexpr int kLargoNumeroCheque = 20;  // FACTURAS_COMPRA.NUMERO_CHEQUE
     enum class Estado { SinProcesar, Procesada, NoEsFactura, Invalida, ChequeCancelado, Fallida };
 
     ProcesoCompra(const ConexionesCompra &conexiones, AjustesProcesoCompra ajustes);

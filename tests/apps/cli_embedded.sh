@@ -53,6 +53,16 @@ grep -q "ya fue Utilizado" "$dir/err" || fail "duplicate number not explained: $
 echo '{"proveedor": 12' > "$dir/malo.json"
 cli post "$dir/bases" "$dir/malo.json" > "$dir/out" 2> "$dir/err" && fail "a malformed file must fail"
 grep -q "JSON" "$dir/err" || fail "malformed file not explained: $(cat "$dir/err")"
+# The point-of-sale user (--usuario) must exist; the database login is a separate option.
+sed 's/F-CLI/F-CLI2/' "$dir/f.json" > "$dir/f2.json"
+cli post "$dir/bases" "$dir/f2.json" --usuario fantasma > "$dir/out" 2> "$dir/err" && fail "an unknown user must not post"
+grep -q "El usuario FANTASMA no existe." "$dir/err" || fail "unknown user not explained: $(cat "$dir/err")"
+cli post "$dir/bases" "$dir/f2.json" --usuario cajero --usuario-base SYSDBA > "$dir/out" 2> "$dir/err" \
+  || fail "post as CAJERO: $(cat "$dir/err")"
+cli annul "$dir/bases" 12 "F-CLI       X" > "$dir/out" 2> "$dir/err" && fail "a number with junk after a real one must not annul it"
+grep -q "NUMERO" "$dir/err" || fail "overlong number not explained: $(cat "$dir/err")"
+cli --ayuda > "$dir/out" 2>&1 || fail "--ayuda"
+grep -q -- "--usuario-base" "$dir/out" || fail "--ayuda must name --usuario-base: $(cat "$dir/out")"
 cli annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" || fail "annul: $(cat "$dir/err")"
 cli annul "$dir/bases" 12 F-CLI > "$dir/out" 2> "$dir/err" && fail "annulling twice must fail"
 echo "1 passed, 0 failed"

@@ -16,7 +16,7 @@ if [ "$MODO" = servidor ]; then
   install -d -o firebird -g firebird "$bases"
   trap 'rm -rf "$dir" "$bases"' EXIT
   export COMPRAS_CLAVE
-  opciones=(--servidor localhost --usuario SYSDBA)
+  opciones=(--servidor localhost --usuario-base SYSDBA)
   prefijo="localhost:"
   isql_auth=(-user SYSDBA -password "$COMPRAS_CLAVE")
 else

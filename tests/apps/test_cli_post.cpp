@@ -3,6 +3,9 @@
 #include "cli/FacturaJson.h"
 #include "cli/PosteoCli.h"
 
+#include "platform/VariablesHost.h"
+
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -269,4 +272,169 @@ TEST(PosteoCli, ElEjemploDejaPreciosPorEncimaDelCostoNuevo)
         EXPECT_GE(p1, sin) << n;
     }
     EXPECT_EQ(EntornoPrueba::Moneda(env.inventario, "select PREVEN_1" + donde), C("15"));  // 11.30 + 30 %, to units
+}
+
+namespace {
+
+// The example file with one key's value replaced as written in JSON (escapes included).
+QByteArray ConClave(const char *clave, const QString &valorJson)
+{
+    const QString json = QString::fromUtf8(Factura(R"("credito": 33.90, "dias": 30)"));
+    const QString buscado = QStringLiteral("\"%1\": ").arg(QLatin1String(clave));
+    const qsizetype i = json.indexOf(buscado) + buscado.size();
+    const qsizetype fin = json.indexOf(QRegularExpression(QStringLiteral("[,}]")), i);
+    return (json.left(i) + valorJson + json.mid(fin)).toUtf8();
+}
+
+QByteArray ConCodigo(const QString &codigoJson)
+{
+    return Factura(R"("credito": 33.90, "dias": 30)",
+                   QStringLiteral(R"([{"codigo": "7441001000011", "cantidad": 1, "costo": 1},
+                                      {"codigo": %1, "cantidad": 3, "costo": 10.0}])").arg(codigoJson));
+}
+
+int Escrito(EntornoPrueba &env)
+{
+    return EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA")
+           + EntornoPrueba::Entero(env.tienda, "select count(*) from MOVIMIENTOS_STOCK")
+           + EntornoPrueba::Entero(env.tienda, "select count(*) from NOTAS_CREDITO_PROV where ASIGNADA = 'S'");
+}
+
+} // namespace
+
+TEST(ArchivoFactura, TextosLargosOConCaracteresDeControlSeRechazanNombrandoLaClave)
+{
+    const QString treinta = QStringLiteral("7501031311309") + QString(17, QLatin1Char('9'));
+    struct Caso {
+        QByteArray json;
+        const char *clave;
+        const char *motivo;
+    } casos[] = {
+        // One character past the column, blanks in the middle included: never cut to a real number.
+        {ConClave("comprobante", QStringLiteral(R"("0012-88410  X")")), "\"comprobante\"", "13 caracteres; admite como máximo 12"},
+        {ConClave("comprobante", QStringLiteral(R"("F-1001\u0000")")), "\"comprobante\"", "no permitidos"},
+        {ConClave("comprobante", QStringLiteral(R"("F-1001\n")")), "\"comprobante\"", "no permitidos"},
+        {ConClave("comprobante", QStringLiteral(R"("\u202EF-1001")")), "\"comprobante\"", "no permitidos"},
+        {ConClave("bodega", QStringLiteral(R"("001\u2066")")), "\"bodega\"", "no permitidos"},
+        {ConClave("bodega", QStringLiteral(R"("001                  X")")), "\"bodega\"", "admite como máximo 20"},
+        {ConCodigo(QStringLiteral("\"%1X\"").arg(treinta)), "\"lineas[1].codigo\"", "31 caracteres; admite como máximo 30"},
+        {ConCodigo(QStringLiteral(R"("7501031311309\t")")), "\"lineas[1].codigo\"", "no permitidos"},
+        {ConCodigo(QStringLiteral(R"("7501031311309\u202C")")), "\"lineas[1].codigo\"", "no permitidos"},
+        {ConCodigo(QStringLiteral(R"("7501\u200B031311309")")), "\"lineas[1].codigo\"", "no permitidos"},
+        {Factura(R"("cheque": 33.90, "numero_cheque": "000123000123000123000", "cuenta_bancaria": 1)"),
+         "\"pago.numero_cheque\"", "admite como máximo 20"},
+        {Factura(R"("notas": ["NC-1205", "NC-1205-SALDO"], "nota_saldo": "X")"), "\"pago.notas[1]\"", "admite como máximo 12"},
+        {Factura(R"("notas": ["NC-1205\u2069"], "nota_saldo": "X")"), "\"pago.notas[0]\"", "no permitidos"},
+        {Factura(R"("notas": ["NC-1205"], "nota_saldo": "NC-SALDO-0001")"), "\"pago.nota_saldo\"", "admite como máximo 12"},
+    };
+    for (const Caso &c : casos) {
+        QString error;
+        EXPECT_FALSE(LeerFacturaJson(c.json, error)) << c.clave << " " << c.motivo;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.clave))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.motivo))) << error.toStdString();
+    }
+
+    // At the limit, counted in characters (not bytes), they pass.
+    QString error;
+    auto f = LeerFacturaJson(ConClave("comprobante", QString::fromUtf8("\"ÑÑÑÑÑÑÑÑÑÑÑÑ\"")), error);
+    ASSERT_TRUE(f) << error.toStdString();
+    EXPECT_EQ(f->comprobante.size(), 12);
+    f = LeerFacturaJson(ConCodigo(QStringLiteral("\" %1 \"").arg(treinta)), error);
+    ASSERT_TRUE(f) << error.toStdString();
+    EXPECT_EQ(f->lineas.at(1).codigo, treinta);
+}
+
+TEST(PosteoCli, EntradaHostilNoEscribeNada)
+{
+    EntornoPrueba env;
+    const Bases antes = Volcar(env);
+    const int escrito = Escrito(env);
+    const auto rechazar = [&](const ResultadoCli &r, const char *esperado) {
+        EXPECT_NE(r.codigo, 0) << esperado;
+        EXPECT_TRUE(r.mensaje.contains(QString::fromUtf8(esperado))) << "esperado: " << esperado
+                                                                     << "\nrecibido: " << r.mensaje.toStdString();
+        EXPECT_EQ(TrabajoPendiente(env), 0) << esperado;
+        EXPECT_EQ(Escrito(env), escrito) << esperado;
+    };
+
+    // Through the reader: the message names the key, the station's work tables stay empty.
+    rechazar(Postear(ConCodigo(QStringLiteral(R"("7501031311309 \u0000")"))), "\"lineas[1].codigo\"");
+    rechazar(Postear(ConClave("bodega", QStringLiteral(R"("001                 Z")"))), "\"bodega\"");
+
+    // Past the reader (a caller building the invoice itself): an overlong code or number with a
+    // real one at its start matches nothing, and nothing is cut on the way to the database.
+    QString error;
+    auto f = LeerFacturaJson(ConCodigo(QStringLiteral(R"("7501031311309")")), error);
+    ASSERT_TRUE(f) << error.toStdString();
+    FacturaJson largo = *f;
+    largo.lineas.at(1).codigo = QStringLiteral("7501031311309") + QString(20, QLatin1Char(' ')) + QStringLiteral("X");
+    rechazar(PostearFactura(largo, QStringLiteral("PRUEBA")), "Artículo no encontrado");
+    largo = *f;
+    largo.comprobante = QStringLiteral("F-1001\u202E");
+    rechazar(PostearFactura(largo, QStringLiteral("PRUEBA")), "\"comprobante\" contiene caracteres no permitidos");
+
+    // Annulment by a number with junk after a real one does not reach that invoice.
+    const QString estado = "select ANULADA from FACTURAS_COMPRA where COMPROBANTE = '0012-88410' and CODIGO_PROVEEDOR = 12";
+    ASSERT_EQ(EntornoPrueba::Texto(env.tienda, estado), "N");
+    for (const QString &numero : {QStringLiteral("0012-88410  X"), QStringLiteral("0012-88410\t"),
+                                  QStringLiteral("0012-88410\u2066"), QStringLiteral("0012-88410\n1")}) {
+        const ResultadoCli r = AnularFactura(12, numero);
+        EXPECT_NE(r.codigo, 0) << numero.toStdString();
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("NUMERO"))) << r.mensaje.toStdString();
+    }
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, estado), "N");
+
+    // A point-of-sale user missing from USUARIOS posts and annuls nothing.
+    CargarVariable(QStringLiteral("vUsuario"), QStringLiteral("FANTASMA"));
+    rechazar(Postear(Factura(R"("credito": 33.90, "dias": 30)")), "El usuario FANTASMA no existe.");
+    EXPECT_EQ(AnularFactura(12, QStringLiteral("0012-88410")).mensaje, QStringLiteral("El usuario FANTASMA no existe."));
+    EXPECT_EQ(EntornoPrueba::Texto(env.tienda, estado), "N");
+    // An existing one does, and the supplier's account records it.
+    const char *delCajero = "select count(*) from CUENTA_PROVEEDOR where CREATE_USERID = 'CAJERO'";
+    const int cajero = EntornoPrueba::Entero(env.tienda, delCajero);
+    CargarVariable(QStringLiteral("vUsuario"), QStringLiteral("CAJERO"));
+    const ResultadoCli r = Postear(Factura(R"("credito": 33.90, "dias": 30)"));
+    ASSERT_EQ(r.codigo, 0) << r.mensaje.toStdString();
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, delCajero), cajero + 1);
+    EXPECT_FALSE(Volcar(env) == antes);
+}
+
+TEST(PosteoCli, ElImporteDeNotasEsSiempreElQueDanLasNotas)
+{
+    EntornoPrueba env;
+    for (const char *nota : {"901, 'NC-2001', 10", "902, 'NC-2002', 20"})
+        EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into NOTAS_CREDITO_PROV (ID_NC_PROV, COMPROBANTE, IMP_TOTAL, COD_PROVEEDOR, "
+                                                           "FECHA, ASIGNADA, ANULADA) values (%1, 12, current_date, 'N', 'N')")
+                                                .arg(QString::fromLatin1(nota)));
+    const int escrito = Escrito(env);
+    struct Caso {
+        const char *pago;
+        const char *mensaje;
+    } rechazos[] = {
+        // The notes give 30; the file claims more, or less.
+        {R"("notas": ["NC-2001", "NC-2002"], "importe_notas": 33.90)", "\"pago.importe_notas\" (33.90) no coincide con lo que pagan las notas elegidas (30.00)"},
+        {R"("notas": ["NC-2001", "NC-2002"], "importe_notas": 20, "efectivo": 13.90)", "\"pago.importe_notas\""},
+        {R"("importe_notas": 10, "efectivo": 23.90)", "\"pago.importe_notas\""},
+        // NC-1205 already covers the invoice: the picker would not tick another.
+        {R"("notas": ["NC-1205", "NC-2001"], "nota_saldo": "NC-SALDO")", "\"pago.notas[1]\": La nota de crédito NC-2001 sobra"},
+        {R"("notas": ["NC-2001", "NC-2001"], "efectivo": 13.90)", "\"pago.notas[1]\": La nota de crédito NC-2001 está repetida"},
+        // What the notes leave unpaid must still be paid.
+        {R"("notas": ["NC-2001", "NC-2002"])", "falta: 3.90"},
+    };
+    for (const Caso &c : rechazos) {
+        const ResultadoCli r = Postear(Factura(QString::fromUtf8(c.pago)));
+        EXPECT_NE(r.codigo, 0) << c.pago;
+        EXPECT_TRUE(r.mensaje.contains(QString::fromUtf8(c.mensaje))) << "esperado: " << c.mensaje
+                                                                      << "\nrecibido: " << r.mensaje.toStdString();
+        EXPECT_EQ(TrabajoPendiente(env), 0) << c.pago;
+        EXPECT_EQ(Escrito(env), escrito) << c.pago;
+    }
+
+    const ResultadoCli r = Postear(Factura(R"("notas": ["NC-2001", "NC-2002"], "importe_notas": 30, "efectivo": 3.90)"));
+    ASSERT_EQ(r.codigo, 0) << r.mensaje.toStdString();
+    EXPECT_EQ(EntornoPrueba::Moneda(env.tienda, QStringLiteral("select IMPORTE_NC from FACTURAS_COMPRA where ID_COMPRA = %1").arg(r.salida)),
+              C("30"));
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from NOTAS_CREDITO_PROV where ASIGNADA = 'S' and "
+                                                "COMPROBANTE in ('NC-2001', 'NC-2002')"),
+              2);
 }

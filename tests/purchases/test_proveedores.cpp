@@ -186,6 +186,8 @@ TEST_F(Proveedores, TextoRaroNoRompeNiInyecta)
         {QStringLiteral("100%"), davila, davila},
         {QStringLiteral("%"), TodosPorNombre(), davila},  // containing takes "%" as it is
         {QString(40, QLatin1Char('Z')), {}, {}},
+        // A code followed by junk past the column's 30 characters is not that code.
+        {QStringLiteral("ñ'1") + QString(30, QLatin1Char(' ')) + QStringLiteral("x"), {}, {}},
     };
     for (bool selector : {false, true}) {
         VentanaBuscaProveedor *v = selector ? static_cast<VentanaBuscaProveedor *>(Abrir<TfrmBscarProveedor>())

@@ -80,36 +80,38 @@ ISC_QUAD writeBlob(IAttachment *att, ITransaction *tx, const QByteArray &data)
     return id;
 }
 
-// Cuts UTF-8 bytes to at most `max` without splitting a character.
-QByteArray cutUtf8(const QByteArray &bytes, int max)
+[[noreturn]] void textTooLong(const ColumnInfo &col, int maxChars, int chars)
 {
-    if (bytes.size() <= max)
-        return bytes;
-    int end = max;
-    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-        --end;
-    return bytes.left(end);
+    const QString nombre = col.name.isEmpty() ? QStringLiteral("sin nombre") : col.name;
+    throw DbError(QStringLiteral("El valor del parámetro %1 tiene %2 caracteres; admite como máximo %3.")
+                      .arg(nombre)
+                      .arg(chars)
+                      .arg(maxChars),
+                  -802);
 }
 
+// The bytes of `s` for a text slot of the column. Text that does not fit is refused, never cut;
+// only trailing blanks beyond the slot are dropped, as the server itself would.
 QByteArray encodeText(const ColumnInfo &col, const QString &s)
 {
     // charset 1 = OCTETS, 0 = NONE: raw single bytes
-    if (col.charSet == 1 || col.charSet == 0)
-        return s.toLatin1();
+    const bool single = col.charSet == 1 || col.charSet == 0;
     // A UTF8 slot holds length/4 characters (UNICODE_FSS: length/3).
-    const int perChar = col.charSet == 4 ? 4 : col.charSet == 3 ? 3 : 1;
+    const int perChar = single ? 1 : col.charSet == 4 ? 4 : col.charSet == 3 ? 3 : 1;
     const int maxChars = static_cast<int>(col.length) / perChar;
-    if (perChar > 1 && s.size() > maxChars) {
-        QString cut;
-        int chars = 0;
-        for (int i = 0; i < s.size() && chars < maxChars; ++i, ++chars) {
-            cut += s[i];
-            if (s[i].isHighSurrogate() && i + 1 < s.size())
-                cut += s[++i];
-        }
-        return cut.toUtf8();
-    }
-    return s.toUtf8();
+    QString t = s;
+    const auto cabe = [&](const QByteArray &b) {
+        return b.size() <= static_cast<int>(col.length) && (perChar == 1 || t.toUcs4().size() <= maxChars);
+    };
+    QByteArray bytes = single ? t.toLatin1() : t.toUtf8();
+    if (cabe(bytes))
+        return bytes;
+    while (!t.isEmpty() && t.back() == QLatin1Char(' '))
+        t.chop(1);
+    bytes = single ? t.toLatin1() : t.toUtf8();
+    if (cabe(bytes))
+        return bytes;
+    textTooLong(col, maxChars, static_cast<int>(s.toUcs4().size()));
 }
 
 // ISC_DATE counts days from 17 November 1858 (julian day 2400001); ISC_TIME counts 1/10000 s.
@@ -278,14 +280,14 @@ void EncodeValue(const ColumnInfo &c, const Value &v, unsigned char *buffer, IAt
     unsigned char *p = buffer + c.offset;
     switch (c.type) {
     case SQL_VARYING: {
-        const QByteArray bytes = cutUtf8(encodeText(c, v.asString()), static_cast<int>(c.length));
+        const QByteArray bytes = encodeText(c, v.asString());
         const unsigned short len = static_cast<unsigned short>(bytes.size());
         std::memcpy(p, &len, 2);
         std::memcpy(p + 2, bytes.constData(), len);
         break;
     }
     case SQL_TEXT: {
-        const QByteArray bytes = cutUtf8(encodeText(c, v.asString()), static_cast<int>(c.length));
+        const QByteArray bytes = encodeText(c, v.asString());
         std::memset(p, ' ', c.length);
         std::memcpy(p, bytes.constData(), static_cast<std::size_t>(bytes.size()));
         break;

@@ -32,8 +32,9 @@ Value DecodeColumn(const ColumnInfo &col, const unsigned char *buffer, Firebird:
 void DecodeRow(const std::vector<ColumnInfo> &cols, const unsigned char *buffer, Firebird::IAttachment *att,
                Firebird::ITransaction *tx, std::vector<Value> &out);
 
-// Writes one value into the buffer slot of `col`, converting to the column's type. Text too long
-// for the slot is cut at a character boundary. Throws DbError for a value that cannot convert.
+// Writes one value into the buffer slot of `col`, converting to the column's type. Throws DbError
+// for a value that cannot convert, and for text longer than the slot (it is never cut: a cut
+// value could match another record); trailing blanks past the slot are dropped.
 void EncodeValue(const ColumnInfo &col, const Value &value, unsigned char *buffer, Firebird::IAttachment *att,
                  Firebird::ITransaction *tx);
 

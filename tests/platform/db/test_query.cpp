@@ -39,7 +39,7 @@ TEST_F(QueryTest, BindsEveryKindAndReadsNullsAsDefaults)
     q.setSql("insert into MONTOS (F, FH, TXT, NOTA, IMP2, D) values (:f, :fh, :t, :n, :i, :d) returning ID, FLAG");
     q.paramByName("f").setAsDate(QDate(2026, 12, 6));
     q.paramByName("fh").setAsDateTime(QDateTime(QDate(2026, 2, 28), QTime(23, 59, 58, 120)));
-    q.paramByName("t").setAsString(QString::fromUtf8("ñandú €€€€€€€€")); // longer than 10 characters
+    q.paramByName("t").setAsString(QString::fromUtf8("ñandú €€€€   ")); // blanks past the ten characters
     q.paramByName("n").setAsBlobText(QString(40000, QChar(u'á')));
     q.paramByName("i").setAsString("1,234.5");  // typed text into a numeric column
     q.paramByName("d").setNull();
@@ -53,12 +53,51 @@ TEST_F(QueryTest, BindsEveryKindAndReadsNullsAsDefaults)
     s.execQuery();
     EXPECT_EQ(s.fieldByName("F").asDate(), QDate(2026, 12, 6));
     EXPECT_EQ(s.fieldByName("FH").asDateTime(), QDateTime(QDate(2026, 2, 28), QTime(23, 59, 58, 120)));
-    EXPECT_EQ(s.fieldByName("TXT").asString(), QString::fromUtf8("ñandú €€€€"));  // cut to ten characters
+    EXPECT_EQ(s.fieldByName("TXT").asString(), QString::fromUtf8("ñandú €€€€"));
     EXPECT_EQ(s.fieldByName("NOTA").asString().size(), 40000);
     EXPECT_EQ(s.fieldByName("IMP2").asCurrency(), Currency::fromString(std::string("1234.5")));
     EXPECT_TRUE(s.fieldByName("D").isNull());
     EXPECT_EQ(s.fieldByName("D").asFloat(), 0.0);
     EXPECT_EQ(s.fieldByName("IMP4").asString(), "");
+}
+
+TEST_F(QueryTest, TextLongerThanItsColumnIsRefusedNeverCut)
+{
+    Query ins(db, tx.get());
+    ins.setSql("insert into MONTOS (TXT) values (:t)");
+    ins.paramByName("t").setAsString("0012-88410");
+    ins.execQuery();
+
+    // Compared in a where clause: a cut value would find "0012-88410".
+    Query q(db, tx.get());
+    q.setSql("select count(*) from MONTOS where TXT = :numero");
+    const std::pair<QString, int> largos[] = {{QStringLiteral("0012-88410 X"), 12},
+                                              {QString::fromUtf8("0012-88410ñ"), 11},
+                                              {QString::fromUtf8("0012-88410\U0001F600"), 11}};
+    for (const auto &[largo, caracteres] : largos) {
+        q.paramByName("numero").setAsString(largo);
+        try {
+            q.execQuery();
+            ADD_FAILURE() << "aceptado: " << largo.toStdString();
+        } catch (const DbError &e) {
+            EXPECT_TRUE(e.message().contains("numero", Qt::CaseInsensitive)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("%1 caracteres").arg(caracteres))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains("como máximo 10")) << e.message().toStdString();
+        }
+        q.close();
+    }
+    // Exactly ten characters, multi-byte ones included, still fit.
+    q.paramByName("numero").setAsString(QString::fromUtf8("ññññññññññ"));
+    q.execQuery();
+    EXPECT_EQ(q.field(0).asInteger(), 0);
+    q.close();
+
+    ins.paramByName("t").setAsString("ABCDEFGHIJK");
+    EXPECT_THROW(ins.execQuery(), DbError);
+    Query n(db, tx.get());
+    n.setSql("select count(*) from MONTOS where TXT starting with 'ABCDEFGHIJ'");
+    n.execQuery();
+    EXPECT_EQ(n.field(0).asInteger(), 0);
 }
 
 TEST_F(QueryTest, BadValuesAndUnknownNamesFailClearly)
