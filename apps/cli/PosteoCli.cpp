@@ -5,6 +5,7 @@
 #include "data/Comp_fdatos.h"
 #include "purchases/EntradaCompra.h"
 #include "platform/ErrorCompras.h"
+#include "platform/Formato.h"
 #include "platform/Mensajes.h"
 #include "platform/TextoEntrada.h"
 #include "purchases/PosteoEntrada.h"
