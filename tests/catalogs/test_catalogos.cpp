@@ -451,8 +451,9 @@ TEST_F(Catalogos, PrintoutsListEveryRowUnderTheCompanyHeader)
     EXPECT_TRUE(fam.contains("HIGIENE ORAL"));
     EXPECT_TRUE(fam.contains("CUIDADO PERSONAL"));
     EXPECT_TRUE(fam.contains("CUR-BOT"));
-    if (!empresa.isEmpty())
+    if (!empresa.isEmpty()) {
         EXPECT_TRUE(fam.contains(empresa)) << fam.toStdString();
+    }
     // By name: BEBES before GALLETAS Y CONFITERIA before HIGIENE ORAL.
     EXPECT_LT(fam.indexOf("BEBES"), fam.indexOf("GALLETAS Y CONFITERIA"));
     EXPECT_LT(fam.indexOf("GALLETAS Y CONFITERIA"), fam.indexOf("HIGIENE ORAL"));

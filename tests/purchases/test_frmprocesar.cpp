@@ -71,12 +71,14 @@ TEST_F(VentanaProcesar, TextosCompletosYFilasQueNoSaltan)
     Procesar();
     ASSERT_LE(frm->width(), 1366);
     ASSERT_LE(frm->height(), 768);
-    for (QLabel *l : frm->findChildren<QLabel *>())
+    for (QLabel *l : frm->findChildren<QLabel *>()) {
         if (l->isVisible())
             EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
-    for (QAbstractButton *b : frm->findChildren<QAbstractButton *>())
+    }
+    for (QAbstractButton *b : frm->findChildren<QAbstractButton *>()) {
         if (b->isVisible())
             EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    }
     auto *cheque = Ed("edImpCheque");
     const QPoint antes = cheque->mapTo(frm, QPoint());
     Tecla(Ed("edImpEfectivo"), Qt::Key_Down);  // no cash: the till choice hides
