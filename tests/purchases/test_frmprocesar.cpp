@@ -72,12 +72,14 @@ TEST_F(VentanaProcesar, TextosCompletosYFilasQueNoSaltan)
     ASSERT_LE(frm->width(), 1366);
     ASSERT_LE(frm->height(), 768);
     for (QLabel *l : frm->findChildren<QLabel *>()) {
-        if (l->isVisible())
+        if (l->isVisible()) {
             EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+        }
     }
     for (QAbstractButton *b : frm->findChildren<QAbstractButton *>()) {
-        if (b->isVisible())
+        if (b->isVisible()) {
             EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+        }
     }
     auto *cheque = Ed("edImpCheque");
     const QPoint antes = cheque->mapTo(frm, QPoint());
