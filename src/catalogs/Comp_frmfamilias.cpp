@@ -191,8 +191,9 @@ void TfrmFamilias::FiltrarFamilias()
 QString TfrmFamilias::SeleccionarFamilia() const
 {
     if (vista_ == Vista::Arbol) {
+        // The root node is no family, though its text is long enough to look like one.
         const QModelIndex n = tvFamilias->currentIndex();
-        return n.isValid() ? CodigoDeNodo(n.data().toString()) : QString();
+        return n.parent().isValid() ? CodigoDeNodo(n.data().toString()) : QString();
     }
     db::Dataset &g = *datos_.TFamiliasGrid;
     if (!g.active() || g.isEmpty())

@@ -320,6 +320,20 @@ TEST_F(Catalogos, FamiliesBrowserAddsUnderTheSelectedFamilyAndRefusesDeletingOne
     EXPECT_EQ(CodigoDeNodo(Nodo(arbol, "ABA-BEB").parent().data().toString()), "ABA");
     EXPECT_TRUE(arbol->isExpanded(Nodo(arbol, "ABA")));
 
+    // The root node is no family: nothing to modify, and a new family goes to the top.
+    arbol->setCurrentIndex(arbol->model()->index(0, 0));
+    EXPECT_EQ(frm->SeleccionarFamilia(), QString());
+    frm->btnModificar->click();
+    Procesar();
+    EXPECT_EQ(Ventana<TfrmFichaFamilia>(), nullptr);
+    EXPECT_TRUE(env.mensajes.mostrados().empty()) << env.mensajes.textos().join("|").toStdString();
+    frm->btnAgregar->click();
+    ASSERT_NE(Ventana<TfrmFichaFamilia>(), nullptr);
+    EXPECT_EQ(Ventana<TfrmFichaFamilia>()->edPertenece->text(), QString());
+    Ventana<TfrmFichaFamilia>()->btnCancelar->click();
+    Procesar();
+    ASSERT_TRUE(frm->isEnabled());
+
     arbol->setCurrentIndex(Nodo(arbol, "ABA-BEB"));
     frm->btnAgregar->click();
     auto *ficha = Ventana<TfrmFichaFamilia>();
