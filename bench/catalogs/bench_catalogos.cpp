@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>

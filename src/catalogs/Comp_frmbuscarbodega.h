@@ -2,48 +2,27 @@
 // Warehouse search ("Buscar Bodega"): where purchase entry sends the goods received.
 
 #include "catalogs/BusquedaBodegas.h"
-#include "ui/UtilBusqueda.h"
-
-#include <QWidget>
-#include <optional>
+#include "ui/VentanaBusqueda.h"
 
 class TFDatosComp;
-
 class QCheckBox;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 
-class TfrmBuscarBodega : public QWidget {
+class TfrmBuscarBodega : public VentanaBusqueda {
     Q_OBJECT
 public:
     explicit TfrmBuscarBodega(TFDatosComp &datos, QWidget *parent = nullptr);
 
-    // Shows the window without blocking and disables `llamador` until it closes.
-    void AbrirDesde(QWidget *llamador);
-    void FiltrarBodegas();
+    void FiltrarBodegas() { Buscar(); }
 
-    QLineEdit *edBuscar = nullptr;
     QTableView *GridBodegas = nullptr;
     QCheckBox *chkPrincipal = nullptr;
-    QPushButton *btnAceptar = nullptr;
-    QPushButton *btnCancelar = nullptr;
 
 signals:
     void bodegaElegida(const QString &codigo, const QString &descripcion, bool principal);
-    void cerrada();
-
-public slots:
-    void btnAceptarClick();
-    void btnCancelarClick();
 
 protected:
-    void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-    bool eventFilter(QObject *objeto, QEvent *e) override;
-
-private:
-    TFDatosComp &datos_;
-    db::DatasetModel *modelo_ = nullptr;
-    Llamador llamador_;
+    ConsultaFiltrada Consulta(const QString &texto) const override;
+    bool HayEleccion() const override;
+    void ListaVacia() override;
+    void Entregar() override;
 };

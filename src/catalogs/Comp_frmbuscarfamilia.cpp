@@ -3,17 +3,8 @@
 #include "catalogs/Familias.h"
 #include "data/Comp_fdatos.h"
 #include "platform/Mensajes.h"
-#include "platform/db/DbError.h"
 
-#include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -22,80 +13,27 @@ using Columna = db::DatasetModel::Column;
 } // namespace
 
 TfrmBuscarFamilia::TfrmBuscarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent)
-    : TfrmBuscarFamilia(datos, origen, *datos.TFam2,
+    : TfrmBuscarFamilia(origen, *datos.TFam2,
                         {Columna{QStringLiteral("COD_FAMILIA"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          Columna{QStringLiteral("NOMBRE"), QStringLiteral(" Descripción Familia"), {}, Qt::AlignLeft | Qt::AlignVCenter}},
                         parent)
 {
     setObjectName(QStringLiteral("frmBuscarFamilia"));
+    GridFamilias->setColumnWidth(0, 110);
 }
 
-TfrmBuscarFamilia::TfrmBuscarFamilia(TFDatosComp &datos, const QString &origen, db::Dataset &ds,
-                                     const QList<db::DatasetModel::Column> &columnas, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), datos_(datos), ds_(ds), origen_(origen)
+TfrmBuscarFamilia::TfrmBuscarFamilia(const QString &origen, db::Dataset &ds, const QList<db::DatasetModel::Column> &columnas,
+                                     QWidget *parent)
+    : VentanaBusqueda(ds, columnas, QStringLiteral("GridFamilias"), parent), origen_(origen)
 {
     setWindowTitle(QStringLiteral("Buscar Familia"));
     resize(460, 380);
-
-    auto *lblBuscar = new QLabel(QStringLiteral("Buscar:"), this);
-    edBuscar = new QLineEdit(this);
-    edBuscar->setObjectName(QStringLiteral("edBuscar"));
-    edBuscar->setValidator(new ValidadorMayusculas(edBuscar));
-    lblBuscar->setBuddy(edBuscar);
-
-    GridFamilias = new QTableView(this);
-    GridFamilias->setObjectName(QStringLiteral("GridFamilias"));
-    modelo_ = new db::DatasetModel(&ds_, this);
-    modelo_->setColumns(columnas);
-    PrepararGrillaBusqueda(GridFamilias, modelo_);
-    if (columnas.size() > 1)
-        GridFamilias->setColumnWidth(0, 110);
-    GridFamilias->horizontalHeader()->setStretchLastSection(true);
-
-    btnAceptar = new QPushButton(QStringLiteral("&Aceptar"), this);
-    btnAceptar->setObjectName(QStringLiteral("btnAceptar"));
-    btnCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
-    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
-
-    auto *filaBuscar = new QHBoxLayout;
-    filaBuscar->addWidget(lblBuscar);
-    filaBuscar->addWidget(edBuscar, 1);
-    auto *botones = new QHBoxLayout;
-    botones->addStretch(1);
-    botones->addWidget(btnAceptar);
-    botones->addWidget(btnCancelar);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(filaBuscar);
-    layout->addWidget(GridFamilias, 1);
-    layout->addLayout(botones);
-
-    connect(edBuscar, &QLineEdit::textChanged, this, [this] {
-        if (isVisible())
-            Buscar();
-    });
-    connect(GridFamilias, &QTableView::doubleClicked, this, &TfrmBuscarFamilia::btnAceptarClick);
-    connect(btnAceptar, &QPushButton::clicked, this, &TfrmBuscarFamilia::btnAceptarClick);
-    connect(btnCancelar, &QPushButton::clicked, this, &TfrmBuscarFamilia::btnCancelarClick);
-    for (QWidget *w : {static_cast<QWidget *>(edBuscar), static_cast<QWidget *>(GridFamilias),
-                       static_cast<QWidget *>(btnAceptar), static_cast<QWidget *>(btnCancelar)})
-        w->installEventFilter(this);
+    GridFamilias = Grid;
 }
 
-void TfrmBuscarFamilia::AbrirDesde(QWidget *llamador)
+ConsultaFiltrada TfrmBuscarFamilia::Consulta(const QString &texto) const
 {
-    llamador_.Asignar(llamador, true);
-    show();
-    raise();
-    activateWindow();
-}
-
-void TfrmBuscarFamilia::Buscar()
-{
-    try {
-        ConsultaBuscarFamilia(edBuscar->text(), origen_).Abrir(ds_);
-    } catch (const db::DbError &e) {
-        mensajes().Error(e.message());
-    }
+    return ConsultaBuscarFamilia(texto, origen_);
 }
 
 void TfrmBuscarFamilia::ListaVacia()
@@ -103,62 +41,22 @@ void TfrmBuscarFamilia::ListaVacia()
     mensajes().Advertencia(QStringLiteral("Debe seleccionar una Familia"));
 }
 
-void TfrmBuscarFamilia::btnAceptarClick()
+void TfrmBuscarFamilia::Entregar()
 {
-    if (!ds_.active() || ds_.isEmpty()) {
-        ListaVacia();
-        edBuscar->setFocus();
-        return;
-    }
-    const QString codigo = ds_.fieldByName(QStringLiteral("COD_FAMILIA")).asString().trimmed();
-    const QString nombre = ds_.fieldByName(QStringLiteral("NOMBRE")).asString();
-    llamador_.Habilitar();
-    QPointer<TfrmBuscarFamilia> yo(this);
-    emit familiaElegida(codigo, nombre);
-    if (yo)
-        close();
-}
-
-void TfrmBuscarFamilia::btnCancelarClick()
-{
-    close();
-}
-
-void TfrmBuscarFamilia::showEvent(QShowEvent *e)
-{
-    QWidget::showEvent(e);
-    Buscar();
-    edBuscar->setFocus();
-}
-
-void TfrmBuscarFamilia::closeEvent(QCloseEvent *e)
-{
-    setAttribute(Qt::WA_DeleteOnClose);
-    llamador_.Habilitar();
-    QWidget::closeEvent(e);
-    emit cerrada();
-}
-
-bool TfrmBuscarFamilia::eventFilter(QObject *objeto, QEvent *e)
-{
-    return TeclaVentanaBusqueda(objeto, e, [this] { focusNextChild(); }, [this] { btnCancelarClick(); })
-           || QWidget::eventFilter(objeto, e);
+    emit familiaElegida(ds_.fieldByName(QStringLiteral("COD_FAMILIA")).asString().trimmed(),
+                        ds_.fieldByName(QStringLiteral("NOMBRE")).asString());
 }
 
 TfrmCambiarFamilia::TfrmCambiarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent)
-    : TfrmBuscarFamilia(datos, origen, *datos.TFamilia, {Columna{QStringLiteral("NOMBRE"), QStringLiteral("Nombre"), {}, Qt::AlignLeft | Qt::AlignVCenter}},
-                        parent)
+    : TfrmBuscarFamilia(origen, *datos.TFamilia,
+                        {Columna{QStringLiteral("NOMBRE"), QStringLiteral("Nombre"), {}, Qt::AlignLeft | Qt::AlignVCenter}}, parent)
 {
     setObjectName(QStringLiteral("frmCambiarFamilia"));
 }
 
-void TfrmCambiarFamilia::Buscar()
+ConsultaFiltrada TfrmCambiarFamilia::Consulta(const QString &texto) const
 {
-    try {
-        ConsultaCambiarFamilia(edBuscar->text()).Abrir(ds_);
-    } catch (const db::DbError &e) {
-        mensajes().Error(e.message());
-    }
+    return ConsultaCambiarFamilia(texto);
 }
 
 void TfrmCambiarFamilia::ListaVacia()

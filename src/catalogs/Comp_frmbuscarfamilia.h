@@ -2,58 +2,34 @@
 // Family search ("Buscar Familia") and the order filter's family picker. Whoever opens one is
 // disabled until it closes, however it closes, and receives the chosen family.
 
-#include "ui/UtilBusqueda.h"
+#include "ui/VentanaBusqueda.h"
 
-#include <QWidget>
 #include <functional>
 
 class TFDatosComp;
-class QLineEdit;
-class QPushButton;
-class QTableView;
-namespace db {
-class Dataset;
-}
 
-class TfrmBuscarFamilia : public QWidget {
+class TfrmBuscarFamilia : public VentanaBusqueda {
     Q_OBJECT
 public:
     TfrmBuscarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent = nullptr);
 
-    // Shows the window without blocking and disables `llamador` until it closes.
-    void AbrirDesde(QWidget *llamador);
-    virtual void Buscar();
     const QString &origen() const { return origen_; }
 
-    QLineEdit *edBuscar = nullptr;
     QTableView *GridFamilias = nullptr;
-    QPushButton *btnAceptar = nullptr;
-    QPushButton *btnCancelar = nullptr;
 
 signals:
     void familiaElegida(const QString &codigo, const QString &nombre);
-    void cerrada();
-
-public slots:
-    void btnAceptarClick();
-    void btnCancelarClick();
 
 protected:
     // `ds` is the dataset the grid shows; `columnas` its columns.
-    TfrmBuscarFamilia(TFDatosComp &datos, const QString &origen, db::Dataset &ds,
-                      const QList<db::DatasetModel::Column> &columnas, QWidget *parent);
-    virtual void ListaVacia();
-    void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-    bool eventFilter(QObject *objeto, QEvent *e) override;
-
-    TFDatosComp &datos_;
-    db::Dataset &ds_;
+    TfrmBuscarFamilia(const QString &origen, db::Dataset &ds, const QList<db::DatasetModel::Column> &columnas,
+                      QWidget *parent);
+    ConsultaFiltrada Consulta(const QString &texto) const override;
+    void ListaVacia() override;
+    void Entregar() override;
 
 private:
     QString origen_;
-    db::DatasetModel *modelo_ = nullptr;
-    Llamador llamador_;
 };
 
 // Picker of an active family for the order filter: same contract, its own list and message.
@@ -61,9 +37,9 @@ class TfrmCambiarFamilia : public TfrmBuscarFamilia {
     Q_OBJECT
 public:
     TfrmCambiarFamilia(TFDatosComp &datos, const QString &origen, QWidget *parent = nullptr);
-    void Buscar() override;
 
 protected:
+    ConsultaFiltrada Consulta(const QString &texto) const override;
     void ListaVacia() override;
 };
 

@@ -304,106 +304,30 @@ bool TfrmFichaCatalogo::eventFilter(QObject *objeto, QEvent *e)
 
 TfrmBuscarCatalogo::TfrmBuscarCatalogo(TFDatosComp &, const DefCatalogo &def, db::Dataset &ds, const QString &origen,
                                        QWidget *parent)
-    : QWidget(parent, Qt::Dialog), def_(def), ds_(ds), origen_(origen)
+    : VentanaBusqueda(ds, {{QStringLiteral("NOMBRE"), def.tituloColumnaBusqueda, {}, Qt::AlignLeft | Qt::AlignVCenter}},
+                      QStringLiteral("Grid"), parent),
+      def_(def), origen_(origen)
 {
     setObjectName(def_.objetoBusqueda);
     setWindowTitle(def_.tituloBusqueda);
     resize(400, 360);
-    auto *lblBuscar = new QLabel(QStringLiteral("Buscar:"), this);
-    edBuscar = new QLineEdit(this);
-    edBuscar->setObjectName(QStringLiteral("edBuscar"));
-    edBuscar->setValidator(new ValidadorMayusculas(edBuscar));
-    lblBuscar->setBuddy(edBuscar);
-    Grid = new QTableView(this);
-    Grid->setObjectName(QStringLiteral("Grid"));
-    modelo_ = new db::DatasetModel(&ds_, this);
-    modelo_->setColumns({{QStringLiteral("NOMBRE"), def_.tituloColumnaBusqueda, {}, Qt::AlignLeft | Qt::AlignVCenter}});
-    PrepararGrillaBusqueda(Grid, modelo_);
-    Grid->horizontalHeader()->setStretchLastSection(true);
-    btnAceptar = new QPushButton(QStringLiteral("&Aceptar"), this);
-    btnAceptar->setObjectName(QStringLiteral("btnAceptar"));
-    btnCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
-    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
-    auto *filaBuscar = new QHBoxLayout;
-    filaBuscar->addWidget(lblBuscar);
-    filaBuscar->addWidget(edBuscar, 1);
-    auto *botones = new QHBoxLayout;
-    botones->addStretch(1);
-    botones->addWidget(btnAceptar);
-    botones->addWidget(btnCancelar);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(filaBuscar);
-    layout->addWidget(Grid, 1);
-    layout->addLayout(botones);
-    connect(edBuscar, &QLineEdit::textChanged, this, [this] {
-        if (isVisible())
-            Buscar();
-    });
-    connect(Grid, &QTableView::doubleClicked, this, &TfrmBuscarCatalogo::btnAceptarClick);
-    connect(btnAceptar, &QPushButton::clicked, this, &TfrmBuscarCatalogo::btnAceptarClick);
-    connect(btnCancelar, &QPushButton::clicked, this, &TfrmBuscarCatalogo::btnCancelarClick);
-    for (QWidget *w : {static_cast<QWidget *>(edBuscar), static_cast<QWidget *>(Grid),
-                       static_cast<QWidget *>(btnAceptar), static_cast<QWidget *>(btnCancelar)})
-        w->installEventFilter(this);
 }
 
-void TfrmBuscarCatalogo::AbrirDesde(QWidget *llamador)
+ConsultaFiltrada TfrmBuscarCatalogo::Consulta(const QString &texto) const
 {
-    llamador_.Asignar(llamador, true);
-    show();
-    raise();
-    activateWindow();
+    return ConsultaBuscarCatalogo(def_, texto);
 }
 
-void TfrmBuscarCatalogo::Buscar()
+void TfrmBuscarCatalogo::ListaVacia()
 {
-    try {
-        ConsultaBuscarCatalogo(def_, edBuscar->text()).Abrir(ds_);
-    } catch (const ErrorCompras &e) {
-        mensajes().Error(e.mensaje());
-    }
+    if (def_.listaVaciaAdvertencia)
+        mensajes().Advertencia(def_.listaVacia);
+    else
+        mensajes().Informacion(def_.listaVacia);
 }
 
-void TfrmBuscarCatalogo::btnAceptarClick()
+void TfrmBuscarCatalogo::Entregar()
 {
-    if (!HayFila(ds_)) {
-        if (def_.listaVaciaAdvertencia)
-            mensajes().Advertencia(def_.listaVacia);
-        else
-            mensajes().Informacion(def_.listaVacia);
-        edBuscar->setFocus();
-        return;
-    }
     const FilaCatalogo f = FilaActual(ds_, def_);
-    llamador_.Habilitar();
-    QPointer<TfrmBuscarCatalogo> yo(this);
     emit registroElegido(f.codigo, f.nombre);
-    if (yo)
-        close();
-}
-
-void TfrmBuscarCatalogo::btnCancelarClick()
-{
-    close();
-}
-
-void TfrmBuscarCatalogo::showEvent(QShowEvent *e)
-{
-    QWidget::showEvent(e);
-    Buscar();
-    edBuscar->setFocus();
-}
-
-void TfrmBuscarCatalogo::closeEvent(QCloseEvent *e)
-{
-    setAttribute(Qt::WA_DeleteOnClose);
-    llamador_.Habilitar();
-    QWidget::closeEvent(e);
-    emit cerrada();
-}
-
-bool TfrmBuscarCatalogo::eventFilter(QObject *objeto, QEvent *e)
-{
-    return TeclaVentanaBusqueda(objeto, e, [this] { focusNextChild(); }, [this] { btnCancelarClick(); })
-           || QWidget::eventFilter(objeto, e);
 }

@@ -4,6 +4,7 @@
 
 #include "catalogs/CatalogoSimple.h"
 #include "ui/UtilBusqueda.h"
+#include "ui/VentanaBusqueda.h"
 
 #include <QWidget>
 #include <functional>
@@ -94,37 +95,21 @@ private:
     Llamador llamador_;
 };
 
-class TfrmBuscarCatalogo : public QWidget {
+class TfrmBuscarCatalogo : public VentanaBusqueda {
     Q_OBJECT
 public:
     TfrmBuscarCatalogo(TFDatosComp &datos, const DefCatalogo &def, db::Dataset &ds, const QString &origen = QString(),
                        QWidget *parent = nullptr);
 
-    void AbrirDesde(QWidget *llamador);
-    void Buscar();
-
-    QLineEdit *edBuscar = nullptr;
-    QTableView *Grid = nullptr;
-    QPushButton *btnAceptar = nullptr;
-    QPushButton *btnCancelar = nullptr;
-
 signals:
     void registroElegido(int codigo, const QString &nombre);
-    void cerrada();
-
-public slots:
-    void btnAceptarClick();
-    void btnCancelarClick();
 
 protected:
-    void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-    bool eventFilter(QObject *objeto, QEvent *e) override;
+    ConsultaFiltrada Consulta(const QString &texto) const override;
+    void ListaVacia() override;
+    void Entregar() override;
 
 private:
     const DefCatalogo &def_;
-    db::Dataset &ds_;
     QString origen_;
-    db::DatasetModel *modelo_ = nullptr;
-    Llamador llamador_;
 };

@@ -2,6 +2,7 @@
 
 #include "catalogs/Comp_frmfichafamilia.h"
 #include "catalogs/ListadoCatalogo.h"
+#include "catalogs/ModeloArbolFamilias.h"
 #include "data/Comp_fdatos.h"
 #include "data/EncabezadoReporte.h"
 #include "platform/Mensajes.h"
@@ -21,24 +22,9 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QTreeView>
 #include <QFont>
 #include <QVBoxLayout>
-
-namespace {
-
-// Image of a node: a leaf, or an open or closed folder.
-void IconoNodo(QTreeWidgetItem *n)
-{
-    const QStyle *s = n->treeWidget()->style();
-    if (n->childCount() == 0)
-        n->setIcon(0, s->standardIcon(QStyle::SP_FileIcon));
-    else
-        n->setIcon(0, s->standardIcon(n->isExpanded() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
-}
-
-} // namespace
 
 TfrmFamilias::TfrmFamilias(TFDatosComp &datos, QWidget *parent)
     : QWidget(parent), datos_(datos), catalogo_(ConexionesDeDatosComp(datos))
@@ -60,11 +46,16 @@ TfrmFamilias::TfrmFamilias(TFDatosComp &datos, QWidget *parent)
     btnVista->setMenu(mnuVista);
     btnVista->setPopupMode(QToolButton::InstantPopup);
 
-    tvFamilias = new QTreeWidget(this);
+    tvFamilias = new QTreeView(this);
     tvFamilias->setObjectName(QStringLiteral("tvFamilias"));
     tvFamilias->setHeaderHidden(true);
     tvFamilias->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
     tvFamilias->setUniformRowHeights(true);
+    tvFamilias->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    arbol_ = new ModeloArbolFamilias(this);
+    arbol_->setIconos({style()->standardIcon(QStyle::SP_FileIcon), style()->standardIcon(QStyle::SP_DirOpenIcon),
+                       style()->standardIcon(QStyle::SP_DirClosedIcon)});
+    tvFamilias->setModel(arbol_);
 
     pnlFiltro = new QWidget(this);
     pnlFiltro->setObjectName(QStringLiteral("pnlFiltro"));
@@ -122,12 +113,12 @@ TfrmFamilias::TfrmFamilias(TFDatosComp &datos, QWidget *parent)
     connect(GridFamilias, &QTableView::customContextMenuRequested, this,
             [this](const QPoint &p) { mnuGrid->popup(GridFamilias->viewport()->mapToGlobal(p)); });
     connect(GridFamilias, &QTableView::doubleClicked, this, &TfrmFamilias::ModificarFamilia);
-    connect(tvFamilias, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *n) {
-        if (n && n->parent())
+    connect(tvFamilias, &QTreeView::doubleClicked, this, [this](const QModelIndex &n) {
+        if (n.parent().isValid())
             ModificarFamilia();
     });
-    connect(tvFamilias, &QTreeWidget::itemExpanded, this, IconoNodo);
-    connect(tvFamilias, &QTreeWidget::itemCollapsed, this, IconoNodo);
+    connect(tvFamilias, &QTreeView::expanded, arbol_, [this](const QModelIndex &n) { arbol_->MarcarAbierto(n, true); });
+    connect(tvFamilias, &QTreeView::collapsed, arbol_, [this](const QModelIndex &n) { arbol_->MarcarAbierto(n, false); });
     connect(edFiltro, &QLineEdit::textChanged, this, &TfrmFamilias::FiltrarFamilias);
     connect(rbCodigo, &QRadioButton::toggled, this, [this](bool marcado) {
         if (marcado)
@@ -181,31 +172,9 @@ void TfrmFamilias::RefrescarArbol()
         mensajes().Error(e.mensaje());
         return;
     }
-    tvFamilias->setUpdatesEnabled(false);
-    tvFamilias->clear();
-    // Built detached and added once: inserting node by node into a shown tree is far slower.
-    const QIcon hoja = style()->standardIcon(QStyle::SP_FileIcon);
-    const QIcon abierta = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    auto *raiz = new QTreeWidgetItem(QStringList{kRaizFamilias});
-    std::function<QTreeWidgetItem *(int)> nodo = [&](int i) {
-        const FamiliaArbol &f = arbol.familias[i];
-        auto *n = new QTreeWidgetItem(QStringList{TextoNodo(f.codigo, f.nombre)});
-        QList<QTreeWidgetItem *> hijos;
-        for (int h : arbol.hijos[i])
-            hijos.push_back(nodo(h));
-        n->addChildren(hijos);
-        n->setIcon(0, hijos.isEmpty() ? hoja : abierta);
-        return n;
-    };
-    QList<QTreeWidgetItem *> primeras;
-    for (int i : arbol.raices)
-        primeras.push_back(nodo(i));
-    raiz->addChildren(primeras);
-    raiz->setIcon(0, primeras.isEmpty() ? hoja : abierta);
-    tvFamilias->addTopLevelItem(raiz);
+    arbol_->Cargar(std::move(arbol));
     tvFamilias->expandAll();
-    tvFamilias->setCurrentItem(raiz);
-    tvFamilias->setUpdatesEnabled(true);
+    tvFamilias->setCurrentIndex(arbol_->Raiz());
 }
 
 void TfrmFamilias::FiltrarFamilias()
@@ -222,8 +191,9 @@ void TfrmFamilias::FiltrarFamilias()
 QString TfrmFamilias::SeleccionarFamilia() const
 {
     if (vista_ == Vista::Arbol) {
-        const QTreeWidgetItem *n = tvFamilias->currentItem();
-        return n ? CodigoDeNodo(n->text(0)) : QString();
+        // The root node is no family, though its text is long enough to look like one.
+        const QModelIndex n = tvFamilias->currentIndex();
+        return n.parent().isValid() ? CodigoDeNodo(n.data().toString()) : QString();
     }
     db::Dataset &g = *datos_.TFamiliasGrid;
     if (!g.active() || g.isEmpty())
@@ -251,7 +221,7 @@ void TfrmFamilias::AgregarFamilia()
     const QString padre = SeleccionarFamilia();
     if (!padre.isEmpty() && vista_ == Vista::Arbol) {
         nueva.codPertenece = padre;
-        nueva.nomPertenece = NombreDeNodo(tvFamilias->currentItem()->text(0));
+        nueva.nomPertenece = NombreDeNodo(tvFamilias->currentIndex().data().toString());
     }
     AbrirFicha(true, nueva);
 }
@@ -283,7 +253,7 @@ void TfrmFamilias::EliminarFamilia()
     if (codigo.isEmpty())
         return;
     const QString nombre = vista_ == Vista::Arbol
-                               ? NombreDeNodo(tvFamilias->currentItem()->text(0))
+                               ? NombreDeNodo(tvFamilias->currentIndex().data().toString())
                                : datos_.TFamiliasGrid->fieldByName(QStringLiteral("NOMBRE")).asString();
     if (!mensajes().PreguntaDestructiva(QStringLiteral("¿Realmente desea eliminar la familia: ") + nombre
                                         + QStringLiteral("?")))

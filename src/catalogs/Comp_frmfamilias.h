@@ -17,8 +17,8 @@ class QMenu;
 class QRadioButton;
 class QTableView;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class ModeloArbolFamilias;
 namespace db {
 class DatasetModel;
 }
@@ -47,7 +47,8 @@ public:
     QToolButton *btnCerrar = nullptr, *btnAgregar = nullptr, *btnModificar = nullptr, *btnEliminar = nullptr,
                 *btnImprimir = nullptr, *btnVista = nullptr;
     QAction *actArbol = nullptr, *actTabla = nullptr;
-    QTreeWidget *tvFamilias = nullptr;
+    QTreeView *tvFamilias = nullptr;
+    ModeloArbolFamilias *arbol() const { return arbol_; }
     QWidget *pnlFiltro = nullptr;
     QLineEdit *edFiltro = nullptr;
     QRadioButton *rbCodigo = nullptr, *rbNombre = nullptr;
@@ -66,6 +67,7 @@ private:
     CatalogoFamilias catalogo_;
     Vista vista_ = Vista::Arbol;
     db::DatasetModel *modelo_ = nullptr;
+    ModeloArbolFamilias *arbol_ = nullptr;
     bool mostrada_ = false;
     std::unique_ptr<ListadoCatalogo> listado_;  // lives while its preview is open
 };

@@ -3,6 +3,8 @@
 #include "catalogs/BusquedaArticulos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmbuscarbodega.h"
+#include "catalogs/Comp_frmubicaciones.h"
+#include "catalogs/Comp_frmunidadmedida.h"
 #include "support/EntornoPrueba.h"
 #include "ui/Permisos.h"
 #include "support/PruebaVentanas.h"
@@ -356,6 +358,78 @@ TEST_F(Bodegas, SinBodegaNoEntregaNadaYEscapeCancela)
     EXPECT_TRUE(v.isNull());
     EXPECT_EQ(elegida.count(), 0);
     EXPECT_TRUE(llamador.isEnabled());
+}
+
+// -- units and locations: the same search window, their own lists and messages
+
+class BusquedasCatalogo : public ::testing::Test {
+protected:
+    EntornoPrueba env;
+    QWidget llamador;
+
+    template <class Ventana> TfrmBuscarCatalogo *Abrir()
+    {
+        auto *v = new Ventana(*env.datos, QStringLiteral("Arti"));
+        v->AbrirDesde(&llamador);
+        Procesar();
+        return v;
+    }
+};
+
+TEST_F(BusquedasCatalogo, TheHiddenKeyIsNeverOfferedAndTheChoiceCarriesKeyAndName)
+{
+    EntornoPrueba::Ejecutar(env.inventario,
+                            "insert into UNIDAD_MEDIDA (COD_UNIDAD, NOMBRE, UNIDAD) values (-1, 'CAJA OCULTA', 'X')");
+    QPointer<TfrmBuscarCatalogo> v = Abrir<TfrmBuscarUniMed>();
+    QSignalSpy elegido(v.data(), &TfrmBuscarCatalogo::registroElegido);
+    EXPECT_EQ(v->windowTitle(), QStringLiteral("Buscar Unidad De Medida"));
+    EXPECT_EQ(v->Grid->objectName(), QStringLiteral("Grid"));
+    EXPECT_FALSE(llamador.isEnabled());
+    db::Dataset &uni = *env.datos->TUnidad;
+    EXPECT_FALSE(Columna(uni, "NOMBRE").contains(QStringLiteral("CAJA OCULTA")));
+    EXPECT_TRUE(Columna(uni, "NOMBRE").contains(QStringLiteral("CAJA")));
+    Escribir(v->edBuscar, QStringLiteral("caja"));  // upper-cased as typed
+    EXPECT_EQ(v->edBuscar->text(), QStringLiteral("CAJA"));
+    EXPECT_EQ(Columna(uni, "NOMBRE"), QStringList{QStringLiteral("CAJA")});
+    v->btnAceptar->click();
+    Procesar();
+    ASSERT_EQ(elegido.count(), 1);
+    EXPECT_EQ(elegido.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(elegido.at(0).at(1).toString(), QStringLiteral("CAJA"));
+    EXPECT_TRUE(v.isNull());
+    EXPECT_TRUE(llamador.isEnabled());
+}
+
+TEST_F(BusquedasCatalogo, AnEmptyListKeepsTheSearchOpenWithItsOwnMessage)
+{
+    struct Caso {
+        bool ubicacion;
+        QString mensaje;
+        Mensajes::Tipo tipo;
+    };
+    for (const Caso &c : {Caso{false, QStringLiteral("Debe seleccionar una Unidad"), Mensajes::Tipo::Advertencia},
+                          Caso{true, QStringLiteral("Debe seleccionaun una Ubicación"), Mensajes::Tipo::Informacion}}) {
+        env.mensajes.Limpiar();
+        QPointer<TfrmBuscarCatalogo> v = c.ubicacion ? Abrir<TfrmBuscarUbicacion>() : Abrir<TfrmBuscarUniMed>();
+        QSignalSpy elegido(v.data(), &TfrmBuscarCatalogo::registroElegido);
+        Escribir(v->edBuscar, QStringLiteral("NO EXISTE NADA ASI"));
+        v->btnAceptar->click();
+        Procesar();
+        ASSERT_EQ(env.mensajes.mostrados().size(), 1u) << c.mensaje.toStdString();
+        EXPECT_EQ(env.mensajes.mostrados()[0].texto, c.mensaje);
+        EXPECT_EQ(env.mensajes.mostrados()[0].tipo, c.tipo);
+        ASSERT_FALSE(v.isNull());
+        EXPECT_FALSE(llamador.isEnabled());
+        EXPECT_EQ(v->focusWidget(), v->edBuscar);
+        // Enter moves on; Escape cancels: nothing handed back, the caller enabled again.
+        Tecla(v->edBuscar, Qt::Key_Return);
+        EXPECT_EQ(v->focusWidget(), v->Grid);
+        Tecla(v->Grid, Qt::Key_Escape);
+        Procesar();
+        EXPECT_TRUE(v.isNull());
+        EXPECT_EQ(elegido.count(), 0);
+        EXPECT_TRUE(llamador.isEnabled());
+    }
 }
 
 // 200,000 articles; run with --gtest_also_run_disabled_tests to see the figures.

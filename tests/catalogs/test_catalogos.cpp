@@ -8,6 +8,7 @@
 #include "catalogs/Comp_frmubicaciones.h"
 #include "catalogs/Comp_frmunidadmedida.h"
 #include "catalogs/Familias.h"
+#include "catalogs/ModeloArbolFamilias.h"
 #include "host/Comp_exports.h"
 #include "platform/VariablesHost.h"
 #include "platform/report/Reporte.h"
@@ -21,7 +22,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -65,12 +66,18 @@ QString TextoPdf(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QTreeWidgetItem *Nodo(QTreeWidget *arbol, const QString &codigo)
+// The node of `codigo`, walking the tree as the view does; invalid when it is not shown.
+QModelIndex Nodo(QTreeView *arbol, const QString &codigo, const QModelIndex &desde = {})
 {
-    for (QTreeWidgetItemIterator it(arbol); *it; ++it)
-        if (CodigoDeNodo((*it)->text(0)) == codigo)
-            return *it;
-    return nullptr;
+    const QAbstractItemModel *m = arbol->model();
+    for (int f = 0; f < m->rowCount(desde); ++f) {
+        const QModelIndex n = m->index(f, 0, desde);
+        if (CodigoDeNodo(n.data().toString()) == codigo)
+            return n;
+        if (const QModelIndex h = Nodo(arbol, codigo, n); h.isValid())
+            return h;
+    }
+    return {};
 }
 
 } // namespace
@@ -306,13 +313,28 @@ TEST_F(Catalogos, FamiliesBrowserAddsUnderTheSelectedFamilyAndRefusesDeletingOne
     ASSERT_NE(frm, nullptr);
     EXPECT_EQ(VerVariable("venFamilias"), "S");
     EXPECT_EQ(frm->windowTitle(), "Familias");
-    QTreeWidget *arbol = frm->tvFamilias;
-    ASSERT_EQ(arbol->topLevelItemCount(), 1);
-    EXPECT_EQ(arbol->topLevelItem(0)->text(0), kRaizFamilias);
-    ASSERT_NE(Nodo(arbol, "ABA-BEB"), nullptr);
-    EXPECT_EQ(CodigoDeNodo(Nodo(arbol, "ABA-BEB")->parent()->text(0)), "ABA");
+    QTreeView *arbol = frm->tvFamilias;
+    ASSERT_EQ(arbol->model()->rowCount(), 1);
+    EXPECT_EQ(arbol->model()->index(0, 0).data().toString(), kRaizFamilias);
+    ASSERT_TRUE(Nodo(arbol, "ABA-BEB").isValid());
+    EXPECT_EQ(CodigoDeNodo(Nodo(arbol, "ABA-BEB").parent().data().toString()), "ABA");
+    EXPECT_TRUE(arbol->isExpanded(Nodo(arbol, "ABA")));
 
-    arbol->setCurrentItem(Nodo(arbol, "ABA-BEB"));
+    // The root node is no family: nothing to modify, and a new family goes to the top.
+    arbol->setCurrentIndex(arbol->model()->index(0, 0));
+    EXPECT_EQ(frm->SeleccionarFamilia(), QString());
+    frm->btnModificar->click();
+    Procesar();
+    EXPECT_EQ(Ventana<TfrmFichaFamilia>(), nullptr);
+    EXPECT_TRUE(env.mensajes.mostrados().empty()) << env.mensajes.textos().join("|").toStdString();
+    frm->btnAgregar->click();
+    ASSERT_NE(Ventana<TfrmFichaFamilia>(), nullptr);
+    EXPECT_EQ(Ventana<TfrmFichaFamilia>()->edPertenece->text(), QString());
+    Ventana<TfrmFichaFamilia>()->btnCancelar->click();
+    Procesar();
+    ASSERT_TRUE(frm->isEnabled());
+
+    arbol->setCurrentIndex(Nodo(arbol, "ABA-BEB"));
     frm->btnAgregar->click();
     auto *ficha = Ventana<TfrmFichaFamilia>();
     ASSERT_NE(ficha, nullptr);
@@ -327,13 +349,13 @@ TEST_F(Catalogos, FamiliesBrowserAddsUnderTheSelectedFamilyAndRefusesDeletingOne
     ficha->btnAceptar->click();
     Procesar();
     EXPECT_TRUE(frm->isEnabled());
-    QTreeWidgetItem *nueva = Nodo(arbol, "AGU");
-    ASSERT_NE(nueva, nullptr);
-    EXPECT_EQ(NombreDeNodo(nueva->text(0)), "AGUAS");
-    EXPECT_EQ(CodigoDeNodo(nueva->parent()->text(0)), "ABA-BEB");
+    const QModelIndex nueva = Nodo(arbol, "AGU");
+    ASSERT_TRUE(nueva.isValid());
+    EXPECT_EQ(NombreDeNodo(nueva.data().toString()), "AGUAS");
+    EXPECT_EQ(CodigoDeNodo(nueva.parent().data().toString()), "ABA-BEB");
 
     // ABA-BEB now has a child: refused, kept.
-    arbol->setCurrentItem(Nodo(arbol, "ABA-BEB"));
+    arbol->setCurrentIndex(Nodo(arbol, "ABA-BEB"));
     env.mensajes.Limpiar();
     frm->btnEliminar->click();
     EXPECT_TRUE(env.mensajes.Mostro("¿Realmente desea eliminar la familia: BEBIDAS?"));
@@ -341,13 +363,13 @@ TEST_F(Catalogos, FamiliesBrowserAddsUnderTheSelectedFamilyAndRefusesDeletingOne
     EXPECT_TRUE(env.mensajes.textos().join("|").contains(kFamiliaAsociada));
 
     // A No keeps it; a Yes on the unused one deletes it.
-    arbol->setCurrentItem(Nodo(arbol, "AGU"));
+    arbol->setCurrentIndex(Nodo(arbol, "AGU"));
     env.mensajes.Responder(Mensajes::Respuesta::No);
     frm->btnEliminar->click();
     EXPECT_EQ(Contar("select count(*) from FAMILIA where COD_FAMILIA = 'AGU'"), 1);
     frm->btnEliminar->click();
     EXPECT_EQ(Contar("select count(*) from FAMILIA where COD_FAMILIA = 'AGU'"), 0);
-    EXPECT_EQ(Nodo(frm->tvFamilias, "AGU"), nullptr);
+    EXPECT_FALSE(Nodo(frm->tvFamilias, "AGU").isValid());
 
     frm->close();
     Procesar();
@@ -410,7 +432,7 @@ TEST(CatalogosDerechos, EveryCommandNeedsItsRight)
     AbrirFamilias(true);
     auto *frm = Ventana<TfrmFamilias>();
     ASSERT_NE(frm, nullptr);
-    frm->tvFamilias->setCurrentItem(Nodo(frm->tvFamilias, "CUR-BOT"));
+    frm->tvFamilias->setCurrentIndex(Nodo(frm->tvFamilias, "CUR-BOT"));
     for (QToolButton *b : {frm->btnAgregar, frm->btnModificar, frm->btnEliminar, frm->btnImprimir}) {
         env.mensajes.Limpiar();
         b->click();
