@@ -3,10 +3,14 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -16,26 +20,19 @@ bool esMarca(QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xE000 + M
 
 bool sinFondo(const QTextFormat &f) { return f.background().style() == Qt::NoBrush; }
 
-// Only tables without borders or backgrounds whose every column has a set width.
+// Only tables whose every column has a set width: their cells do not size to their text.
 bool marcoAdmitido(QTextFrame *marco)
 {
     for (QTextFrame *hijo : marco->childFrames()) {
         auto *tabla = qobject_cast<QTextTable *>(hijo);
         if (!tabla)
             return false;
-        const QTextTableFormat f = tabla->format();
-        if (!sinFondo(f) || (f.border() > 0 && f.borderStyle() != QTextFrameFormat::BorderStyle_None))
-            return false;
-        const auto anchos = f.columnWidthConstraints();
+        const auto anchos = tabla->format().columnWidthConstraints();
         if (anchos.size() != tabla->columns())
             return false;
         for (const QTextLength &a : anchos)
             if (a.type() == QTextLength::VariableLength)
                 return false;
-        for (int r = 0; r < tabla->rows(); ++r)
-            for (int c = 0; c < tabla->columns(); ++c)
-                if (!sinFondo(tabla->cellAt(r, c).format()))
-                    return false;
         if (!marcoAdmitido(tabla))
             return false;
     }
@@ -60,23 +57,36 @@ bool textoAdmitido(const QString &t)
 
 std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
 {
-    QTextFrame *raiz = doc.rootFrame();
-    if (!sinFondo(raiz->frameFormat()) || !marcoAdmitido(raiz))
+    if (!marcoAdmitido(doc.rootFrame()))
+        return nullptr;
+    // The band without the lines that hold values.
+    std::unique_ptr<QTextDocument> vacio(doc.clone());
+    vacio->setDocumentMargin(doc.documentMargin());
+    for (QTextBlock b = vacio->begin(); b.isValid(); b = b.next()) {
+        const QString t = b.text();
+        if (std::any_of(t.cbegin(), t.cend(), esMarca)) {
+            QTextCursor c(b);
+            c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+    }
+    vacio->setTextWidth(doc.textWidth());
+    if (std::abs(doc.size().height() - vacio->size().height()) > 0.01)
         return nullptr;
     QAbstractTextDocumentLayout *disposicion = doc.documentLayout();
     auto molde = std::unique_ptr<MoldeBanda>(new MoldeBanda);
     molde->alto_ = doc.size().height();
     QHash<QString, std::pair<std::shared_ptr<QFontMetricsF>, std::shared_ptr<QHash<QString, double>>>> porFuente;
+    // Lines with values are painted per instance over the rest (fixed text,
+    // rules, backgrounds, borders), laid out once.
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QString texto = b.text();
+        if (!std::any_of(texto.cbegin(), texto.cend(), esMarca))
+            continue;
         const QTextBlockFormat fb = b.blockFormat();
-        if (!sinFondo(fb) || fb.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth) || b.textList())
-            return nullptr;
         const QTextLayout *capa = b.layout();
         if (!capa || capa->lineCount() != 1)
             return nullptr;
-        const QString texto = b.text();
-        if (texto.isEmpty())
-            continue;
         // One character format for the whole block.
         QTextCharFormat fc;
         bool primero = true;
@@ -99,18 +109,12 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
                     l.piezas.push_back({literal, -1});
                 literal.clear();
                 l.piezas.push_back({QString(), c.unicode() - 0xE000});
-                l.conMarcas = true;
             } else {
                 literal += c;
             }
         }
         if (!literal.isEmpty())
             l.piezas.push_back({literal, -1});
-        QString soloLiteral;
-        for (const Pieza &p : l.piezas)
-            soloLiteral += p.literal;
-        if (!textoAdmitido(soloLiteral) && !l.conMarcas)
-            return nullptr;
         if (texto.front().isSpace() || texto.back().isSpace() || texto.contains(QLatin1Char('\t')))
             return nullptr;
 
@@ -143,10 +147,9 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
         }
         l.metricas = m.first;
         l.anchos = m.second;
-        if (!l.conMarcas)
-            l.fijo = {soloLiteral, molde->xDe(l, molde->medir(l, soloLiteral))};
         molde->lineas_.push_back(std::move(l));
     }
+    molde->fondo_ = std::move(vacio);
     return molde;
 }
 
@@ -176,10 +179,6 @@ bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto
     salida.clear();
     salida.reserve(lineas_.size());
     for (Linea &l : lineas_) {
-        if (!l.conMarcas) {
-            salida.push_back(l.fijo);
-            continue;
-        }
         QString t;
         for (const Pieza &p : l.piezas) {
             if (p.marca < 0) {
@@ -206,6 +205,7 @@ bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto
 void MoldeBanda::Pintar(QPainter &p, const std::vector<Texto> &textos) const
 {
     p.save();
+    fondo_->drawContents(&p);
     for (std::size_t i = 0; i < textos.size() && i < lineas_.size(); ++i) {
         if (textos[i].texto.isEmpty())
             continue;

@@ -1,8 +1,9 @@
 #pragma once
 // A band laid out once. Bands whose instances differ only in the text of
 // single-line cells of fixed-width tables are laid out with QTextDocument a
-// single time, with a marker character in place of each value; every instance
-// is then painted line by line at the positions found there. An instance whose
+// single time, with a marker character in place of each value; an instance is
+// the band without the lines holding values (rules, backgrounds, fixed text),
+// laid out once too, and those lines painted at the positions found. An instance whose
 // text would lay out differently (wraps, whitespace HTML would collapse, a
 // character the font lacks) is refused, and the caller lays it out as a whole
 // document as before.
@@ -49,19 +50,18 @@ private:
     };
     struct Linea {
         std::vector<Pieza> piezas;
-        bool conMarcas = false;
         QFont fuente;
         QColor color;
         Qt::Alignment alineacion = Qt::AlignLeft;
         double x = 0, ancho = 0, base = 0;
         std::shared_ptr<QFontMetricsF> metricas;
         std::shared_ptr<QHash<QString, double>> anchos;
-        Texto fijo;  // lines without values
     };
 
     double medir(Linea &l, const QString &texto) const;
     double xDe(const Linea &l, double avance) const;
 
     std::vector<Linea> lineas_;
+    std::unique_ptr<QTextDocument> fondo_;  // the band without the lines that hold values
     double alto_ = 0;
 };

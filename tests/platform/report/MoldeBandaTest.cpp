@@ -71,24 +71,38 @@ int pixelesEntintados(const QImage &a)
     return n;
 }
 
+// A group heading and a footer: shaded headings, fixed bold labels, several rows, a rule.
+const QString kEncabezado = QStringLiteral(
+    "<table width=\"100%\" cellspacing=\"0\"><tr class=\"negrita\"><td width=\"20%\">Fecha: {0}</td>"
+    "<td width=\"80%\">Proveedor: {1}</td></tr></table>"
+    "<table width=\"100%\" cellspacing=\"0\"><tr><th width=\"50%\" align=\"left\">Código</th>"
+    "<th width=\"50%\" align=\"right\">Importe</th></tr></table>");
+const QString kPie = QStringLiteral(
+    "<table width=\"100%\" cellspacing=\"0\"><tr><td width=\"72%\" align=\"right\">SubTotal</td>"
+    "<td width=\"28%\" align=\"right\">{0}</td></tr><tr class=\"negrita\"><td align=\"right\">Total factura</td>"
+    "<td align=\"right\">{1}</td></tr></table><hr/>");
+
 } // namespace
 
-// The molded band paints what the document would, at the same height, for
-// left, centred and right cells, bold text and escaped characters.
+// The molded band paints what the document would, at the same height: left,
+// centred and right cells, bold text, escaped characters, shaded headings,
+// fixed labels beside values, rules.
 TEST(MoldeBanda, PintaLoMismoQueElDocumento)
 {
-    auto molde = moldeDe(kFila, 5);
-    ASSERT_TRUE(molde);
-    const std::vector<std::vector<QString>> casos = {
-        {QStringLiteral("ART-1"), QStringLiteral("TORNILLO 3/8 & TUERCA <A>"), QStringLiteral("2"),
-         QStringLiteral("61.50"), QStringLiteral("1,234,567.89")},
-        {QStringLiteral("Ñandú"), QStringLiteral("Café con leche"), QStringLiteral("-0.5"), QString(),
-         QStringLiteral("0.00")},
+    const std::vector<std::pair<QString, std::vector<QString>>> casos = {
+        {kFila, {QStringLiteral("ART-1"), QStringLiteral("TORNILLO 3/8 & TUERCA <A>"), QStringLiteral("2"),
+                 QStringLiteral("61.50"), QStringLiteral("1,234,567.89")}},
+        {kFila, {QStringLiteral("Ñandú"), QStringLiteral("Café con leche"), QStringLiteral("-0.5"), QString(),
+                 QStringLiteral("0.00")}},
+        {kEncabezado, {QStringLiteral("06/12/2026"), QStringLiteral("PROVEEDOR 7")}},
+        {kPie, {QStringLiteral("1,000.00"), QStringLiteral("1,130.00")}},
     };
-    for (const auto &valores : casos) {
+    for (const auto &[banda, valores] : casos) {
+        auto molde = moldeDe(banda, static_cast<int>(valores.size()));
+        ASSERT_TRUE(molde) << banda.toStdString();
         std::vector<MoldeBanda::Texto> textos;
         ASSERT_TRUE(molde->Componer(valores, textos));
-        auto doc = documento(llenar(kFila, valores));
+        auto doc = documento(llenar(banda, valores));
         EXPECT_NEAR(molde->Alto(), doc->size().height(), 0.01);
 
         QImage esperado = lienzo(doc->size().height()), obtenido = esperado;
@@ -128,16 +142,15 @@ TEST(MoldeBanda, RechazaInstanciasQueSeMaquetariaDistinto)
     EXPECT_TRUE(con(0, QString()));                                     // an empty cell is fine
 }
 
-// Bands that paint more than text, or whose cells size to their content, are not molded.
-TEST(MoldeBanda, SoloBandasDeTextoEnColumnasFijas)
+// Bands whose cells size to their content, or whose values share a line with other
+// formats or other lines, are not molded.
+TEST(MoldeBanda, SoloValoresEnLineasSimplesDeColumnasFijas)
 {
     EXPECT_FALSE(moldeDe(QStringLiteral("<table width=\"100%\"><tr><td width=\"50%\">{0}</td><td>{1}</td></tr></table>"), 2));
-    EXPECT_FALSE(moldeDe(QStringLiteral("<table width=\"100%\"><tr><th width=\"50%\">{0}</th><th width=\"50%\">x</th></tr></table>"), 1));
-    EXPECT_FALSE(moldeDe(QStringLiteral("<p>{0}</p><hr/>"), 1));
     EXPECT_FALSE(moldeDe(QStringLiteral("<p>{0}<br/>{1}</p>"), 2));
     EXPECT_FALSE(moldeDe(QStringLiteral("<p><b>Total:</b> {0}</p>"), 1));
-    EXPECT_FALSE(moldeDe(QStringLiteral("<table border=\"1\" width=\"100%\"><tr><td width=\"100%\">{0}</td></tr></table>"), 1));
-    EXPECT_TRUE(moldeDe(QStringLiteral("<p align=\"right\">Total: {0}</p>"), 1));
+    EXPECT_TRUE(moldeDe(QStringLiteral("<p align=\"right\">Total: {0}</p><hr/>"), 1));
+    EXPECT_TRUE(moldeDe(QStringLiteral("<p><b>Total:</b></p><p>{0}</p>"), 1));
 }
 
 // In a report, rows that fit are molded and a row that wraps is laid out whole: every text is
