@@ -57,6 +57,8 @@ QString ExportacionCompras::Exportar(const PedidoExportacion &pedido)
 
 void ExportacionCompras::Inicio(const PedidoExportacion &p)
 {
+    // Rows are written in order: they go to the file as they come, so memory does not follow the period.
+    excel_.SetEscrituraDirecta(true);
     excel_.NewFile();
     // The writer gives the name the ".xlsx" extension; the message names that file.
     excel_.SetFileName(p.archivo);

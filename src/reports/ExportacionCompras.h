@@ -41,6 +41,7 @@ public:
     std::function<void(int maximo)> AlIniciar;
     std::function<void(int actual)> AlAvanzar;
 
+    // The writer of the last export; its cells went straight to the file, so Libro() is empty.
     const TmxNativeExcel &Excel() const { return excel_; }
     // Cells left empty for want of an exchange rate in the last export.
     int CeldasSinConvertir() const { return sinConvertir_; }

@@ -2,6 +2,7 @@
 
 #include "platform/Currency.h"
 #include "platform/Formato.h"
+#include "platform/report/MoldeBanda.h"
 #include "platform/report/PlantillaReporte.h"
 #include "platform/workbook/TmxNativeExcel.h"
 #include "platform/report/VistaPreviaReporte.h"
@@ -259,13 +260,29 @@ public:
         return doc;
     }
 
+    // A laid-out band: a whole document, or the lines of a molded one.
+    struct Pieza {
+        std::unique_ptr<QTextDocument> doc;
+        const MoldeBanda *molde = nullptr;
+        std::vector<MoldeBanda::Texto> textos;
+        double alto = 0;
+    };
+
+    static Pieza pieza(std::unique_ptr<QTextDocument> doc)
+    {
+        Pieza p;
+        p.alto = doc->size().height();
+        p.doc = std::move(doc);
+        return p;
+    }
+
     // Bands kept with the next one (headers) wait until it arrives. A band
     // given `repetir` text is reprinted at the top of every later page until
     // `repetidos` is cut back.
-    void colocar(std::unique_ptr<QTextDocument> doc, bool conSiguiente, const QString &repetir = QString())
+    void colocar(Pieza pieza, bool conSiguiente, const QString &repetir = QString())
     {
-        double h = doc->size().height();
-        pendientes_.push_back({std::move(doc), h, repetir});
+        const double h = pieza.alto;
+        pendientes_.push_back({std::move(pieza), h, repetir});
         if (conSiguiente)
             return;
         double total = 0;
@@ -276,7 +293,7 @@ public:
         auto lista = std::move(pendientes_);
         pendientes_.clear();
         for (auto &p : lista) {
-            dibujar(*p.doc, p.alto);
+            dibujar(p.pieza, p.alto);
             if (!p.repetir.isEmpty())
                 repetidos.push_back(p.repetir);
         }
@@ -294,7 +311,7 @@ public:
         auto lista = std::move(pendientes_);
         pendientes_.clear();
         for (auto &p : lista)
-            dibujar(*p.doc, p.alto);
+            dibujar(p.pieza, p.alto);
         cerrarPagina();
     }
 
@@ -305,7 +322,7 @@ public:
 
 private:
     struct Pendiente {
-        std::unique_ptr<QTextDocument> doc;
+        Pieza pieza;
         double alto;
         QString repetir;
     };
@@ -334,14 +351,14 @@ private:
         if (!repitiendo_) {
             repitiendo_ = true;
             for (const QString &html : repetidos) {
-                auto doc = maquetar(html);
-                dibujar(*doc, doc->size().height());
+                Pieza p = pieza(maquetar(html));
+                dibujar(p, p.alto);
             }
             repitiendo_ = false;
         }
     }
 
-    void dibujar(QTextDocument &doc, double h)
+    void dibujar(const Pieza &doc, double h)
     {
         if (y_ + h <= alto_ + 0.01) {
             pintar(doc, 0, h);
@@ -363,11 +380,17 @@ private:
         }
     }
 
-    void pintar(QTextDocument &doc, double desde, double alto)
+    void pintar(const Pieza &pieza, double desde, double alto)
     {
         painter_->save();
         painter_->translate(0, y_ - desde);
-        doc.drawContents(painter_.get(), QRectF(0, desde, ancho_, alto));
+        if (pieza.doc) {
+            pieza.doc->drawContents(painter_.get(), QRectF(0, desde, ancho_, alto));
+        } else {
+            if (desde > 0 || alto < pieza.alto - 0.01)
+                painter_->setClipRect(QRectF(0, desde, ancho_, alto));
+            pieza.molde->Pintar(*painter_, pieza.textos);
+        }
         painter_->restore();
         y_ += alto;
     }
@@ -396,6 +419,10 @@ struct Reporte::Impl {
     std::vector<std::unique_ptr<Acumulado>> acumulados;
     std::unordered_map<const BandaPlantilla *, Acumulado *> acumuladoDe;  // footers and summary
     std::unordered_map<const BandaPlantilla *, BandaPreparada> preparadas;
+    // Bands laid out once; null for those that need a document per instance.
+    std::unordered_map<const BandaPlantilla *, std::unique_ptr<MoldeBanda>> moldes;
+    std::vector<QString> valoresBanda;
+    std::vector<MoldeBanda::Texto> textosBanda;
     QHash<QString, QString> variables;  // upper-case name -> unquoted value
     std::vector<Ambito *> ambitos;
     Ambito *ambitoReporte = nullptr;
@@ -429,6 +456,7 @@ struct Reporte::Impl {
         acumulados.clear();
         acumuladoDe.clear();
         preparadas.clear();
+        moldes.clear();
         spoolPaginas.reset();
         spoolBandas.reset();
         offsets.clear();
@@ -669,10 +697,14 @@ struct Reporte::Impl {
 
     // --- running -----------------------------------------------------------
 
-    QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas) const
+    // The band's HTML; `textos`, when given, gets each key's text (empty for conditions).
+    QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas,
+                       std::vector<QString> *textos = nullptr) const
     {
         const BandaPreparada &bp = preparadas.at(b);
         mu::data datos{mu::data::type::object};
+        if (textos)
+            textos->assign(b->refs.size(), QString());
         for (std::size_t k = 0; k < b->refs.size(); ++k) {
             const auto &ref = b->refs[k];
             const Resolvedor &r = bp.resolvedores[k];
@@ -689,10 +721,14 @@ struct Reporte::Impl {
             case Resolvedor::Cuenta: v = ambito->cuenta; break;
             }
             const std::string clave = "_" + std::to_string(k);
-            if (ref.condicion)
+            if (ref.condicion) {
                 datos.set(clave, mu::data(compararCondicion(textoDe(v), ref.operador, ref.literal)));
-            else
-                datos.set(clave, mu::data((ref.formato.isEmpty() ? textoDe(v) : formatear(v, ref.formato)).toStdString()));
+            } else {
+                QString t = ref.formato.isEmpty() ? textoDe(v) : formatear(v, ref.formato);
+                datos.set(clave, mu::data(t.toStdString()));
+                if (textos)
+                    (*textos)[k] = std::move(t);
+            }
         }
         return QString::fromStdString(b->mustache->render(datos));
     }
@@ -711,7 +747,8 @@ struct Reporte::Impl {
     {
         if (!b)
             return;
-        QString html = renderizar(b, ambitoDe(b), paginador->pagina(), 0);
+        MoldeBanda *molde = moldeDe(b);
+        QString html = renderizar(b, ambitoDe(b), paginador->pagina(), 0, molde ? &valoresBanda : nullptr);
         if (html.trimmed().isEmpty())
             return;
         QByteArray utf8 = html.toUtf8();
@@ -719,7 +756,39 @@ struct Reporte::Impl {
         ds << utf8;
         if (ds.status() != QDataStream::Ok)
             fallar(kErrorSpool.arg(spoolBandas->errorString()));
-        paginador->colocar(paginador->maquetar(html), conSiguiente, repetible ? html : QString());
+        const QString repetir = repetible ? html : QString();
+        if (molde && molde->Componer(valoresBanda, textosBanda)) {
+            Paginador::Pieza p;
+            p.molde = molde;
+            p.textos = textosBanda;
+            p.alto = molde->Alto();
+            paginador->colocar(std::move(p), conSiguiente, repetir);
+            return;
+        }
+        paginador->colocar(Paginador::pieza(paginador->maquetar(html)), conSiguiente, repetir);
+    }
+
+    // The band laid out once with markers in place of its values, when its shape allows it:
+    // plain values only (no conditions or raw HTML, which change the markup).
+    MoldeBanda *moldeDe(const BandaPlantilla *b)
+    {
+        auto it = moldes.find(b);
+        if (it != moldes.end())
+            return it->second.get();
+        std::unique_ptr<MoldeBanda> molde;
+        bool admitida = b->refs.size() <= static_cast<std::size_t>(MoldeBanda::kMaxMarcas)
+                        && !b->html.contains(QLatin1String("{{{"));
+        for (const auto &ref : b->refs)
+            admitida = admitida && !ref.condicion;
+        if (admitida) {
+            mu::data datos{mu::data::type::object};
+            for (std::size_t k = 0; k < b->refs.size(); ++k)
+                datos.set("_" + std::to_string(k), mu::data(QString(MoldeBanda::Marca(static_cast<int>(k))).toStdString()));
+            const QString html = QString::fromStdString(b->mustache->render(datos));
+            if (!html.trimmed().isEmpty())
+                molde = MoldeBanda::Crear(*paginador->maquetar(html));
+        }
+        return moldes.emplace(b, std::move(molde)).first->second.get();
     }
 
     void abrirAmbito(const BandaPlantilla *pie, std::vector<std::unique_ptr<Ambito>> &duenos)

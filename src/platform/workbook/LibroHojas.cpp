@@ -379,6 +379,67 @@ void textosMostradosOds(const QByteArray &contenido, LibroHojas &libro)
     }
 }
 
+struct TextoEnLinea {
+    int fila, columna;
+    QString texto;
+    std::size_t estilo;
+};
+
+// Text cells stored inside the sheet (t="inlineStr", as writers that stream
+// their rows store them), which orcus skips; by sheet, in workbook order.
+std::vector<std::vector<TextoEnLinea>> textosEnLineaXlsx(const QByteArray &contenido)
+{
+    auto leer = [&](const QString &nombre) {
+        std::vector<unsigned char> b = entradaZip(contenido, nombre.toUtf8().constData());
+        return QByteArray(reinterpret_cast<const char *>(b.data()), static_cast<qsizetype>(b.size()));
+    };
+    const QByteArray libroXml = leer(QStringLiteral("xl/workbook.xml"));
+    std::map<QString, QString> destinos;
+    QXmlStreamReader rels(leer(QStringLiteral("xl/_rels/workbook.xml.rels")));
+    while (!rels.atEnd())
+        if (rels.readNext() == QXmlStreamReader::StartElement && rels.name() == QLatin1String("Relationship"))
+            destinos[rels.attributes().value(QLatin1String("Id")).toString()] =
+                rels.attributes().value(QLatin1String("Target")).toString();
+    std::vector<std::vector<TextoEnLinea>> hojas;
+    QXmlStreamReader xl(libroXml);
+    while (!xl.atEnd()) {
+        if (xl.readNext() != QXmlStreamReader::StartElement || xl.name() != QLatin1String("sheet"))
+            continue;
+        QString id;
+        for (const auto &a : xl.attributes())
+            if (a.name() == QLatin1String("id"))
+                id = a.value().toString();
+        QString destino = destinos[id];
+        destino = destino.startsWith(QLatin1Char('/')) ? destino.mid(1) : QStringLiteral("xl/") + destino;
+        std::vector<TextoEnLinea> textos;
+        const QByteArray hojaXml = leer(destino);
+        if (hojaXml.contains("inlineStr")) {
+            QXmlStreamReader xr(hojaXml);
+            while (!xr.atEnd()) {
+                if (xr.readNext() != QXmlStreamReader::StartElement || xr.name() != QLatin1String("c")
+                    || xr.attributes().value(QLatin1String("t")) != QLatin1String("inlineStr"))
+                    continue;
+                const QString ref = xr.attributes().value(QLatin1String("r")).toString();
+                const std::size_t estilo = xr.attributes().value(QLatin1String("s")).toULongLong();
+                int columna = 0, fila = 0, k = 0;
+                for (; k < ref.size() && ref[k].isLetter(); ++k)
+                    columna = columna * 26 + (ref[k].toUpper().unicode() - 'A' + 1);
+                fila = ref.mid(k).toInt();
+                QString texto;
+                while (!xr.atEnd() && !(xr.isEndElement() && xr.name() == QLatin1String("c"))) {
+                    xr.readNext();
+                    if (xr.isStartElement() && xr.name() == QLatin1String("t"))
+                        texto += xr.readElementText();
+                }
+                if (fila > 0 && columna > 0)
+                    textos.push_back({fila, columna, texto, estilo});
+            }
+        }
+        hojas.push_back(std::move(textos));
+    }
+    return hojas;
+}
+
 LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus::format_t formato)
 {
     namespace ss = orcus::spreadsheet;
@@ -402,6 +463,36 @@ LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus:
         if (const ss::number_format_t *nf = estilos.get_number_format(i); nf && !nf->format_string.empty())
             formatosNumericos[nf->identifier] =
                 QString::fromUtf8(nf->format_string.data(), static_cast<qsizetype>(nf->format_string.size()));
+    auto aplicarFormato = [&](CeldaLibro &celda, std::size_t xf) {
+        if (const ss::cell_format_t *cf = estilos.get_cell_format(xf)) {
+            if (const ss::font_t *f = estilos.get_font(cf->font)) {
+                celda.fuente = QString::fromUtf8(f->name.data(), static_cast<qsizetype>(f->name.size()));
+                celda.tamano = f->size;
+                celda.negrita = f->bold;
+                celda.cursiva = f->italic;
+            }
+            if (const ss::border_t *b = estilos.get_border(cf->border)) {
+                auto activo = [](const ss::border_attrs_t &a) {
+                    return a.style != ss::border_style_t::unknown && a.style != ss::border_style_t::none;
+                };
+                celda.bordes = (activo(b->top) ? BordeArriba : 0) | (activo(b->bottom) ? BordeAbajo : 0) |
+                               (activo(b->left) ? BordeIzquierda : 0) | (activo(b->right) ? BordeDerecha : 0);
+            }
+            if (const ss::fill_t *fill = estilos.get_fill(cf->fill))
+                if (fill->pattern_type == ss::fill_pattern_t::solid)
+                    celda.fondo = colorDe(fill->fg_color);
+            if (formato == orcus::format_t::xlsx) {
+                // The cell format holds the file's format id, not a position.
+                auto nf = formatosNumericos.find(cf->number_format);
+                celda.formato = nf != formatosNumericos.end() ? nf->second : formatoIntegrado(cf->number_format);
+            } else if (const ss::number_format_t *nf = estilos.get_number_format(cf->number_format)) {
+                celda.formato = QString::fromUtf8(nf->format_string.data(), static_cast<qsizetype>(nf->format_string.size()));
+            }
+        }
+    };
+    std::vector<std::vector<TextoEnLinea>> enLinea;
+    if (formato == orcus::format_t::xlsx)
+        enLinea = textosEnLineaXlsx(contenido);
     for (std::size_t s = 0; s < doc.get_sheet_count(); ++s) {
         const ss::sheet *sh = doc.get_sheet(static_cast<ss::sheet_t>(s));
         HojaLibro hoja;
@@ -458,36 +549,19 @@ LibroHojas leerOrcus(const QString &archivo, const QByteArray &contenido, orcus:
                     }
                     default: continue;
                     }
-                    std::size_t xf = sh->get_cell_format(r, c);
-                    if (const ss::cell_format_t *cf = estilos.get_cell_format(xf)) {
-                        if (const ss::font_t *f = estilos.get_font(cf->font)) {
-                            celda.fuente = QString::fromUtf8(f->name.data(), static_cast<qsizetype>(f->name.size()));
-                            celda.tamano = f->size;
-                            celda.negrita = f->bold;
-                            celda.cursiva = f->italic;
-                        }
-                        if (const ss::border_t *b = estilos.get_border(cf->border)) {
-                            auto activo = [](const ss::border_attrs_t &a) {
-                                return a.style != ss::border_style_t::unknown && a.style != ss::border_style_t::none;
-                            };
-                            celda.bordes = (activo(b->top) ? BordeArriba : 0) | (activo(b->bottom) ? BordeAbajo : 0) |
-                                           (activo(b->left) ? BordeIzquierda : 0) | (activo(b->right) ? BordeDerecha : 0);
-                        }
-                        if (const ss::fill_t *fill = estilos.get_fill(cf->fill))
-                            if (fill->pattern_type == ss::fill_pattern_t::solid)
-                                celda.fondo = colorDe(fill->fg_color);
-                        if (formato == orcus::format_t::xlsx) {
-                            // The cell format holds the file's format id, not a position.
-                            auto nf = formatosNumericos.find(cf->number_format);
-                            celda.formato = nf != formatosNumericos.end() ? nf->second : formatoIntegrado(cf->number_format);
-                        } else if (const ss::number_format_t *nf = estilos.get_number_format(cf->number_format)) {
-                            celda.formato = QString::fromUtf8(nf->format_string.data(), static_cast<qsizetype>(nf->format_string.size()));
-                        }
-                    }
+                    aplicarFormato(celda, sh->get_cell_format(r, c));
                     hoja.celdas[{static_cast<int>(r) + 1, static_cast<int>(c) + 1}] = celda;
                 }
             }
         }
+        if (s < enLinea.size())
+            for (const TextoEnLinea &t : enLinea[s]) {
+                CeldaLibro &celda = hoja.celdas[{t.fila, t.columna}];
+                celda = CeldaLibro();
+                celda.tipo = CeldaLibro::Tipo::Texto;
+                celda.texto = t.texto;
+                aplicarFormato(celda, t.estilo);
+            }
         const ss::col_width_t predeterminado = ss::get_default_column_width();
         for (ss::col_t c = 0; c <= std::max<ss::col_t>(rango.valid() ? rango.last.column : 0, 63);) {
             ss::col_t ini = c, fin = c;
@@ -568,26 +642,37 @@ using ClaveFormato = std::tuple<QString, double, bool, bool, int, QRgb, bool, QS
 
 } // namespace
 
-void GuardarLibroXlsx(const LibroHojas &libro, const QString &archivo)
-{
-    const QString error = QStringLiteral("No se pudo guardar el libro \"%1\"").arg(QDir::toNativeSeparators(archivo));
-    QFileInfo destino(archivo);
+struct EscritorXlsx::Impl {
+    QString archivo;
     QString temporal;
+    QString error;
+    QByteArray carpeta;  // where the rows of a sheet wait
+    lxw_workbook *wb = nullptr;
+    lxw_worksheet *ws = nullptr;
+    bool constante = false;
+    int hojas = 0;
+    int ultimaFila = 0;
+    std::map<ClaveFormato, lxw_format *> formatos;
+
+    [[noreturn]] void fallar()
     {
-        QTemporaryFile t(destino.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(destino.fileName())));
-        t.setAutoRemove(false);
-        if (!t.open())
-            throw ErrorLibro(error);
-        temporal = t.fileName();
-    }
-    QByteArray ruta = QFile::encodeName(temporal);
-    lxw_workbook *wb = workbook_new(ruta.constData());
-    if (!wb) {
-        QFile::remove(temporal);
+        descartar();
         throw ErrorLibro(error);
     }
-    std::map<ClaveFormato, lxw_format *> formatos;
-    auto formatoDe = [&](const CeldaLibro &c) -> lxw_format * {
+
+    void descartar()
+    {
+        if (wb)
+            lxw_workbook_free(wb);
+        wb = nullptr;
+        ws = nullptr;
+        if (!temporal.isEmpty())
+            QFile::remove(temporal);
+        temporal.clear();
+    }
+
+    lxw_format *formatoDe(const CeldaLibro &c)
+    {
         ClaveFormato clave{c.fuente, c.tamano, c.negrita, c.cursiva, c.bordes, c.fondo.isValid() ? c.fondo.rgb() : 0,
                            c.fondo.isValid(), c.formato};
         auto it = formatos.find(clave);
@@ -618,62 +703,125 @@ void GuardarLibroXlsx(const LibroHojas &libro, const QString &archivo)
             format_set_num_format(f, c.formato.toUtf8().constData());
         formatos.emplace(clave, f);
         return f;
-    };
+    }
+};
 
-    bool ok = true;
-    int numero = 0;
-    for (const HojaLibro &hoja : libro.hojas) {
-        ++numero;
-        QString nombre = hoja.nombre.isEmpty() ? QStringLiteral("Hoja%1").arg(numero) : hoja.nombre;
-        lxw_worksheet *ws = workbook_add_worksheet(wb, nombre.toUtf8().constData());
-        if (!ws)
-            ws = workbook_add_worksheet(wb, QStringLiteral("Hoja%1").arg(numero).toUtf8().constData());
-        if (!ws) {
-            ok = false;
-            break;
+EscritorXlsx::EscritorXlsx(const QString &archivo, bool constanteMemoria) : d(std::make_unique<Impl>())
+{
+    d->archivo = archivo;
+    d->constante = constanteMemoria;
+    d->error = QStringLiteral("No se pudo guardar el libro \"%1\"").arg(QDir::toNativeSeparators(archivo));
+    QFileInfo destino(archivo);
+    {
+        QTemporaryFile t(destino.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(destino.fileName())));
+        t.setAutoRemove(false);
+        if (!t.open())
+            throw ErrorLibro(d->error);
+        d->temporal = t.fileName();
+    }
+    QByteArray ruta = QFile::encodeName(d->temporal);
+    lxw_workbook_options opciones{};
+    opciones.constant_memory = constanteMemoria ? LXW_TRUE : LXW_FALSE;
+    // The rows of a sheet wait beside the destination, not in a possibly small /tmp.
+    d->carpeta = QFile::encodeName(destino.absolutePath());
+    opciones.tmpdir = constanteMemoria ? d->carpeta.data() : nullptr;
+    d->wb = workbook_new_opt(ruta.constData(), &opciones);
+    if (!d->wb)
+        d->fallar();
+}
+
+EscritorXlsx::~EscritorXlsx() { d->descartar(); }
+
+void EscritorXlsx::NuevaHoja(const QString &nombre)
+{
+    if (!d->wb)
+        d->fallar();
+    ++d->hojas;
+    d->ultimaFila = 0;
+    const QString porOmision = QStringLiteral("Hoja%1").arg(d->hojas);
+    d->ws = workbook_add_worksheet(d->wb, (nombre.isEmpty() ? porOmision : nombre).toUtf8().constData());
+    if (!d->ws)
+        d->ws = workbook_add_worksheet(d->wb, porOmision.toUtf8().constData());
+    if (!d->ws)
+        d->fallar();
+}
+
+void EscritorXlsx::Escribir(int fila, int columna, const CeldaLibro &c)
+{
+    if (!d->ws)
+        d->fallar();
+    // Rows already on disk cannot be written again.
+    if (d->constante && fila < d->ultimaFila)
+        d->fallar();
+    d->ultimaFila = fila;
+    lxw_row_t r = static_cast<lxw_row_t>(fila - 1);
+    lxw_col_t k = static_cast<lxw_col_t>(columna - 1);
+    lxw_format *f = d->formatoDe(c);
+    lxw_error e = LXW_NO_ERROR;
+    switch (c.tipo) {
+    case CeldaLibro::Tipo::Vacia: e = worksheet_write_blank(d->ws, r, k, f); break;
+    case CeldaLibro::Tipo::Texto: e = worksheet_write_string(d->ws, r, k, c.texto.toUtf8().constData(), f); break;
+    case CeldaLibro::Tipo::Numero: e = worksheet_write_number(d->ws, r, k, c.numero, f); break;
+    case CeldaLibro::Tipo::Booleano: e = worksheet_write_boolean(d->ws, r, k, c.numero != 0, f); break;
+    case CeldaLibro::Tipo::Formula:
+        if (c.conResultado && !c.textoResultado.isNull()) {
+            e = worksheet_write_formula_str(d->ws, r, k, c.texto.toUtf8().constData(), f,
+                                            c.textoResultado.toUtf8().constData());
+        } else {
+            e = worksheet_write_formula_num(d->ws, r, k, c.texto.toUtf8().constData(), f, c.numero);
         }
-        for (const auto &[col, ancho] : hoja.anchos)
-            worksheet_set_column(ws, static_cast<lxw_col_t>(col - 1), static_cast<lxw_col_t>(col - 1), ancho, nullptr);
-        for (const auto &[pos, c] : hoja.celdas) {
-            lxw_row_t r = static_cast<lxw_row_t>(pos.first - 1);
-            lxw_col_t k = static_cast<lxw_col_t>(pos.second - 1);
-            lxw_format *f = formatoDe(c);
-            lxw_error e = LXW_NO_ERROR;
-            switch (c.tipo) {
-            case CeldaLibro::Tipo::Vacia: e = worksheet_write_blank(ws, r, k, f); break;
-            case CeldaLibro::Tipo::Texto: e = worksheet_write_string(ws, r, k, c.texto.toUtf8().constData(), f); break;
-            case CeldaLibro::Tipo::Numero: e = worksheet_write_number(ws, r, k, c.numero, f); break;
-            case CeldaLibro::Tipo::Booleano: e = worksheet_write_boolean(ws, r, k, c.numero != 0, f); break;
-            case CeldaLibro::Tipo::Formula:
-                if (c.conResultado && !c.textoResultado.isNull()) {
-                    e = worksheet_write_formula_str(ws, r, k, c.texto.toUtf8().constData(), f,
-                                                    c.textoResultado.toUtf8().constData());
-                } else {
-                    e = worksheet_write_formula_num(ws, r, k, c.texto.toUtf8().constData(), f, c.numero);
-                }
-                break;
-            }
-            if (e != LXW_NO_ERROR)
-                ok = false;
-        }
-        if (hoja.protegida)
-            worksheet_protect(ws, nullptr, nullptr);
+        break;
     }
-    if (libro.hojas.empty())
-        workbook_add_worksheet(wb, nullptr);
-    lxw_error cierre = workbook_close(wb);
-    if (!ok || cierre != LXW_NO_ERROR) {
-        QFile::remove(temporal);
-        throw ErrorLibro(error);
-    }
-    if (QFileInfo::exists(archivo) && !QFile::remove(archivo)) {
-        QFile::remove(temporal);
-        throw ErrorLibro(error);
-    }
-    if (!QFile::rename(temporal, archivo)) {
-        QFile::remove(temporal);
-        throw ErrorLibro(error);
-    }
+    if (e != LXW_NO_ERROR)
+        d->fallar();
+}
+
+void EscritorXlsx::Anchos(const std::map<int, double> &anchos)
+{
+    if (!d->ws)
+        d->fallar();
+    for (const auto &[col, ancho] : anchos)
+        worksheet_set_column(d->ws, static_cast<lxw_col_t>(col - 1), static_cast<lxw_col_t>(col - 1), ancho, nullptr);
+}
+
+void EscritorXlsx::Proteger()
+{
+    if (!d->ws)
+        d->fallar();
+    worksheet_protect(d->ws, nullptr, nullptr);
+}
+
+void EscritorXlsx::Guardar()
+{
+    if (!d->wb)
+        d->fallar();
+    if (d->hojas == 0)
+        workbook_add_worksheet(d->wb, nullptr);
+    lxw_error cierre = workbook_close(d->wb);
+    d->wb = nullptr;
+    d->ws = nullptr;
+    if (cierre != LXW_NO_ERROR)
+        d->fallar();
+    const QString &archivo = d->archivo;
+    if (QFileInfo::exists(archivo) && !QFile::remove(archivo))
+        d->fallar();
+    if (!QFile::rename(d->temporal, archivo))
+        d->fallar();
+    d->temporal.clear();
     QFile::setPermissions(archivo, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                        QFileDevice::ReadOther);
+}
+
+void GuardarLibroXlsx(const LibroHojas &libro, const QString &archivo)
+{
+    EscritorXlsx escritor(archivo, false);
+    for (const HojaLibro &hoja : libro.hojas) {
+        escritor.NuevaHoja(hoja.nombre);
+        escritor.Anchos(hoja.anchos);
+        for (const auto &[pos, c] : hoja.celdas)
+            escritor.Escribir(pos.first, pos.second, c);
+        if (hoja.protegida)
+            escritor.Proteger();
+    }
+    escritor.Guardar();
 }

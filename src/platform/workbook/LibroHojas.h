@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 // Cell sides in the Borders mask.
@@ -74,3 +75,26 @@ LibroHojas LeerLibro(const QString &archivo);
 // Writes .xlsx through a temporary file in the same folder, so a failure
 // leaves any existing file untouched. Throws ErrorLibro.
 void GuardarLibroXlsx(const LibroHojas &libro, const QString &archivo);
+
+// Writes .xlsx sheet by sheet through a temporary file in the destination's
+// folder; Guardar puts it in place. With constanteMemoria each finished row
+// goes to disk, so rows must be written in ascending order (the cells of one
+// row in any order). Every failure throws ErrorLibro and, like dropping the
+// writer unsaved, leaves no file behind.
+class EscritorXlsx {
+public:
+    EscritorXlsx(const QString &archivo, bool constanteMemoria);
+    ~EscritorXlsx();
+    EscritorXlsx(const EscritorXlsx &) = delete;
+    EscritorXlsx &operator=(const EscritorXlsx &) = delete;
+
+    void NuevaHoja(const QString &nombre);
+    void Escribir(int fila, int columna, const CeldaLibro &celda);
+    void Anchos(const std::map<int, double> &anchos);  // column -> width in characters
+    void Proteger();
+    void Guardar();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

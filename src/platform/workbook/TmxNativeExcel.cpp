@@ -10,6 +10,8 @@ void TmxNativeExcel::NewFile()
     activa_ = -1;
     Borders = 0;
     cerrado_ = false;
+    escritor_.reset();
+    falloDirecto_ = false;
 }
 
 QString TmxNativeExcel::NombreXlsx(const QString &archivo)
@@ -45,7 +47,7 @@ CeldaLibro &TmxNativeExcel::celda(int fila, int columna)
 {
     if (libro_.hojas.empty())
         NewFile();
-    CeldaLibro &c = libro_.hojas.front().celdaParaEscribir(std::max(1, fila), std::max(1, columna));
+    CeldaLibro &c = directa_ ? suelta_ : libro_.hojas.front().celdaParaEscribir(std::max(1, fila), std::max(1, columna));
     c = CeldaLibro();
     if (activa_ >= 0) {
         const Fuente &f = fuentes_[activa_];
@@ -58,11 +60,36 @@ CeldaLibro &TmxNativeExcel::celda(int fila, int columna)
     return c;
 }
 
+void TmxNativeExcel::abrirDirecto()
+{
+    if (escritor_)
+        return;
+    if (archivo_.isEmpty())
+        throw ErrorLibro(MensajeErrorGuardar());
+    escritor_ = std::make_unique<EscritorXlsx>(archivo_, true);
+    escritor_->NuevaHoja(libro_.hojas.front().nombre);
+}
+
+// Straight to the file when asked; a failure is kept for SaveToFile to report.
+void TmxNativeExcel::escribir(int fila, int columna, CeldaLibro &c)
+{
+    if (!directa_ || falloDirecto_)
+        return;
+    try {
+        abrirDirecto();
+        escritor_->Escribir(std::max(1, fila), std::max(1, columna), c);
+    } catch (const ErrorLibro &) {
+        escritor_.reset();
+        falloDirecto_ = true;
+    }
+}
+
 void TmxNativeExcel::WriteLabel(int fila, int columna, const QString &texto)
 {
     CeldaLibro &c = celda(fila, columna);
     c.tipo = CeldaLibro::Tipo::Texto;
     c.texto = texto;
+    escribir(fila, columna, c);
 }
 
 void TmxNativeExcel::WriteNumber(int fila, int columna, double valor)
@@ -70,6 +97,7 @@ void TmxNativeExcel::WriteNumber(int fila, int columna, double valor)
     CeldaLibro &c = celda(fila, columna);
     c.tipo = CeldaLibro::Tipo::Numero;
     c.numero = valor;
+    escribir(fila, columna, c);
 }
 
 void TmxNativeExcel::WriteInteger(int fila, int columna, qint64 valor)
@@ -78,6 +106,7 @@ void TmxNativeExcel::WriteInteger(int fila, int columna, qint64 valor)
     c.tipo = CeldaLibro::Tipo::Numero;
     c.numero = static_cast<double>(valor);
     c.formato = QStringLiteral("0");
+    escribir(fila, columna, c);
 }
 
 void TmxNativeExcel::SetColumnWidth(int columna, double ancho) { SetColumnWidth(columna, columna, ancho); }
@@ -97,10 +126,18 @@ bool TmxNativeExcel::SaveToFile()
     if (libro_.hojas.empty())
         NewFile();
     try {
-        if (archivo_.isEmpty())
+        if (archivo_.isEmpty() || falloDirecto_)
             throw ErrorLibro(MensajeErrorGuardar());
-        GuardarLibroXlsx(libro_, archivo_);
+        if (directa_) {
+            abrirDirecto();
+            escritor_->Anchos(libro_.hojas.front().anchos);
+            auto escritor = std::move(escritor_);
+            escritor->Guardar();
+        } else {
+            GuardarLibroXlsx(libro_, archivo_);
+        }
     } catch (const ErrorLibro &) {
+        escritor_.reset();
         if (AlError)
             AlError(MensajeErrorGuardar());
         return false;

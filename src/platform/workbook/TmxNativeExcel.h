@@ -23,6 +23,12 @@ public:
     TmxNativeExcel() = default;
 
     void NewFile();
+    // From the next NewFile on, cells go straight to the file as they are
+    // written (set the file name first) instead of being kept until
+    // SaveToFile: memory stays flat however many rows are written, but rows
+    // must come in ascending order and Libro() stays empty. A row written
+    // after a later one makes SaveToFile fail.
+    void SetEscrituraDirecta(bool directa) { directa_ = directa; }
     void SetFileName(const QString &archivo);
     QString FileName() const { return archivo_; }
 
@@ -64,10 +70,16 @@ private:
         bool cursiva;
     };
     CeldaLibro &celda(int fila, int columna);
+    void escribir(int fila, int columna, CeldaLibro &c);
+    void abrirDirecto();
 
     LibroHojas libro_;
     QString archivo_;
     std::vector<Fuente> fuentes_;
     int activa_ = -1;
     bool cerrado_ = false;
+    bool directa_ = false;
+    std::unique_ptr<EscritorXlsx> escritor_;
+    bool falloDirecto_ = false;
+    CeldaLibro suelta_;  // the cell being written when writing straight to the file
 };

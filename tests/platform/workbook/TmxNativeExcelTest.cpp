@@ -134,4 +134,81 @@ TEST(TmxNativeExcel, FalloAlGuardarAvisaYNoDejaArchivo)
     }
 }
 
+// Cells written straight to the file read back as the kept workbook writes them.
+TEST(TmxNativeExcelDirecto, MismoLibroQueGuardandoAlFinal)
+{
+    QTemporaryDir dir;
+    TmxNativeExcel guardado, directo;
+    escribirEtiquetas(guardado, dir.filePath(QStringLiteral("guardado")));
+    directo.SetEscrituraDirecta(true);
+    escribirEtiquetas(directo, dir.filePath(QStringLiteral("directo")));
+    EXPECT_TRUE(directo.Libro().hojas.at(0).celdas.empty());
+    ASSERT_TRUE(guardado.SaveToFile());
+    ASSERT_TRUE(directo.SaveToFile());
+
+    const LibroHojas a = LeerLibro(dir.filePath(QStringLiteral("guardado.xlsx")));
+    const LibroHojas b = LeerLibro(dir.filePath(QStringLiteral("directo.xlsx")));
+    ASSERT_EQ(b.hojas.size(), 1u);
+    const HojaLibro &ha = a.hojas[0], &hb = b.hojas[0];
+    EXPECT_EQ(hb.nombre, ha.nombre);
+    ASSERT_EQ(hb.celdas.size(), ha.celdas.size());
+    for (const auto &[pos, c] : ha.celdas) {
+        const CeldaLibro *d = hb.celda(pos.first, pos.second);
+        ASSERT_NE(d, nullptr) << pos.first << "," << pos.second;
+        EXPECT_EQ(d->tipo, c.tipo);
+        EXPECT_EQ(d->texto, c.texto);
+        EXPECT_DOUBLE_EQ(d->numero, c.numero);
+        EXPECT_EQ(TextoVisible(*d), TextoVisible(c));
+        EXPECT_EQ(d->negrita, c.negrita);
+        EXPECT_EQ(d->fuente, c.fuente);
+        EXPECT_EQ(d->bordes, c.bordes);
+    }
+    EXPECT_EQ(hb.anchos, ha.anchos);
+    // Nothing but the two workbooks is left in the folder.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
+}
+
+// A row written after a later one cannot go to the file: saving fails and leaves nothing.
+TEST(TmxNativeExcelDirecto, FilaFueraDeOrdenOCarpetaInexistenteFallanSinDejarArchivo)
+{
+    QTemporaryDir dir;
+    for (const QString &nombre : {QStringLiteral("desorden.xlsx"), QStringLiteral("no_existe/lista.xlsx")}) {
+        TmxNativeExcel x;
+        QStringList informados, errores;
+        x.AlInformar = [&](const QString &t) { informados << t; };
+        x.AlError = [&](const QString &t) { errores << t; };
+        x.SetEscrituraDirecta(true);
+        x.NewFile();
+        x.SetFileName(dir.filePath(nombre));
+        x.WriteLabel(1, 1, QStringLiteral("título"));
+        x.WriteNumber(5, 2, 3.5);
+        x.WriteNumber(5, 1, 1.5);  // same row, earlier column: fine
+        if (nombre.startsWith(QLatin1String("desorden")))
+            x.WriteLabel(3, 1, QStringLiteral("tarde"));
+        x.CloseFile();
+        EXPECT_FALSE(x.SaveToFile()) << nombre.toStdString();
+        EXPECT_TRUE(informados.isEmpty());
+        EXPECT_EQ(errores, QStringList{TmxNativeExcel::MensajeErrorGuardar()});
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())
+            << nombre.toStdString();
+    }
+}
+
+// A writer dropped before saving (an export that failed half way) leaves no file behind.
+TEST(TmxNativeExcelDirecto, EscritorAbandonadoNoDejaArchivos)
+{
+    QTemporaryDir dir;
+    {
+        EscritorXlsx e(dir.filePath(QStringLiteral("a.xlsx")), true);
+        e.NuevaHoja(QStringLiteral("Hoja1"));
+        CeldaLibro c;
+        c.tipo = CeldaLibro::Tipo::Texto;
+        for (int f = 1; f <= 2000; ++f) {
+            c.texto = QStringLiteral("fila %1").arg(f);
+            e.Escribir(f, 1, c);
+        }
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
 } // namespace

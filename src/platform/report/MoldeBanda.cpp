@@ -1,0 +1,218 @@
+#include "platform/report/MoldeBanda.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxAnchosGuardados = 8192;
+
+bool esMarca(QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xE000 + MoldeBanda::kMaxMarcas; }
+
+bool sinFondo(const QTextFormat &f) { return f.background().style() == Qt::NoBrush; }
+
+// Only tables whose every column has a set width: their cells do not size to their text.
+bool marcoAdmitido(QTextFrame *marco)
+{
+    for (QTextFrame *hijo : marco->childFrames()) {
+        auto *tabla = qobject_cast<QTextTable *>(hijo);
+        if (!tabla)
+            return false;
+        const auto anchos = tabla->format().columnWidthConstraints();
+        if (anchos.size() != tabla->columns())
+            return false;
+        for (const QTextLength &a : anchos)
+            if (a.type() == QTextLength::VariableLength)
+                return false;
+        if (!marcoAdmitido(tabla))
+            return false;
+    }
+    return true;
+}
+
+bool textoAdmitido(const QString &t)
+{
+    if (t.isEmpty())
+        return true;
+    if (t.front() == QLatin1Char(' ') || t.back() == QLatin1Char(' ') || t.contains(QLatin1String("  ")))
+        return false;
+    for (QChar c : t) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u != 0x20 && c.isSpace()) || c.isSurrogate() || (u >= 0xE000 && u < 0xF900) || u == 0xFFFC)
+            return false;
+    }
+    return !t.isRightToLeft();
+}
+
+} // namespace
+
+std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
+{
+    if (!marcoAdmitido(doc.rootFrame()))
+        return nullptr;
+    // The band without the lines that hold values.
+    std::unique_ptr<QTextDocument> vacio(doc.clone());
+    vacio->setDocumentMargin(doc.documentMargin());
+    for (QTextBlock b = vacio->begin(); b.isValid(); b = b.next()) {
+        const QString t = b.text();
+        if (std::any_of(t.cbegin(), t.cend(), esMarca)) {
+            QTextCursor c(b);
+            c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+    }
+    vacio->setTextWidth(doc.textWidth());
+    if (std::abs(doc.size().height() - vacio->size().height()) > 0.01)
+        return nullptr;
+    QAbstractTextDocumentLayout *disposicion = doc.documentLayout();
+    auto molde = std::unique_ptr<MoldeBanda>(new MoldeBanda);
+    molde->alto_ = doc.size().height();
+    QHash<QString, std::pair<std::shared_ptr<QFontMetricsF>, std::shared_ptr<QHash<QString, double>>>> porFuente;
+    // Lines with values are painted per instance over the rest (fixed text,
+    // rules, backgrounds, borders), laid out once.
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QString texto = b.text();
+        if (!std::any_of(texto.cbegin(), texto.cend(), esMarca))
+            continue;
+        const QTextBlockFormat fb = b.blockFormat();
+        const QTextLayout *capa = b.layout();
+        if (!capa || capa->lineCount() != 1)
+            return nullptr;
+        // One character format for the whole block.
+        QTextCharFormat fc;
+        bool primero = true;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (primero)
+                fc = f;
+            else if (f != fc)
+                return nullptr;
+            primero = false;
+        }
+        if (!sinFondo(fc) || fc.isImageFormat() || fc.verticalAlignment() != QTextCharFormat::AlignNormal)
+            return nullptr;
+
+        Linea l;
+        QString literal;
+        for (QChar c : texto) {
+            if (esMarca(c)) {
+                if (!literal.isEmpty())
+                    l.piezas.push_back({literal, -1});
+                literal.clear();
+                l.piezas.push_back({QString(), c.unicode() - 0xE000});
+            } else {
+                literal += c;
+            }
+        }
+        if (!literal.isEmpty())
+            l.piezas.push_back({literal, -1});
+        if (texto.front().isSpace() || texto.back().isSpace() || texto.contains(QLatin1Char('\t')))
+            return nullptr;
+
+        l.fuente = fc.font().resolve(doc.defaultFont());
+        // The document paints in the default palette's text colour unless told otherwise.
+        l.color = fc.foreground().style() != Qt::NoBrush ? fc.foreground().color()
+                                                         : QAbstractTextDocumentLayout::PaintContext().palette.color(QPalette::Text);
+        const Qt::Alignment h = fb.alignment() & Qt::AlignHorizontal_Mask;
+        if (h & (Qt::AlignRight | Qt::AlignTrailing))
+            l.alineacion = Qt::AlignRight;
+        else if (h & Qt::AlignHCenter)
+            l.alineacion = Qt::AlignHCenter;
+        else
+            l.alineacion = Qt::AlignLeft;
+
+        const QTextLine linea = capa->lineAt(0);
+        const QPointF origen = disposicion->blockBoundingRect(b).topLeft() - capa->boundingRect().topLeft();
+        l.x = origen.x() + linea.x();
+        l.ancho = linea.width();
+        l.base = origen.y() + linea.y() + linea.ascent();
+
+        auto &m = porFuente[l.fuente.key()];
+        if (!m.first) {
+            m.first = std::make_shared<QFontMetricsF>(l.fuente);
+            m.second = std::make_shared<QHash<QString, double>>();
+            // Printable ASCII is taken to be in the font without asking per character.
+            for (char32_t c = 0x21; c < 0x7F; ++c)
+                if (!m.first->inFontUcs4(c))
+                    return nullptr;
+        }
+        l.metricas = m.first;
+        l.anchos = m.second;
+        molde->lineas_.push_back(std::move(l));
+    }
+    molde->fondo_ = std::move(vacio);
+    return molde;
+}
+
+double MoldeBanda::medir(Linea &l, const QString &texto) const
+{
+    auto it = l.anchos->constFind(texto);
+    if (it != l.anchos->cend())
+        return it.value();
+    if (l.anchos->size() >= kMaxAnchosGuardados)
+        l.anchos->clear();
+    const double a = l.metricas->horizontalAdvance(texto);
+    l.anchos->insert(texto, a);
+    return a;
+}
+
+double MoldeBanda::xDe(const Linea &l, double avance) const
+{
+    switch (l.alineacion) {
+    case Qt::AlignRight: return l.x + l.ancho - avance;
+    case Qt::AlignHCenter: return l.x + (l.ancho - avance) / 2;
+    default: return l.x;
+    }
+}
+
+bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto> &salida)
+{
+    salida.clear();
+    salida.reserve(lineas_.size());
+    for (Linea &l : lineas_) {
+        QString t;
+        for (const Pieza &p : l.piezas) {
+            if (p.marca < 0) {
+                t += p.literal;
+                continue;
+            }
+            if (p.marca >= static_cast<int>(valores.size()))
+                return false;
+            t += valores[p.marca];
+        }
+        if (!textoAdmitido(t))
+            return false;
+        for (QChar c : t)
+            if (c.unicode() >= 0x7F && !l.metricas->inFont(c))
+                return false;
+        const double avance = t.isEmpty() ? 0 : medir(l, t);
+        if (avance > l.ancho - 0.01)
+            return false;
+        salida.push_back({t, xDe(l, avance)});
+    }
+    return true;
+}
+
+void MoldeBanda::Pintar(QPainter &p, const std::vector<Texto> &textos) const
+{
+    p.save();
+    fondo_->drawContents(&p);
+    for (std::size_t i = 0; i < textos.size() && i < lineas_.size(); ++i) {
+        if (textos[i].texto.isEmpty())
+            continue;
+        const Linea &l = lineas_[i];
+        p.setFont(l.fuente);
+        p.setPen(l.color);
+        p.drawText(QPointF(textos[i].x, l.base), textos[i].texto);
+    }
+    p.restore();
+}
