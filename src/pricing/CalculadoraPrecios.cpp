@@ -61,22 +61,26 @@ CalculadoraPrecios::CalculadoraPrecios(const PreciosArticulo &precios, const Aju
     }
 }
 
+std::size_t CalculadoraPrecios::Indice(int n)
+{
+    if (n < 1 || n > 4)
+        throw std::out_of_range("nivel de precio fuera de 1 a 4");
+    return std::size_t(n - 1);
+}
+
 const NivelPrecio &CalculadoraPrecios::Nivel(int n) const
 {
-    return const_cast<CalculadoraPrecios *>(this)->Editable(n);
+    return precios_.niveles[Indice(n)];
 }
 
 const EstadoNivel &CalculadoraPrecios::Estado(int n) const
 {
-    Nivel(n);
-    return estados_[std::size_t(n - 1)];
+    return estados_[Indice(n)];
 }
 
 NivelPrecio &CalculadoraPrecios::Editable(int n)
 {
-    if (n < 1 || n > 4)
-        throw std::out_of_range("nivel de precio fuera de 1 a 4");
-    return precios_.niveles[std::size_t(n - 1)];
+    return precios_.niveles[Indice(n)];
 }
 
 bool CalculadoraPrecios::BaseValida(int n) const
@@ -104,7 +108,7 @@ void CalculadoraPrecios::Calcular()
         return;
     for (int n = 1; n <= 4; ++n) {
         NivelPrecio &nivel = Editable(n);
-        EstadoNivel &estado = estados_[std::size_t(n - 1)];
+        EstadoNivel &estado = estados_[Indice(n)];
         estado.conError = false;
         if (nivel.baseCalculo == BaseManual) {
             nivel.coefA = nivel.coefB = nivel.sumaFija = Currency();
@@ -128,7 +132,7 @@ void CalculadoraPrecios::Calcular()
         try {
             Editable(n) = ColumnasIv(Nivel(n), precios_.iv, ajustes_);
         } catch (const ErrorImporte &) {
-            estados_[std::size_t(n - 1)].conError = true;
+            estados_[Indice(n)].conError = true;
         }
     }
 }

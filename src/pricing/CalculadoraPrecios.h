@@ -100,6 +100,7 @@ public:
     static Currency ValorDeTexto(const QString &texto);
 
 private:
+    static std::size_t Indice(int n);  // throws std::out_of_range outside 1 to 4
     NivelPrecio &Editable(int n);
     static Currency Acotado(Currency valor);
     bool BaseValida(int n) const;
