@@ -40,18 +40,26 @@ Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
     return DesdeCrudo(total / Currency::Scale);
 }
 
+Currency AgregarIv(Currency precioSinIv, Currency porcIv)
+{
+    return DesdeCrudo(Crudo(precioSinIv) * (CienPorCiento + Crudo(porcIv)) / CienPorCiento);
+}
+
+Currency QuitarIv(Currency precioConIv, Currency porcIv)
+{
+    return DesdeCrudo(Crudo(precioConIv) * CienPorCiento / (CienPorCiento + Crudo(porcIv)));
+}
+
 Currency PrecioGravadoSinIv(Currency precioConIv, Currency porcIv, int posicion,
                             const QString &redondea, const AjustesPrecios &ajustes)
 {
-    const long double crudo = Crudo(precioConIv) * CienPorCiento / (CienPorCiento + Crudo(porcIv));
-    return Redondear(DesdeCrudo(crudo), posicion, redondea, ajustes);
+    return Redondear(QuitarIv(precioConIv, porcIv), posicion, redondea, ajustes);
 }
 
 Currency PrecioGravadoConIv(Currency precioSinIv, Currency porcIv, int posicion,
                             const QString &redondea, const AjustesPrecios &ajustes)
 {
-    const long double crudo = Crudo(precioSinIv) * (CienPorCiento + Crudo(porcIv)) / CienPorCiento;
-    return Redondear(DesdeCrudo(crudo), posicion, redondea, ajustes);
+    return Redondear(AgregarIv(precioSinIv, porcIv), posicion, redondea, ajustes);
 }
 
 Currency CalcularMontoConImpuesto(Currency monto, Currency porcIv, int posicion,

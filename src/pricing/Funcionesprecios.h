@@ -29,6 +29,10 @@ Currency PrecioUltimoPrecioCompra(Currency base, Currency coefA, Currency coefB,
 Currency PrecioCostoPromedio(Currency stockAnterior, Currency cantidad,
                              Currency costoAnterior, Currency costoNuevo);
 
+// precio x (1 + iv/100) and precio / (1 + iv/100), to four decimals, no rounding step.
+Currency AgregarIv(Currency precioSinIv, Currency porcIv);
+Currency QuitarIv(Currency precioConIv, Currency porcIv);
+
 // Redondear(precio / (1 + iv/100), ...).
 Currency PrecioGravadoSinIv(Currency precioConIv, Currency porcIv, int posicion,
                             const QString &redondea, const AjustesPrecios &ajustes);
