@@ -154,10 +154,7 @@ bool TfrmComprasCC::Cargar()
     try {
         proveedor_ = imp_->IdentificarProveedor();
         if (!proveedor_.encontrado)
-            mensajes().Advertencia(QStringLiteral("No existe un proveedor local con el código de Casa Central %1 "
-                                                  "(COD_PROVEEDOR2); no podrá procesar comprobantes.")
-                                       .arg(a.codProveedor),
-                                   QStringLiteral("Atención"));
+            mensajes().Advertencia(TextoSinProveedorCentral(a.codProveedor), QStringLiteral("Atención"));
         Log(QStringLiteral("Recuperando información desde Casa Central..."));
         facturas_ = imp_->ListarFacturas(nroTienda_, proveedor_);
         Log(QStringLiteral("Información cargada"));
@@ -219,9 +216,7 @@ void TfrmComprasCC::btnProcesarClick()
         return;
     }
     if (!proveedor_.encontrado) {
-        mensajes().Advertencia(QStringLiteral("No existe un proveedor local con el código de Casa Central %1 "
-                                              "(COD_PROVEEDOR2); no se puede procesar el comprobante.")
-                                   .arg(imp_->Ajustes().codProveedor));
+        mensajes().Advertencia(TextoSinProveedorCentral(imp_->Ajustes().codProveedor));
         return;
     }
     if (!mensajes().Pregunta(QStringLiteral("Desea procesar el comprobante seleccionado?")))

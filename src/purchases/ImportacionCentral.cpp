@@ -69,6 +69,13 @@ AjustesCentral AjustesCentral::DesdeIni(const QString &ruta, const QString &ruta
     return a;
 }
 
+QString TextoSinProveedorCentral(int codProveedor)
+{
+    return QStringLiteral("No existe un proveedor local con el código de Casa Central %1 (COD_PROVEEDOR2); "
+                          "no se puede procesar el comprobante.")
+        .arg(codProveedor);
+}
+
 QString CodigoTiendaCentral(int nroTienda)
 {
     return QStringLiteral("***") + QStringLiteral("%1").arg(nroTienda, 3, 10, QLatin1Char('0'));
@@ -308,9 +315,7 @@ int ImportacionCentral::Registrar(const FacturaCentral &f, const std::vector<Lin
     idCompra_ = 0;
     if (!p.encontrado) {
         estado_ = Estado::SinProveedor;
-        error_ = QStringLiteral("No existe un proveedor local con el código de Casa Central %1 "
-                                "(COD_PROVEEDOR2); no se puede procesar el comprobante.")
-                     .arg(ajustes_.codProveedor);
+        error_ = TextoSinProveedorCentral(ajustes_.codProveedor);
         return 0;
     }
     try {

@@ -49,6 +49,9 @@ struct AjustesCentral {
     static AjustesCentral DesdeIni(const QString &ruta, const QString &rutaRespaldo = QString());
 };
 
+// Why nothing can be recorded when no local supplier has the head office's code.
+QString TextoSinProveedorCentral(int codProveedor);
+
 // "***" and the store number with at least three digits: 7 gives "***007".
 QString CodigoTiendaCentral(int nroTienda);
 
