@@ -7,6 +7,7 @@
 #include "platform/db/Firebird.h"
 #include "platform/db/Query.h"
 #include "platform/db/Terminacion.h"
+#include "cli/CentralCli.h"
 #include "cli/PosteoCli.h"
 #include "cli/ReportesCli.h"
 #include "platform/db/TwoPhase.h"
@@ -56,6 +57,11 @@ const char *const kUso =
     "      mientras un proceso en marcha ocupa la estación\n"
     "  compras annul CARPETA PROVEEDOR NUMERO [--caja N] [--usuario U] [--usuario-base U --clave-base C]\n"
     "      anula la factura NUMERO del proveedor PROVEEDOR (COD_PROVEEDOR)\n"
+    "  compras central-list CARPETA [--caja N] [--usuario U]\n"
+    "      lista las facturas de Casa Central para la tienda con su estado (S ya registrada)\n"
+    "  compras central-import CARPETA COMPROBANTE [--recibido CODIGO=CANTIDAD ...] [--caja N] [--usuario U]\n"
+    "      registra como compra la factura de Casa Central; imprime ID_COMPRA. Casa Central se lee de\n"
+    "      iniGestionCentral.ini (sección datos) o, sin rutas allí, de la base central de CARPETA\n"
     "  compras report CARPETA TIPO --desde D --hasta D [--moneda 1|2] [--totales] --pdf ARCHIVO\n"
     "      imprime a PDF un reporte del periodo: resumen, detalle, proveedor o netas (o 1 a 4)\n"
     "  compras export CARPETA --desde D --hasta D [--detalle] [--moneda 1|2] --xlsx ARCHIVO\n"
@@ -302,6 +308,25 @@ int clear(const QCommandLineParser &p, const QString &carpeta)
     return 0;
 }
 
+// The head office of the workstation's settings unless iniGestionCentral.ini names one.
+int central(const QCommandLineParser &p, const QString &carpeta, const QString &comprobante)
+{
+    QMap<QString, QString> recibidas;
+    for (const QString &r : p.values(QStringLiteral("recibido"))) {
+        const int igual = r.indexOf(QLatin1Char('='));
+        if (igual <= 0) {
+            err() << "--recibido va como CODIGO=CANTIDAD: " << r << "\n";
+            return 2;
+        }
+        recibidas.insert(r.left(igual).trimmed(), r.mid(igual + 1).trimmed());
+    }
+    auto estacion = conectarEstacion(p, carpeta);
+    CargarVariable(QStringLiteral("BaseCentral"), estacion->bases().ruta(QStringLiteral("central")));
+    const int rc = informar(comprobante.isNull() ? ListarCentral() : ImportarCentral(comprobante, recibidas));
+    delete FDatosComp;
+    return rc;
+}
+
 int annul(const QCommandLineParser &p, const QString &carpeta, const QString &proveedor, const QString &numero)
 {
     bool ok = false;
@@ -383,6 +408,7 @@ int ejecutar(QCoreApplication &app)
     p.addOption({QStringLiteral("detalle"), QStringLiteral("Exportación detallada.")});
     p.addOption({QStringLiteral("pdf"), QStringLiteral("Archivo PDF del reporte."), QStringLiteral("archivo")});
     p.addOption({QStringLiteral("xlsx"), QStringLiteral("Archivo del libro."), QStringLiteral("archivo")});
+    p.addOption({QStringLiteral("recibido"), QStringLiteral("Cantidad recibida de un artículo."), QStringLiteral("codigo=cantidad")});
     p.addOption({QStringLiteral("reportes"), QStringLiteral("Carpeta de las plantillas."), QStringLiteral("carpeta")});
     if (!p.parse(app.arguments())) {
         err() << p.errorText() << "\n";
@@ -409,6 +435,10 @@ int ejecutar(QCoreApplication &app)
             return clear(p, args[1]);
         if (args[0] == QLatin1String("annul") && args.size() == 4)
             return annul(p, args[1], args[2], args[3]);
+        if (args[0] == QLatin1String("central-list") && args.size() == 2)
+            return central(p, args[1], QString());
+        if (args[0] == QLatin1String("central-import") && args.size() == 3)
+            return central(p, args[1], args[2]);
         if (args[0] == QLatin1String("report") && args.size() == 3)
             return report(p, args[1], args[2]);
         if (args[0] == QLatin1String("export") && args.size() == 2)

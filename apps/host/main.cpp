@@ -117,6 +117,8 @@ int correr(AplicacionHost &app)
     }
 
     CargarVariable(QStringLiteral("vUsuario"), ingreso.usuario());
+    // The head-office import falls back to this database when iniGestionCentral.ini names none.
+    CargarVariable(QStringLiteral("BaseCentral"), estacion.bases().ruta(QStringLiteral("central")));
     if (VerVariable(QStringLiteral("ComputerName")).isEmpty())
         CargarVariable(QStringLiteral("ComputerName"), QSysInfo::machineHostName().toUpper());
     QStringList fallidas;

@@ -7,6 +7,7 @@
 #include "data/Comp_fdatos.h"
 #include "purchases/Comp_frmagregacompras.h"
 #include "purchases/Comp_frmcambiarproveedor.h"
+#include "purchases/Comp_frmcomprascc.h"
 #include "purchases/Comp_frmdetallefactura.h"
 #include "platform/db/DatasetModel.h"
 #include "platform/db/DbError.h"
@@ -454,7 +455,9 @@ void TfrmPrincipalCompras::AbrirAgregaCompra()
 
 void TfrmPrincipalCompras::AbrirComprasCasaCentral()
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Procesar Facturas  de Compras a Casa Central"));
+    auto *frm = new TfrmComprasCC(datos_, nullptr, this);
+    connect(frm, &TfrmComprasCC::facturaRegistrada, this, [this](int id) { Refrescar(id, -1); });
+    frm->show();
 }
 
 void TfrmPrincipalCompras::AbrirDetalleFactura()

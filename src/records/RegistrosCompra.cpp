@@ -1,5 +1,6 @@
 #include "records/RegistrosCompra.h"
 
+#include "platform/AritmeticaEscalada.h"
 #include "platform/db/Query.h"
 #include "platform/db/Value.h"
 
@@ -1151,4 +1152,68 @@ int RegistrosCompra::InsertarAsientoInverso(const FilaAsiento &encabezado, int o
     if (lineas)
         *lineas = copiadas;
     return nuevo;
+}
+
+// ---------------------------------------------------------------------------
+// Head-office receipts
+// ---------------------------------------------------------------------------
+
+void RegistrosCompra::InsertarDiferenciaEntradaSalida(const FilaDiferencia &f)
+{
+    Escribir(kInsertar, "DIF_ENTRADA_SALIDA", [&] {
+        const Cols cols = {{"TIPO_MOVIMIENTO", Entero(f.TIPO_MOVIMIENTO)},
+                           {"TIPO_ENTRADA", Entero(f.TIPO_ENTRADA)},
+                           {"COD_BARRAS", Texto(f.COD_BARRAS)},
+                           {"DESCRIPCION", Texto(f.DESCRIPCION)},
+                           {"FRACCIONADO", Texto(f.FRACCIONADO)},
+                           {"ID_FRACCION", Entero(f.ID_FRACCION)},
+                           {"FRACCION", Value::real(f.FRACCION)},
+                           {"PRECIO_COSTO", Moneda(f.PRECIO_COSTO)},
+                           {"PRECIO_VENTA", Moneda(f.PRECIO_VENTA)},
+                           {"FECHA_ENVIO", Fecha(f.FECHA_ENVIO)},
+                           {"TIPO_CAMBIO", Moneda(f.TIPO_CAMBIO)},
+                           {"TIPO_CAMBIO_2", Moneda(f.TIPO_CAMBIO_2)},
+                           {"COMPUESTO", Texto(f.COMPUESTO)},
+                           {"FECHA_RECEPCION", FechaHora(f.FECHA_RECEPCION)},
+                           {"RECIBIDO_POR", Texto(f.RECIBIDO_POR.left(15))},
+                           {"CANT_ENVIADA", Moneda(f.CANT_ENVIADA)},
+                           {"CANT_RECIBIDA", Moneda(f.CANT_RECIBIDA)},
+                           {"DESDE_TIENDA", Entero(f.DESDE_TIENDA)},
+                           {"HASTA_TIENDA", Entero(f.HASTA_TIENDA)},
+                           {"COMPROB_ENVIO", Texto(f.COMPROB_ENVIO)},
+                           {"COMPROB_RECIBE", Texto(f.COMPROB_RECIBE)}};
+        static const QString texto = TextoInsert("DIF_ENTRADA_SALIDA", cols);
+        Insertar(q_.Sql(BaseCompra::Tienda, texto), cols);
+    });
+}
+
+bool RegistrosCompra::SumarStockCompra(const QString &codigo, Currency cantidad, Currency costo)
+{
+    return Escribir(kActualizar, "INVENTARIO", [&] {
+        db::Query &l = q_.Sql(BaseCompra::Inventario,
+                              QStringLiteral("select STOCK, COSTO_PROMEDIO from INVENTARIO where COD_BARRAS = :Codigo with lock"));
+        l.paramByName("Codigo").setAsString(codigo);
+        l.execQuery();
+        if (l.eof()) {
+            l.close();
+            return false;
+        }
+        const Currency stock = l.field(0).asCurrency();
+        const Currency promedio = l.field(1).asCurrency();
+        l.close();
+        const Currency nuevo = stock + cantidad;
+        Currency costoPromedio = costo;
+        if (nuevo > Currency()) {
+            using namespace aritmetica;
+            costoPromedio = DesdeCrudo((Crudo(promedio) * Crudo(stock) + Crudo(costo) * Crudo(cantidad)) / Crudo(nuevo));
+        }
+        db::Query &u = q_.Sql(BaseCompra::Inventario,
+                              QStringLiteral("update INVENTARIO set STOCK = STOCK + :Cantidad, PRECIO_COMPRA = :Costo, "
+                                             "COSTO_PROMEDIO = :Promedio where COD_BARRAS = :Codigo"));
+        u.paramByName("Cantidad").setAsCurrency(cantidad);
+        u.paramByName("Costo").setAsCurrency(costo);
+        u.paramByName("Promedio").setAsCurrency(costoPromedio);
+        u.paramByName("Codigo").setAsString(codigo);
+        return Ejecutar(u) > 0;
+    });
 }

@@ -285,6 +285,21 @@ struct FilaLineaAsiento {
     QDateTime UPDATE_TMSTMP;
 };
 
+// A quantity difference found when goods sent by the head office arrive (DIF_ENTRADA_SALIDA).
+struct FilaDiferencia {
+    int TIPO_MOVIMIENTO = 1, TIPO_ENTRADA = 1;
+    QString COD_BARRAS, DESCRIPCION, FRACCIONADO, COMPUESTO;
+    int ID_FRACCION = 0;
+    double FRACCION = 0;
+    Currency PRECIO_COSTO, PRECIO_VENTA, TIPO_CAMBIO, TIPO_CAMBIO_2;
+    QDate FECHA_ENVIO;
+    QDateTime FECHA_RECEPCION;
+    QString RECIBIDO_POR;
+    Currency CANT_ENVIADA, CANT_RECIBIDA;
+    int DESDE_TIENDA = 0, HASTA_TIENDA = 0;
+    QString COMPROB_ENVIO, COMPROB_RECIBE;
+};
+
 // ---------------------------------------------------------------------------
 // Modes and filters
 // ---------------------------------------------------------------------------
@@ -437,6 +452,11 @@ public:
     std::uint64_t EliminarMovimientosStock(int idTransaccion, int tipo, const QString &comprobante, const QDate &fecha);
     void InsertarMovEntradaSalida(const FilaEntradaSalida &fila);
     void InsertarDetalleEntradaSalida(const FilaDetalleEntradaSalida &fila);
+    void InsertarDiferenciaEntradaSalida(const FilaDiferencia &fila);
+    // Adds `cantidad` to the article's stock with its row locked, sets PRECIO_COMPRA to `costo`
+    // and averages it into COSTO_PROMEDIO; when the new stock is 0 or less the average cost is
+    // `costo`. False when the article does not exist (nothing written).
+    bool SumarStockCompra(const QString &codigo, Currency cantidad, Currency costo);
 
     // Cash register, supplier account, credit notes (store).
     void InsertarCajaDiaria(const FilaCajaDiaria &fila);

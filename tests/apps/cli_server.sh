@@ -2,16 +2,11 @@
 # compras init / check against a Firebird server on this machine (started here when needed).
 set -u
 CLI=$1
-PASSFILE=/etc/firebird/3.0/SYSDBA.password
-if [ "$(id -u)" != 0 ] || [ ! -x /usr/sbin/fbguard ] || [ ! -r "$PASSFILE" ]; then
+source "$(dirname "$0")/servidor_local.sh"
+if ! iniciar_servidor; then
   echo "sin servidor Firebird (hace falta root y el paquete firebird3.0-server): se omite"
   exit 77
 fi
-if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-  timeout 60 runuser -u firebird -- /usr/sbin/fbguard -daemon -forever
-  for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null && break; sleep 0.2; done
-fi
-CLAVE=$(grep '^ISC_PASSWORD' "$PASSFILE" | cut -d'"' -f2)
 dir=/var/lib/firebird/3.0/data/ci-$$
 install -d -o firebird -g firebird "$dir"
 trap 'rm -rf "$dir"' EXIT
