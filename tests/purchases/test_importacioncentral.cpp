@@ -136,10 +136,18 @@ TEST(FiltroFacturasCentral, FechasPrefijoEstadoYOrden)
 {
     std::vector<FacturaCentral> fs(4);
     const QDate hoy(2026, 5, 20);
-    fs[0] = {hoy.addDays(-2), QStringLiteral("CC-02"), {}, Currency(300)};
-    fs[1] = {hoy.addDays(-1), QStringLiteral("CC-01"), {}, Currency(100)};
-    fs[2] = {hoy, QStringLiteral("XB-03"), {}, Currency(200)};
-    fs[3] = {hoy.addDays(-40), QStringLiteral("CC-04"), {}, Currency(50)};
+    fs[0].fecha = hoy.addDays(-2);
+    fs[0].comprobante = QStringLiteral("CC-02");
+    fs[0].importeTotal = Currency(300);
+    fs[1].fecha = hoy.addDays(-1);
+    fs[1].comprobante = QStringLiteral("CC-01");
+    fs[1].importeTotal = Currency(100);
+    fs[2].fecha = hoy;
+    fs[2].comprobante = QStringLiteral("XB-03");
+    fs[2].importeTotal = Currency(200);
+    fs[3].fecha = hoy.addDays(-40);
+    fs[3].comprobante = QStringLiteral("CC-04");
+    fs[3].importeTotal = Currency(50);
     fs[1].estado = QStringLiteral("S");
     auto comprobantes = [](const std::vector<const FacturaCentral *> &v) {
         QStringList r;
@@ -395,9 +403,11 @@ TEST_F(Central, VentanasListanConfirmanRecibidoYRegistran)
     EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("Comprobante CC-0000103 procesado correctamente")));
     Procesar();
     EXPECT_EQ(Cuenta(env.tienda, QStringLiteral("select count(*) from DIF_ENTRADA_SALIDA where CANT_RECIBIDA = 3")), 1);
-    for (int i = 0; i < grid->rowCount(); ++i)
-        if (grid->item(i, 1)->text() == QLatin1String("CC-0000103"))
+    for (int i = 0; i < grid->rowCount(); ++i) {
+        if (grid->item(i, 1)->text() == QLatin1String("CC-0000103")) {
             EXPECT_EQ(grid->item(i, 6)->text(), QStringLiteral("S"));
+        }
+    }
     frm->close();
     Procesar();
     CargarVariable(QStringLiteral("BaseCentral"), QString());
