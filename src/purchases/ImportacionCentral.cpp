@@ -340,20 +340,8 @@ void ImportacionCentral::Escribir(const FacturaCentral &f, const std::vector<Lin
 {
     estado_ = Estado::SinRegistrar;
     const QDateTime ahora = QDateTime::currentDateTime();
-    // The supplier's row serialises recordings of the same head office: the voucher is checked
-    // again with it locked, so two stations never both record it.
-    db::Query &bloqueo = consultas_.Sql(BaseCompra::Inventario,
-                                        QStringLiteral("select COD_PROVEEDOR from PROVEEDORES where COD_PROVEEDOR = :Provee with lock"));
-    bloqueo.paramByName("Provee").setAsInteger(p.codigo);
-    bloqueo.execQuery();
-    bloqueo.close();
-    db::Query &usado = consultas_.Sql(BaseCompra::Tienda, QStringLiteral("select first 1 ID_COMPRA from FACTURAS_COMPRA where "
-                                                                         "CODIGO_PROVEEDOR=:vcodProv and COMPROBANTE=:vcompro"));
-    usado.paramByName("vcodProv").setAsInteger(p.codigo);
-    usado.paramByName("vcompro").setAsString(f.comprobante);
-    usado.execQuery();
-    const bool yaEsta = !usado.eof();
-    usado.close();
+    // Checked again with the supplier's row locked, so two stations never both record it.
+    const bool yaEsta = ComprobanteUsadoBajoBloqueo(consultas_, p.codigo, f.comprobante);
     if (yaEsta) {
         estado_ = Estado::YaRegistrada;
         error_ = QStringLiteral("La factura ya fue procesada");

@@ -554,25 +554,9 @@ void ProcesoCompra::VerificarReferencias(const MovimientoBanco *cheque)
 
 void ProcesoCompra::VerificarComprobante(const DocumentoCompra &doc)
 {
-    // The supplier's row serialises postings for the same supplier, so two stations can never
-    // both find the number free.
-    Paso(QString(), QStringLiteral("Error al insertar FACTURAS_COMPRA"), [&] {
-        db::Query &p = Sql(Base::Inventario,
-                           QStringLiteral("select COD_PROVEEDOR from PROVEEDORES where COD_PROVEEDOR = :Provee with lock"));
-        p.paramByName("Provee").setAsInteger(doc.codProveedor);
-        p.execQuery();
-        p.close();
-    });
     bool usado = false;
-    Paso(QString(), QStringLiteral("Error al insertar FACTURAS_COMPRA"), [&] {
-        db::Query &q = Sql(Base::Tienda, QStringLiteral("select first 1 ID_COMPRA from FACTURAS_COMPRA where "
-                                                        "CODIGO_PROVEEDOR=:vcodProv and COMPROBANTE=:vcompro"));
-        q.paramByName("vcodProv").setAsInteger(doc.codProveedor);
-        q.paramByName("vcompro").setAsString(doc.comprobante);
-        q.execQuery();
-        usado = !q.eof();
-        q.close();
-    });
+    Paso(QString(), QStringLiteral("Error al insertar FACTURAS_COMPRA"),
+         [&] { usado = ComprobanteUsadoBajoBloqueo(consultas_, doc.codProveedor, doc.comprobante); });
     if (usado)
         Fallar(QString(), QStringLiteral("Este Comprobante ya fue Utilizado por este proveedor"));
 }

@@ -38,6 +38,23 @@ db::Query &ConsultasCompra::Sql(BaseCompra base, const QString &texto)
     return *it->second;
 }
 
+bool ComprobanteUsadoBajoBloqueo(ConsultasCompra &consultas, int codProveedor, const QString &comprobante)
+{
+    db::Query &p = consultas.Sql(BaseCompra::Inventario,
+                                 QStringLiteral("select COD_PROVEEDOR from PROVEEDORES where COD_PROVEEDOR = :Provee with lock"));
+    p.paramByName("Provee").setAsInteger(codProveedor);
+    p.execQuery();
+    p.close();
+    db::Query &q = consultas.Sql(BaseCompra::Tienda, QStringLiteral("select first 1 ID_COMPRA from FACTURAS_COMPRA where "
+                                                                     "CODIGO_PROVEEDOR=:vcodProv and COMPROBANTE=:vcompro"));
+    q.paramByName("vcodProv").setAsInteger(codProveedor);
+    q.paramByName("vcompro").setAsString(comprobante);
+    q.execQuery();
+    const bool usado = !q.eof();
+    q.close();
+    return usado;
+}
+
 void DeshacerTransacciones(std::initializer_list<db::Transaction *> transacciones)
 {
     for (db::Transaction *t : transacciones) {

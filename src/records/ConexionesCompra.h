@@ -49,6 +49,11 @@ private:
     std::map<QString, std::unique_ptr<db::Query>> consultas_[3];
 };
 
+// Locks the supplier's row, which serialises recordings for that supplier, and says whether it
+// already has an invoice numbered `comprobante`: checked this way two stations never both find
+// the number free.
+bool ComprobanteUsadoBajoBloqueo(ConsultasCompra &consultas, int codProveedor, const QString &comprobante);
+
 // Rolls back every active transaction given; a failing rollback is ignored.
 void DeshacerTransacciones(std::initializer_list<db::Transaction *> transacciones);
 
