@@ -3,6 +3,7 @@
 #include "platform/ArchivoIni.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/Database.h"
+#include "platform/db/LimiteEspera.h"
 #include "platform/db/Query.h"
 #include "platform/db/Transaction.h"
 #include "platform/db/TwoPhase.h"
@@ -25,26 +26,6 @@ namespace {
 const QString kErrorConexion = QStringLiteral(
     "No se puede realizar la operación porque falló la conexión a la Base de Datos Central.\r\n\r\n"
     "Por favor, revise su configuración en iniGestionCentral.ini y vuelva a intentarlo.");
-
-// The attach time limit for as long as it lives (the engine adapter reads it from the environment).
-class EsperaConexion {
-public:
-    explicit EsperaConexion(int segundos) : anterior_(qgetenv(kVariable))
-    {
-        qputenv(kVariable, QByteArray::number(segundos));
-    }
-    ~EsperaConexion()
-    {
-        if (anterior_.isNull())
-            qunsetenv(kVariable);
-        else
-            qputenv(kVariable, anterior_);
-    }
-
-private:
-    static constexpr const char *kVariable = "COMPRAS_ESPERA_CONEXION";
-    QByteArray anterior_;
-};
 
 } // namespace
 
@@ -179,8 +160,8 @@ void ImportacionCentral::Conectar()
         p.database = ruta;
         p.user = usuario.isEmpty() ? QStringLiteral("SYSDBA") : usuario;
         p.password = clave;
-        auto base = std::make_unique<db::Database>();
-        const EsperaConexion espera(ajustes_.segundosEspera);
+        p.esperaSegundos = ajustes_.segundosEspera;
+        auto base = std::make_shared<db::Database>();
         try {
             base->open(p);
         } catch (const std::exception &e) {
@@ -210,19 +191,39 @@ ProveedorCentral ImportacionCentral::IdentificarProveedor()
     return p;
 }
 
+template <class F>
+auto ImportacionCentral::LeerDeVentas(const QString &queLee, F trabajo)
+{
+    try {
+        return db::EjecutarConLimite(ventas_, ajustes_.segundosEspera,
+                                     QStringLiteral("Casa Central no respondió en %1 segundos.").arg(ajustes_.segundosEspera),
+                                     std::move(trabajo));
+    } catch (const db::ErrorTiempoAgotado &e) {
+        // The thread left waiting keeps the old connections; a new attempt reconnects.
+        ventas_.reset();
+        principal_.reset();
+        throw ErrorCentral(QStringLiteral("No se pudo leer %1 desde Casa Central: %2").arg(queLee, e.message()));
+    } catch (const ErrorCompras &) {
+        throw;
+    } catch (const std::exception &e) {
+        throw ErrorCentral(QStringLiteral("No se pudo leer %1 desde Casa Central: %2").arg(queLee, QString::fromUtf8(e.what())));
+    }
+}
+
 std::vector<FacturaCentral> ImportacionCentral::ListarFacturas(int nroTienda, const ProveedorCentral &proveedor)
 {
     if (!Conectada())
         throw ErrorCentral(kErrorConexion);
-    std::vector<FacturaCentral> lista;
-    try {
-        db::Transaction t(*ventas_, db::TransactionKind::Read);
-        db::Query q(ventas_.get(), &t);
+    const QString tienda = CodigoTiendaCentral(nroTienda);
+    std::vector<FacturaCentral> lista = LeerDeVentas(QStringLiteral("la lista de facturas"), [tienda](db::Database &ventas) {
+        std::vector<FacturaCentral> leidas;
+        db::Transaction t(ventas, db::TransactionKind::Read);
+        db::Query q(&ventas, &t);
         q.setSql(QStringLiteral("select f.FECHA,f.COMPROBANTE,f.IMPORTE_IV,f.IMPORTE_TOTAL,f.IMPORTE_CREDITO,f.DIAS_CREDITO,"
                                 "f.TIPO_CAMBIO,f.TIPO_CAMBIO_2,f.NRO_CAJA,f.IMPORTE_EFECTIVO,f.IMPORTE_DEPOSITO "
                                 "from facturas f,clientes c where  f.fk_cliente = c.cod_cliente and "
                                 "c.cod_cliente2=:Tienda order by comprobante"));
-        q.paramByName("Tienda").setAsString(CodigoTiendaCentral(nroTienda));
+        q.paramByName("Tienda").setAsString(tienda);
         for (q.execQuery(); !q.eof(); q.next()) {
             FacturaCentral f;
             f.fecha = q.field(0).asDate();
@@ -236,15 +237,12 @@ std::vector<FacturaCentral> ImportacionCentral::ListarFacturas(int nroTienda, co
             f.nroCaja = q.field(8).asInteger();
             f.importeEfectivo = q.field(9).asCurrency();
             f.importeDeposito = q.field(10).asCurrency();
-            lista.push_back(std::move(f));
+            leidas.push_back(std::move(f));
         }
         q.close();
         t.commit();
-    } catch (const ErrorCompras &) {
-        throw;
-    } catch (const std::exception &e) {
-        throw ErrorCentral(QStringLiteral("No se pudo leer la información de Casa Central: ") + QString::fromUtf8(e.what()));
-    }
+        return leidas;
+    });
 
     // One query for the local state of every listed invoice.
     std::set<QString> locales;
@@ -267,10 +265,10 @@ std::vector<LineaCentral> ImportacionCentral::LeerLineas(const QString &comproba
 {
     if (!Conectada())
         throw ErrorCentral(kErrorConexion);
-    std::vector<LineaCentral> lineas;
-    try {
-        db::Transaction t(*ventas_, db::TransactionKind::Read);
-        db::Query q(ventas_.get(), &t);
+    return LeerDeVentas(QStringLiteral("el comprobante ") + comprobante, [comprobante](db::Database &ventas) {
+        std::vector<LineaCentral> lineas;
+        db::Transaction t(ventas, db::TransactionKind::Read);
+        db::Query q(&ventas, &t);
         q.setSql(QStringLiteral("select * from DETALLE_FACTURAS where comprobante = :comp order by ID_DETALLE"));
         q.paramByName("comp").setAsString(comprobante);
         for (q.execQuery(); !q.eof(); q.next()) {
@@ -295,11 +293,8 @@ std::vector<LineaCentral> ImportacionCentral::LeerLineas(const QString &comproba
         }
         q.close();
         t.commit();
-    } catch (const std::exception &e) {
-        throw ErrorCentral(QStringLiteral("No se pudo leer el comprobante %1 desde Casa Central: %2")
-                               .arg(comprobante, QString::fromUtf8(e.what())));
-    }
-    return lineas;
+        return lineas;
+    });
 }
 
 void ImportacionCentral::Paso(const char *nombre)

@@ -42,7 +42,7 @@ struct AjustesCentral {
     QString usuarioPrincipal, clavePrincipal;  // usuariocentral, clavecentral
     QString usuarioVentas, claveVentas;        // usuarioventas, claveventas
     QString direccionInternet;    // urlinternet: empty skips the internet test
-    int segundosEspera = 10;      // espera: limit of each connection attempt
+    int segundosEspera = 10;      // espera: limit of each connection attempt and each head-office read
 
     // Missing paths fall back to `rutaRespaldo` (the host's head-office database), missing
     // users to "SYSDBA" with no password (accepted only by the embedded engine).
@@ -145,7 +145,12 @@ private:
 
     ConexionesCompra c_;
     AjustesCentral ajustes_;
-    std::unique_ptr<db::Database> principal_, ventas_;
+    // Reads from the head office's sales database within the configured time limit; on time-out
+    // both head-office connections are dropped (Conectada() becomes false).
+    template <class F>
+    auto LeerDeVentas(const QString &queLee, F trabajo);
+
+    std::shared_ptr<db::Database> principal_, ventas_;
     ConsultasCompra consultas_;
     RegistrosCompra registros_;
     Estado estado_ = Estado::SinRegistrar;

@@ -2,6 +2,7 @@
 
 #include "platform/db/Interfaz.h"
 #include "platform/db/Terminacion.h"
+#include "platform/db/LimiteEspera.h"
 #include "platform/db/Transaction.h"
 
 #include <atomic>
@@ -36,7 +37,7 @@ IXpbBuilder *makeDpb(Status &st, const ConnectionParams &p, bool creating, int p
         dpb->insertString(&st, isc_dpb_sql_role_name, p.role.toUtf8().constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, p.charset.toUtf8().constData());
     if (p.isRemote())
-        dpb->insertInt(&st, isc_dpb_connect_timeout, EsperaConexionSegundos());
+        dpb->insertInt(&st, isc_dpb_connect_timeout, p.espera());
     if (creating) {
         dpb->insertInt(&st, isc_dpb_page_size, pageSize);
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
@@ -104,7 +105,7 @@ IAttachment *conectarConLimite(const ConnectionParams &params, bool creating, in
         intento->cv.notify_all();
     }).detach();
 
-    const int limite = EsperaConexionSegundos();
+    const int limite = params.espera();
     std::unique_lock lock(intento->m);
     if (!intento->cv.wait_for(lock, std::chrono::seconds(limite), [&] { return intento->listo; })) {
         intento->abandonado = true;
@@ -127,6 +128,16 @@ int EsperaConexionSegundos()
     bool ok = false;
     const int s = qEnvironmentVariableIntValue("COMPRAS_ESPERA_CONEXION", &ok);
     return ok && s > 0 ? s : 20;
+}
+
+int ConnectionParams::espera() const
+{
+    return esperaSegundos > 0 ? esperaSegundos : EsperaConexionSegundos();
+}
+
+void MarcarConexionAbandonada()
+{
+    conexionAbandonada = true;
 }
 
 bool ConexionAbandonada()
@@ -302,3 +313,23 @@ std::size_t Database::cachedStatementCount() const
 }
 
 } // namespace db
+
+namespace db::detalle {
+
+bool EsperarTrabajo(EsperaTrabajo &espera, Database &base, int segundos)
+{
+    std::unique_lock lock(espera.m);
+    if (espera.cv.wait_for(lock, std::chrono::seconds(std::max(1, segundos)), [&] { return espera.listo; }))
+        return true;
+    // A live server stops the statement; a silent one leaves the thread waiting, and the
+    // process must not wait for it at exit.
+    try {
+        Status st;
+        base.attachment()->cancelOperation(&st, fb_cancel_raise);
+    } catch (const std::exception &) {
+    }
+    MarcarConexionAbandonada();
+    return false;
+}
+
+} // namespace db::detalle

@@ -19,6 +19,8 @@ int EsperaConexionSegundos();
 // True once an attach was given up while still waiting inside the engine: the program should end
 // with _exit, as a normal exit would wait for it.
 bool ConexionAbandonada();
+// Records that a call was left waiting inside the engine (see ConexionAbandonada()).
+void MarcarConexionAbandonada();
 // Asks the engine to cancel what every open database of the process is running (the call
 // running fails with an error, so its transaction unwinds); returns how many were asked.
 int CancelarOperaciones();
@@ -29,6 +31,9 @@ struct ConnectionParams {
     QString password;
     QString role;
     QString charset = QStringLiteral("UTF8");
+    int esperaSegundos = 0;  // attach time limit; 0: EsperaConexionSegundos()
+
+    int espera() const;
 
     bool isRemote() const;
 };
