@@ -17,6 +17,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,20 @@ QTextStream &err()
 {
     static QTextStream s(stderr);
     return s;
+}
+
+// COMPRAS_TIEMPOS=1: milliseconds since start of each phase, on stderr.
+QElapsedTimer &reloj()
+{
+    static QElapsedTimer r;
+    return r;
+}
+
+void marca(const char *fase)
+{
+    static const bool activo = qEnvironmentVariableIsSet("COMPRAS_TIEMPOS");
+    if (activo && reloj().isValid())
+        std::fprintf(stderr, "[tiempos] %8.2f ms  %s\n", reloj().nsecsElapsed() / 1e6, fase);
 }
 
 const char *const kUso =
@@ -243,12 +258,15 @@ std::unique_ptr<Estacion> conectarEstacion(const QCommandLineParser &p, const QS
         throw ErrorCompras(motivo);
     auto estacion = std::make_unique<Estacion>(ubicacion(p, carpeta, true));
     estacion->AbrirBases();
+    marca("bases abiertas");
     const int caja = cajaDeOpciones(p, *estacion);
     CargarVariable(QStringLiteral("vUsuario"), usuario);
     estacion->CargarRegistros(usuario, caja);
+    marca("registros de la estación");
     if (estacion->caja.isEmpty())
         throw db::DbError(QStringLiteral("No existe la caja %1").arg(caja));
     estacion->ConectarModulo(&ConectarBaseDatos, &ConectarConta);
+    marca("módulo conectado");
     return estacion;
 }
 
@@ -284,8 +302,12 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
         err() << estacionEnUso(estacion->nroCaja(), espera) << "\n";
         return 3;
     }
+    marca("estación reclamada");
     const int codigo = informar(PostearFactura(*factura, VerVariable(QStringLiteral("ComputerName"))));
+    marca("factura registrada");
     delete FDatosComp;
+    estacion.reset();
+    marca("bases cerradas");
     return codigo;
 }
 
@@ -455,6 +477,7 @@ int ejecutar(QCoreApplication &app)
 
 int main(int argc, char **argv)
 {
+    reloj().start();
     // --help and --version need neither the engine nor a folder.
     if (AtenderAyudaOVersion(argc, argv, QStringLiteral("compras"), QString::fromUtf8(kUso)))
         return 0;
@@ -466,11 +489,14 @@ int main(int argc, char **argv)
                                                             : new QCoreApplication(argc, argv));
     QCoreApplication &app = *aplicacion;
     QCoreApplication::setApplicationName(QStringLiteral("compras"));
+    marca("aplicación creada");
     db::PrepararMotorFirebird();
     // SIGTERM / SIGINT: attachments closed and the engine stopped within 5 s, then exit.
     db::ManejarTerminacion();
     const int codigo = ejecutar(app);
     out().flush();
     err().flush();
-    return db::TerminarPrograma(codigo);
+    const int salida = db::TerminarPrograma(codigo);
+    marca("motor apagado");
+    return salida;
 }
