@@ -737,20 +737,10 @@ void TfrmFichaArticulo::FormShow()
     InicializaVentana();
 
     PreciosArticulo p;
-    for (int i = 0; i < 4; ++i) {
-        const NivelArticulo &n = f.Niveles[i];
-        NivelPrecio &v = p.niveles[i];
-        v.baseCalculo = n.BASECALCULO;
-        v.coefA = n.COEFA;
-        v.coefB = n.COEFB;
-        v.sumaFija = n.SUMAFIJA;
-        v.redondeo = n.REDONDEO;
-        v.preven = n.PREVEN;
-        v.precioSinIv = n.PRECIOSINIV;
-        v.precioConIv = n.PRECIOCONIV;
-        if (n.BASECALCULO >= 0 && n.BASECALCULO < cbxBase[i]->count())
-            cbxBase[i]->setCurrentIndex(n.BASECALCULO);
-    }
+    p.niveles = NivelesDe(f);
+    for (int i = 0; i < 4; ++i)
+        if (p.niveles[i].baseCalculo >= 0 && p.niveles[i].baseCalculo < cbxBase[i]->count())
+            cbxBase[i]->setCurrentIndex(p.niveles[i].baseCalculo);
     p.precioCompra = f.PRECIO_COMPRA;
     p.costoPromedio = f.COSTO_PROMEDIO;
     p.iv.porcIv = f.PORC_IV;
@@ -1110,18 +1100,7 @@ void TfrmFichaArticulo::LeerControles()
         const PreciosArticulo &p = calc_->Precios();
         f.PRECIO_COMPRA = p.precioCompra;
         f.PORC_IV = p.iv.porcIv;
-        for (int i = 0; i < 4; ++i) {
-            const NivelPrecio &n = p.niveles[i];
-            NivelArticulo &v = f.Niveles[i];
-            v.BASECALCULO = n.baseCalculo;
-            v.COEFA = n.coefA;
-            v.COEFB = n.coefB;
-            v.SUMAFIJA = n.sumaFija;
-            v.REDONDEO = n.redondeo;
-            v.PREVEN = n.preven;
-            v.PRECIOSINIV = n.precioSinIv;
-            v.PRECIOCONIV = n.precioConIv;
-        }
+        FijarNiveles(f, p.niveles);
     }
 }
 

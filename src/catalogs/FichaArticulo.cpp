@@ -84,6 +84,24 @@ AjustesFicha AjustesDeFicha(const TFDatosComp &d)
     return a;
 }
 
+std::array<NivelPrecio, 4> NivelesDe(const TArticuloInventario &fila)
+{
+    std::array<NivelPrecio, 4> niveles;
+    for (std::size_t i = 0; i < niveles.size(); ++i) {
+        const NivelArticulo &n = fila.Niveles[i];
+        niveles[i] = {n.BASECALCULO, n.COEFA, n.COEFB, n.SUMAFIJA, n.REDONDEO, n.PREVEN, n.PRECIOSINIV, n.PRECIOCONIV};
+    }
+    return niveles;
+}
+
+void FijarNiveles(TArticuloInventario &fila, const std::array<NivelPrecio, 4> &niveles)
+{
+    for (std::size_t i = 0; i < niveles.size(); ++i) {
+        const NivelPrecio &n = niveles[i];
+        fila.Niveles[i] = {n.preven, n.baseCalculo, n.coefA, n.coefB, n.sumaFija, n.redondeo, n.precioSinIv, n.precioConIv};
+    }
+}
+
 FichaArticulo::FichaArticulo(const ConexionesCompra &conexiones, AjustesFicha ajustes)
     : c_(conexiones), a_(std::move(ajustes))
 {
@@ -99,15 +117,7 @@ ArticuloFicha FichaArticulo::Nuevo(const QString &origen, const QString &codigo)
                        &f.RESTRINGE_DESCUENTO, &f.DESACTIVADO, &f.SE_USA_EN_PEDIDO, &f.TIENE_VENCIMIENTO,
                        &f.PG_COMPUESTO, &f.VENTAALPESO})
         *s = kNo;
-    for (int i = 0; i < 4; ++i) {
-        const NivelPrecio &d = a_.niveles[i];
-        NivelArticulo &v = f.Niveles[i];
-        v.BASECALCULO = d.baseCalculo;
-        v.COEFA = d.coefA;
-        v.COEFB = d.coefB;
-        v.SUMAFIJA = d.sumaFija;
-        v.REDONDEO = d.redondeo;
-    }
+    FijarNiveles(f, a_.niveles);
     f.GRAVADO = SN(a_.gravado);
     f.IMPUESTO_INCLUIDO = SN(a_.ivi);
     f.REDONDEA_PRECIO_FINAL = SN(a_.redondeaFinal);

@@ -49,6 +49,10 @@ struct AjustesFicha {
 
 AjustesFicha AjustesDeFicha(const TFDatosComp &datos);
 
+// The article's four levels as the price calculator takes them, and back.
+std::array<NivelPrecio, 4> NivelesDe(const TArticuloInventario &fila);
+void FijarNiveles(TArticuloInventario &fila, const std::array<NivelPrecio, 4> &niveles);
+
 struct ComponenteFicha {
     QString codigo, nombre;
     Currency costo;      // unit cost

@@ -1,21 +1,13 @@
 #include "records/RegistrosFicha.h"
 
 #include "records/ConexionesCompra.h"
+#include "records/EscrituraRegistro.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 
 #include <exception>
 
 namespace {
-
-template <class F> auto Escribir(const QString &accion, const char *tabla, F &&cuerpo) -> decltype(cuerpo())
-{
-    try {
-        return cuerpo();
-    } catch (const std::exception &e) {
-        throw ErrorRegistro(QStringLiteral("Error al %1 %2").arg(accion, QLatin1String(tabla)), TextoDeError(e));
-    }
-}
 
 // A locked read: a conflict with another station becomes ErrorConflictoContador.
 template <class F> auto Bloquear(const char *tabla, F &&cuerpo) -> decltype(cuerpo())
@@ -33,7 +25,7 @@ template <class F> auto Bloquear(const char *tabla, F &&cuerpo) -> decltype(cuer
 
 int InsertarCompuesto(ConsultasCompra &consultas, const FilaCompuesto &f)
 {
-    return Escribir(QStringLiteral("insertar"), "COMPUESTO", [&] {
+    return EscribirRegistro(QStringLiteral("insertar"), "COMPUESTO", [&] {
         db::Query &q = consultas.Sql(BaseCompra::Inventario,
                                      QStringLiteral("insert into COMPUESTO (COD_BARRAS, COD_ARTICULO, CANTIDAD, NOMBRE_ARTICULO,"
                                                     " COSTO, FRACCIONADO, FRACCION, ID_FRACCION) values (:COD_BARRAS,"
@@ -59,7 +51,7 @@ int InsertarCompuesto(ConsultasCompra &consultas, const FilaCompuesto &f)
 
 void InsertarArtFraccionado(ConsultasCompra &consultas, const FilaArtFraccionado &f)
 {
-    Escribir(QStringLiteral("insertar"), "ART_FRACCIONADOS", [&] {
+    EscribirRegistro(QStringLiteral("insertar"), "ART_FRACCIONADOS", [&] {
         db::Query &q = consultas.Sql(BaseCompra::Inventario,
                                      QStringLiteral("insert into ART_FRACCIONADOS (COD_BARRAS, ID_FRACCION, PRESENTACION,"
                                                     " AJUSTE) values (:COD_BARRAS, :ID_FRACCION, :PRESENTACION, :AJUSTE)"));
@@ -73,7 +65,7 @@ void InsertarArtFraccionado(ConsultasCompra &consultas, const FilaArtFraccionado
 
 void InsertarComposicion(ConsultasCompra &consultas, const FilaComposicion &f)
 {
-    Escribir(QStringLiteral("insertar"), "COMPOSICION", [&] {
+    EscribirRegistro(QStringLiteral("insertar"), "COMPOSICION", [&] {
         db::Query &q = consultas.Sql(BaseCompra::Inventario,
                                      QStringLiteral("insert into COMPOSICION (DROGA, CANTIDAD, ID_ARTICULO) values (:DROGA,"
                                                     " :CANTIDAD, :ID_ARTICULO)"));
@@ -99,7 +91,7 @@ int BloquearContadorFamilia(ConsultasCompra &consultas, const QString &codFamili
 
 void FijarContadorFamilia(ConsultasCompra &consultas, const QString &codFamilia, int valor)
 {
-    Escribir(QStringLiteral("actualizar"), "FAMILIA", [&] {
+    EscribirRegistro(QStringLiteral("actualizar"), "FAMILIA", [&] {
         db::Query &q = consultas.Sql(BaseCompra::Inventario, QStringLiteral("update FAMILIA set NRO_ARTICULO = :valor"
                                                                             " where COD_FAMILIA = :codfamilia"));
         q.paramByName("valor").setAsInteger(valor);

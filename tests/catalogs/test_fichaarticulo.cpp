@@ -517,4 +517,24 @@ TEST_F(VentanaFicha, AgregarDesdeLaBusquedaEscribeElCodigoNuevo)
     Procesar();
 }
 
+// Without the rights to see costs and price rules those panels stay hidden; from the order
+// editor the stock cannot be typed.
+TEST(VentanaFichaCajero, SinDerechosOcultaCostosYCalculo)
+{
+    EntornoPrueba env(QStringLiteral("CAJERO"));
+    QWidget llamador;
+    llamador.show();
+    QPointer<TfrmFichaArticulo> v = AbrirFichaArticuloNueva(*env.datos, &llamador, QStringLiteral("P-1"), OrigenFicha::AgregarP, {});
+    Procesar();
+    EXPECT_TRUE(v->PanelCostos->isHidden());
+    EXPECT_TRUE(v->editPrecio->isHidden());
+    EXPECT_TRUE(v->lblPrecio->isHidden());
+    EXPECT_TRUE(v->PanelCalculo->isHidden());
+    EXPECT_FALSE(v->editExistencia->isEnabled());
+    EXPECT_TRUE(v->editCodigo2->isEnabled());
+    v->close();
+    Procesar();
+    EXPECT_TRUE(llamador.isEnabled());
+}
+
 PRUEBAS_CON_VENTANAS_MAIN()
