@@ -35,6 +35,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -628,9 +629,11 @@ void TfrmFichaArticulo::Conectar()
     connect(btnAgregarCompuesto, &QPushButton::clicked, this, [this] {
 #ifdef FICHA_CON_COMPOSICION
         auto *elegir = new TfrmComposicion(datos_);
-        elegir->AgregarCompuesto = [this](const QString &codigo, const QString &nombre, const Currency &costo,
-                                          const Currency &cantidad, bool fraccionado, int idFraccion) {
-            AgregarCompuesto(codigo, nombre, costo, cantidad, fraccionado, idFraccion);
+        QPointer<TfrmFichaArticulo> yo(this);
+        elegir->AgregarCompuesto = [yo](const QString &codigo, const QString &nombre, const Currency &costo,
+                                        const Currency &cantidad, bool fraccionado, int idFraccion) {
+            if (yo)
+                yo->AgregarCompuesto(codigo, nombre, costo, cantidad, fraccionado, idFraccion);
         };
         elegir->AbrirDesde(this);
 #else
@@ -650,8 +653,9 @@ void TfrmFichaArticulo::Conectar()
     connect(btnAgregarFraccion, &QPushButton::clicked, this, [this] {
 #ifdef FICHA_CON_FRACCIONES
         auto *elegir = new TfrmArtFraccionados(datos_);
-        elegir->AgregarFraccionamiento = [this](const QString &presentacion, int idFraccion, const Currency &ajuste) {
-            return AgregarFraccionamiento(presentacion, idFraccion, ajuste);
+        QPointer<TfrmFichaArticulo> yo(this);
+        elegir->AgregarFraccionamiento = [yo](const QString &presentacion, int idFraccion, const Currency &ajuste) {
+            return yo && yo->AgregarFraccionamiento(presentacion, idFraccion, ajuste);
         };
         elegir->AbrirDesde(this);
 #else
