@@ -179,6 +179,27 @@ TEST_F(Ficha, GuardarEscribeArticuloComponentesYEntradaDeStock)
     EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inv);
 }
 
+// Stock below the opening stock is written as an exit document numbered from its own counter.
+TEST_F(Ficha, ExistenciaMenorEscribeUnaSalida)
+{
+    FichaArticulo f = Nucleo();
+    const int entrada = Entero(env.tienda, QStringLiteral("select ENTRADA from CONSECUTIVOS where ID = 1"));
+    const int salida = Entero(env.tienda, QStringLiteral("select SALIDA from CONSECUTIVOS where ID = 1"));
+    ArticuloFicha a = Articulo(f, QStringLiteral("SAL-1"), C("3"));
+    a.stockInicial = C("5");
+    EXPECT_EQ(f.Guardar(a), QStringLiteral("SAL-1"));
+    const QString numero = f.ComprobanteEntradaSalida();
+    EXPECT_EQ(numero, FichaArticulo::Comprobante(salida));
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select SALIDA from CONSECUTIVOS where ID = 1")), salida + 1);
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select ENTRADA from CONSECUTIVOS where ID = 1")), entrada);
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select TIPO_SALIDA from ENTRADA_SALIDA where TIPO_MOV = 2 and COMPROBANTE = '%1'")
+                                     .arg(numero)), 5);
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select CANTIDAD from DETALLE_ENTRADA_SALIDA where TIPO_MOVIMIENTO = 2 and "
+                                                "COMPROBANTE = '%1'").arg(numero)), 2);
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select count(*) from MOVIMIENTOS_STOCK where TIPO_MOVIMIENTO = 2 and "
+                                                "COD_BARRAS = 'SAL-1'")), 1);
+}
+
 TEST_F(Ficha, CodigoAutomaticoAvanzaElContadorDeLaFamilia)
 {
     Config(QStringLiteral("COD_ARTICULO_AUTOMATICO = 'S'"));
