@@ -1,5 +1,7 @@
 #include "catalogs/Comp_frmbuscararticulos.h"
 
+#include "catalogs/Comp_frmfichaarticulo.h"
+
 #include "catalogs/BusquedaArticulos.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/DbError.h"
@@ -119,12 +121,16 @@ void TfrmBuscarArticulos::AgregarArticulo()
 {
     if (!VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
         return;
-    if (!AbrirFichaArticulo) {
-        AvisoVentanaNoDisponible(QStringLiteral("Ficha de artículo"));
+    if (AbrirFichaArticulo) {
+        setEnabled(false);  // the card enables this window again when it closes
+        AbrirFichaArticulo(*this);
         return;
     }
-    setEnabled(false);  // the card enables this window again when it closes
-    AbrirFichaArticulo(*this);
+    QPointer<TfrmBuscarArticulos> yo(this);
+    AbrirFichaArticuloNueva(datos_, this, QString(), OrigenFicha::Buscar, [yo](const QString &codigo) {
+        if (yo)
+            yo->ArticuloCreado(codigo);
+    });
 }
 
 void TfrmBuscarArticulos::ArticuloCreado(const QString &codigo)

@@ -1,6 +1,7 @@
 #include "host/Comp_exports.h"
 
 #include "catalogs/Comp_frmfamilias.h"
+#include "catalogs/Comp_frmfichaarticulo.h"
 #include "catalogs/Comp_frmubicaciones.h"
 #include "catalogs/Comp_frmunidadmedida.h"
 #include "data/Comp_fdatos.h"
@@ -25,6 +26,19 @@ COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *t
     FDatosComp = new TFDatosComp;
     FDatosComp->Conectar(dbTienda, transLectura, transUpdate, dbInventario, transLecturaInv, transUpdateInv,
                          datosPermisos, datosConfig, datosEmpresa, datosCambio, datosCuentas, datosCaja, datosMoneda);
+#ifdef COMPRAS_CON_VENTANA_COMPRAS
+    // The article card's supplier pick is the purchases supplier chooser.
+    TfrmFichaArticulo::ElegirProveedor = [](TfrmFichaArticulo &ficha) {
+        QPointer<TfrmFichaArticulo> destino(&ficha);
+        auto *chooser = new TfrmCambiarProveedor(*FDatosComp);
+        QObject::connect(chooser, &TfrmCambiarProveedor::proveedorElegido, &ficha,
+                         [destino](int codigo, const QString &nombre, int) {
+                             if (destino)
+                                 destino->ProveedorElegido(codigo, nombre);
+                         });
+        chooser->AbrirDesde(&ficha, true);
+    };
+#endif
 }
 
 COMPRAS_EXPORT void ConectarConta(db::Dataset *asientos, db::Dataset *lineasAsiento)

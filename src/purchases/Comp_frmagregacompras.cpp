@@ -1,5 +1,7 @@
 #include "purchases/Comp_frmagregacompras.h"
 
+#include "catalogs/Comp_frmfichaarticulo.h"
+
 #include "purchases/PosteoEntrada.h"
 
 #include "data/Comp_fdatos.h"
@@ -528,10 +530,18 @@ void TfrmAgregaCompra::ArticuloNoEncontrado(const QString &codigo)
         return;
     if (!VerificarPermiso(datos_, QStringLiteral("COMP_AGREGAR_ARTI"), QStringLiteral("Atención")))
         return;
-    if (AbrirFichaArticulo)
+    if (AbrirFichaArticulo) {
         AbrirFichaArticulo(*this, codigo);
-    else
-        AvisoVentanaNoDisponible(QStringLiteral("Ficha de artículo"));
+        return;
+    }
+    // The code comes back only once the article is committed; it then goes through the code step.
+    QPointer<TfrmAgregaCompra> yo(this);
+    AbrirFichaArticuloNueva(datos_, this, codigo, OrigenFicha::Agregar, [yo](const QString &nuevo) {
+        if (!yo)
+            return;
+        yo->edCodigo->setText(nuevo);
+        yo->edCodigoExit();
+    });
 }
 
 void TfrmAgregaCompra::edPrecioExit()

@@ -1,4 +1,5 @@
 #include "records/RegistrosCompra.h"
+#include "records/EscrituraRegistro.h"
 
 #include "platform/AritmeticaEscalada.h"
 #include "platform/db/Query.h"
@@ -51,11 +52,7 @@ const QString kEliminar = QStringLiteral("eliminar");
 // Runs `cuerpo`; any failure becomes "Error al <accion> <tabla>" with the database's text.
 template <class F> auto Escribir(const QString &accion, const char *tabla, F &&cuerpo) -> decltype(cuerpo())
 {
-    try {
-        return cuerpo();
-    } catch (const std::exception &e) {
-        throw ErrorRegistro(QStringLiteral("Error al %1 %2").arg(accion, QLatin1String(tabla)), TextoDeError(e));
-    }
+    return EscribirRegistro(accion, tabla, std::forward<F>(cuerpo));
 }
 
 // "INSERT INTO <tabla>(<columns>)VALUES(<same names as parameters>)", with RETURNING `clave`.

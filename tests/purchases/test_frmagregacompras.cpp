@@ -294,7 +294,16 @@ TEST_F(VentanaEntrada, ArticuloCompuestoYNuevo)
     Escribir(codigo, QStringLiteral("NO-EXISTE"));
     Tecla(codigo, Qt::Key_Return);
     EXPECT_TRUE(env.mensajes.Mostro(EntradaCompra::kArticuloNoEncontrado));
-    EXPECT_TRUE(env.mensajes.Mostro(kAviso.arg(QStringLiteral("Ficha de artículo"))));
+    // The article card opens for the new code, with this window disabled until it closes.
+    QWidget *ficha = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmFichaArticulo") && w->isVisible())
+            ficha = w;
+    ASSERT_NE(ficha, nullptr);
+    EXPECT_FALSE(frm->isEnabled());
+    ficha->close();
+    Procesar();
+    EXPECT_TRUE(frm->isEnabled());
 }
 
 class VentanaEntradaCajero : public VentanaEntrada {
