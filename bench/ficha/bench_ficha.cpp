@@ -99,8 +99,8 @@ int main(int argc, char **argv)
         a.fila.NOMBRE = QStringLiteral("ARTICULO NUEVO %1").arg(i);
         a.fila.CODIGO2 = QStringLiteral("CORE2-%1").arg(i);
         a.fila.STOCK = Currency(12);
-        a.componentes.push_back({QStringLiteral("7440000000001"), QStringLiteral("A"), Currency(100), Currency(2)});
-        a.componentes.push_back({QStringLiteral("7440000000002"), QStringLiteral("B"), Currency(50), Currency(1)});
+        a.componentes.push_back({QStringLiteral("7440000000001"), QStringLiteral("A"), Currency(100), Currency(2), false, 0, Currency()});
+        a.componentes.push_back({QStringLiteral("7440000000002"), QStringLiteral("B"), Currency(50), Currency(1), false, 0, Currency()});
         t.restart();
         if (ficha->Ficha().Validar(a).empty())
             ficha->Ficha().Guardar(a);
