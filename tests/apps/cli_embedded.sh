@@ -7,7 +7,7 @@ trap 'rm -rf "$dir"' EXIT
 fail() { echo "FALLO: $*"; exit 1; }
 # Every program runs with a time limit: a hang fails the test instead of holding it.
 cli() { timeout -k 5 120 "$CLI" "$@"; }
-isql() { timeout -k 5 60 isql-fb "$@"; }
+isql() { timeout -k 5 60 env LD_PRELOAD="${COMPRAS_PRECARGA:-}" isql-fb "$@"; }
 
 cli init "$dir/bases" --demo > "$dir/out" 2>&1 || fail "init --demo: $(cat "$dir/out")"
 [ "$(ls "$dir/bases" | wc -l)" = 5 ] || fail "init must create five databases"

@@ -14,7 +14,7 @@ bases=$dir/b
 compras() { local orden=$1; shift; limite 200 "$CLI" "$orden" "$bases" "$@"; }
 compras init --demo > /dev/null || fail "init"
 compras check > /dev/null || fail "check"
-sql() { printf 'set list on;\n%s\n' "$1" | limite 60 isql-fb -q "$bases/tienda.fdb" -user SYSDBA | awk 'NF==2 {print $2}' | tail -1; }
+sql() { printf 'set list on;\n%s\n' "$1" | limite 60 env LD_PRELOAD="${COMPRAS_PRECARGA:-}" isql-fb -q "$bases/tienda.fdb" -user SYSDBA | awk 'NF==2 {print $2}' | tail -1; }
 lineas_estacion() { sql "select count(*) as N from TEMPORAL_COMPRAS where COMPUTADORA = '$1';"; }
 ingles='deadlock|update conflict|lock conflict|lock time-out|concurrent transaction'
 

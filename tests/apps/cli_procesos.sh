@@ -30,7 +30,7 @@ compras() { local orden=$1; shift; limite 120 "$CLI" "$orden" "$bases" "$@" "${o
 compras init --demo > /dev/null || fail "init"
 compras check > /dev/null || fail "check"   # also writes the engine settings before isql runs
 
-sql() { printf 'set list on;\n%s\n' "$1" | limite 60 isql-fb -q "$prefijo$bases/$2.fdb" "${isql_auth[@]}" | awk 'NF==2 {print $2}' | tail -1; }
+sql() { printf 'set list on;\n%s\n' "$1" | limite 60 env LD_PRELOAD="${COMPRAS_PRECARGA:-}" isql-fb -q "$prefijo$bases/$2.fdb" "${isql_auth[@]}" | awk 'NF==2 {print $2}' | tail -1; }
 stock() { sql "select cast(STOCK * 1000 as bigint) as S from INVENTARIO where COD_BARRAS = '$1';" inventario; }
 
 # shellcheck source=facturas_cli.sh
@@ -94,6 +94,6 @@ for k in $(seq 1 10); do
   fi
   echo "muerte $k: $([ "$n" = 1 ] && echo completa || echo nada)$(grep -q limbo "$dir/check$k" && echo ', limbo resuelto')"
   echo "delete from TEMPORAL_COMPRAS where COMPUTADORA = 'MATAR'; delete from TEMPORAL_ENC_COMPRA where COMPUTADORA = 'MATAR'; commit;" \
-    | limite 60 isql-fb -q "$prefijo$bases/tienda.fdb" "${isql_auth[@]}"
+    | limite 60 env LD_PRELOAD="${COMPRAS_PRECARGA:-}" isql-fb -q "$prefijo$bases/tienda.fdb" "${isql_auth[@]}"
 done
 echo "1 passed, 0 failed"
