@@ -266,8 +266,19 @@ void TfrmConsignaciones::btnAgregarClick()
     if (!VerificarPermiso(datos_, QStringLiteral("CONSIG_AGREGAR")))
         return;
     TfrmAgregaCompra *frm = AbrirAgregaCompra(datos_, this, QStringLiteral("Consignacion"));
-    if (frm)
-        connect(frm, &QObject::destroyed, this, [this] { Refrescar(); });
+    if (!frm)
+        return;
+    connect(frm, &QObject::destroyed, this, [this] {
+        // A consignment dated after the period shown widens it, so the new one is listed.
+        try {
+            QDate inicial, final;
+            ListadoConsignaciones::Periodo(datos_.Query_Lectura, inicial, final);
+            if (final > cmbFechaFinal->date())
+                cmbFechaFinal->setDate(final);
+        } catch (const std::exception &) {
+        }
+        Refrescar();
+    });
 }
 
 void TfrmConsignaciones::btnVerDetalleClick()

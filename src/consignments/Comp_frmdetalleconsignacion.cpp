@@ -113,6 +113,15 @@ TfrmDetalleConsignacion::TfrmDetalleConsignacion(TFDatosComp &datos, int idConsi
     connect(btnReimprimir, &QPushButton::clicked, this, &TfrmDetalleConsignacion::btnReimprimirClick);
     connect(btnCerrar, &QPushButton::clicked, this, &QWidget::close);
     MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
+    // Under the grid, the current line's code and description.
+    connect(GridDetalles->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &i) {
+        db::Dataset *ds = datos_.TDetConsig;
+        if (!ds || !ds->active() || !i.isValid() || i.row() >= ds->fetchedCount())
+            return;
+        ds->setRecNo(i.row());
+        lblCodigo->setText(ds->fieldByName(QStringLiteral("CODIGO_ARTICULO")).asString());
+        lblArticulo->setText(ds->fieldByName(QStringLiteral("DESCRIPCION")).asString());
+    });
     CargarDetalle();
 }
 
@@ -125,14 +134,6 @@ void TfrmDetalleConsignacion::CargarDetalle()
     } catch (const std::exception &e) {
         mensajes().Error(TextoDeError(e));
     }
-    connect(GridDetalles->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &i) {
-        db::Dataset *ds = datos_.TDetConsig;
-        if (!ds || !ds->active() || !i.isValid() || i.row() >= ds->fetchedCount())
-            return;
-        ds->setRecNo(i.row());
-        lblCodigo->setText(ds->fieldByName(QStringLiteral("CODIGO_ARTICULO")).asString());
-        lblArticulo->setText(ds->fieldByName(QStringLiteral("DESCRIPCION")).asString());
-    }, Qt::UniqueConnection);
     if (dsDetConsig->rowCount() > 0)
         GridDetalles->setCurrentIndex(dsDetConsig->index(0, 0));
 }

@@ -466,6 +466,31 @@ TEST_F(Anulacion, AFullyInvoicedConsignmentCountsAsReturnedAndIsNotAnnulled)
     EXPECT_EQ(Inv("STOCK", "ART-1"), C("10"));
 }
 
+TEST_F(Anulacion, OnlyReturnedConsignmentsOfTheListLoseTheirExistence)
+{
+    Linea(env.tienda, kEstacion, 1, "ART-1", 2, "1000");
+    const int otra = Recibir("CONS-B");
+    ASSERT_GT(otra, 0);
+    // CONS-A fully invoiced (returned, outside distributor mode); CONS-B still open.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update DETALLE_CONSIGNACION set PROCESADOS = CANTIDAD, EXISTENCIA = 1 "
+                                                       "where ID_CONSIGNACION = %1").arg(id));
+    FiltroConsignaciones filtro;
+    filtro.comprobante = "CONS-";
+    AnulacionConsignacion a(Propias(), false);
+    EXPECT_EQ(a.ExistenciasDevueltasEnCero(filtro), 1);
+    auto existencia = [this](int c) {
+        return EntornoPrueba::Moneda(env.tienda, QStringLiteral("select sum(EXISTENCIA) from DETALLE_CONSIGNACION where "
+                                                                "ID_CONSIGNACION = %1").arg(c));
+    };
+    EXPECT_EQ(existencia(id), C("0"));
+    EXPECT_EQ(existencia(otra), C("2"));
+    // In distributor mode only the DEVUELTA flag counts.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update CONSIGNACIONES set DEVUELTA = 'S' where ID_CONSIGNACION = %1").arg(otra));
+    AnulacionConsignacion d(Propias(), true);
+    EXPECT_EQ(d.ExistenciasDevueltasEnCero(filtro), 1);
+    EXPECT_EQ(existencia(otra), C("0"));
+}
+
 TEST_F(Anulacion, FailuresLeaveEverythingAndTwoStationsAnnulOnce)
 {
     PrepararFallas(env.tienda, {"CONSIGNACIONES", "DETALLE_CONSIGNACION"});
