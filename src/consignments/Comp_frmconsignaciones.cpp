@@ -296,7 +296,7 @@ void TfrmConsignaciones::btnVerDetalleClick()
     frm->AbrirDesde(this);
 }
 
-void TfrmConsignaciones::btnBorrarClick()
+void TfrmConsignaciones::AnularOEliminar(bool eliminar)
 {
     if (!VerificarPermiso(datos_, QStringLiteral("CONSIG_ANULAR")))
         return;
@@ -305,21 +305,19 @@ void TfrmConsignaciones::btnBorrarClick()
         mensajes().Informacion(ListadoConsignaciones::kSinConsignaciones);
         return;
     }
-    AnulacionConsignacion::DesdeDatosComp(datos_)->Anular(id);
+    auto anulacion = AnulacionConsignacion::DesdeDatosComp(datos_);
+    eliminar ? anulacion->Eliminar(id) : anulacion->Anular(id);
     Refrescar();
+}
+
+void TfrmConsignaciones::btnBorrarClick()
+{
+    AnularOEliminar(false);
 }
 
 void TfrmConsignaciones::btEliminarClick()
 {
-    if (!VerificarPermiso(datos_, QStringLiteral("CONSIG_ANULAR")))
-        return;
-    const int id = IdSeleccionada();
-    if (id == 0) {
-        mensajes().Informacion(ListadoConsignaciones::kSinConsignaciones);
-        return;
-    }
-    AnulacionConsignacion::DesdeDatosComp(datos_)->Eliminar(id);
-    Refrescar();
+    AnularOEliminar(true);
 }
 
 void TfrmConsignaciones::Reportes(const QString &modo)

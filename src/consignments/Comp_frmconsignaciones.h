@@ -66,6 +66,7 @@ protected:
 
 private:
     void Refrescar();
+    void AnularOEliminar(bool eliminar);
 
     TFDatosComp &datos_;
     db::DatasetModel *dsConsignacion;

@@ -4,7 +4,12 @@
 // purchase price 90 receives 5 units. Level 1 on the purchase price (+30 %), level 2 on
 // level 1 (-10 %), level 3 manual, level 4 on a base the card does not offer.
 
+#include "platform/Currency.h"
+
 #include <QString>
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace CasoPrecioCompra {
 
@@ -46,5 +51,20 @@ inline const Caso kCasos[] = {
     {"iv incluido desconocido", "S", "X", 1, "1", false, "130", "146.9", "130", "0",
      "110", "130", "169", "169", "191", "1125", "1125", "1271", "N"},
 };
+
+// What a case leaves on its article; `campo` reads one of the article's columns.
+template <class Campo> void EsperarArticulo(const Caso &c, Campo &&campo)
+{
+    auto C = [](const char *t) { return Currency::fromString(std::string(t)); };
+    EXPECT_EQ(campo("STOCK"), C("15"));
+    EXPECT_EQ(campo("COSTO_PROMEDIO"), C(c.promedio));
+    EXPECT_EQ(campo("PRECIO_COMPRA"), C(c.compra));
+    EXPECT_EQ(campo("PREVEN_1"), C(c.p1));
+    EXPECT_EQ(campo("PRECIOSINIV_1"), C(c.sin1));
+    EXPECT_EQ(campo("PRECIOCONIV_1"), C(c.con1));
+    EXPECT_EQ(campo("PREVEN_2"), C(c.p2));
+    EXPECT_EQ(campo("PRECIOSINIV_2"), C(c.sin2));
+    EXPECT_EQ(campo("PRECIOCONIV_2"), C(c.con2));
+}
 
 } // namespace CasoPrecioCompra
