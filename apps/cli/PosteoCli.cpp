@@ -1,5 +1,8 @@
 #include "cli/PosteoCli.h"
 
+#include "consignments/ListadoConsignaciones.h"
+#include "consignments/RecepcionConsignacion.h"
+
 #include "creditnotes/NotasCreditoProveedor.h"
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
@@ -181,51 +184,27 @@ bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
 
 } // namespace
 
-ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
-{
-    MensajesCli avisos;
-    TFDatosComp &datos = *FDatosComp;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
-    datos.CargarTipoCambio();
+namespace {
 
-    EntradaCompra entrada(datos);
+// A fresh entry of the station: "" when it holds no unfinished document.
+QString AbrirEntrada(TFDatosComp &datos, EntradaCompra &entrada, const QString &computadora)
+{
     entrada.EstablecerEstacion(datos.NroCaja, computadora);
     entrada.Iniciar();
     if (entrada.CantidadLineas() > 0)
-        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
-                         .arg(computadora)
-                         .arg(datos.NroCaja));
+        return QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
+            .arg(computadora)
+            .arg(datos.NroCaja);
+    return QString();
+}
 
-    const Proveedor proveedor = BuscarProveedor(f.proveedor);
-    if (!proveedor.existe)
-        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
-    QString bodega;
-    if (!f.bodega.isEmpty()) {
-        bodega = DescripcionBodega(f.bodega);
-        if (bodega.isEmpty())
-            return falla(QStringLiteral("Bodega no encontrada: %1").arg(f.bodega));
-    }
-
+// The checks, the payment of the file and the posting of the document in `entrada`, as the
+// payment window takes them; on any failure the station is left empty.
+ResultadoCli PagarYPublicar(TFDatosComp &datos, EntradaCompra &entrada, const FacturaJson &f, MensajesCli &avisos)
+{
     QString error;
     auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
     try {
-        entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
-        if (!entrada.EstablecerComprobante(f.comprobante)) {
-            limpiar();
-            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
-        }
-        entrada.EstablecerFecha(f.fecha);
-        if (!entrada.EstablecerMoneda(f.moneda, &error)) {
-            limpiar();
-            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
-        }
-        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega, f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : bodega);
-        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-        if (!CargarLineas(entrada, f, error)) {
-            limpiar();
-            return falla(error.isEmpty() ? avisos.primero : error);
-        }
         if (entrada.EsProveedorExento())
             entrada.AplicarExencion();
         const EntradaCompra::Validacion v = entrada.Validar();
@@ -279,6 +258,138 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
         limpiar();
         return falla(e.mensaje());
     }
+}
+
+// Supplier, number, date, currency and lines of the file typed into `entrada`; "" when they took.
+QString TeclearDocumento(EntradaCompra &entrada, const FacturaJson &f, const QString &nombreProveedor,
+                         const QString &descripcionBodega, MensajesCli &avisos)
+{
+    QString error;
+    entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
+    if (!entrada.EstablecerComprobante(f.comprobante))
+        return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
+    entrada.EstablecerFecha(f.fecha);
+    if (!entrada.EstablecerMoneda(f.moneda, &error))
+        return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
+    if (entrada.EsCompra())
+        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
+                                  f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
+    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+    if (!CargarLineas(entrada, f, error))
+        return error.isEmpty() ? avisos.primero : error;
+    return QString();
+}
+
+} // namespace
+
+ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
+{
+    MensajesCli avisos;
+    TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    datos.CargarTipoCambio();
+
+    EntradaCompra entrada(datos);
+    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
+        return falla(motivo);
+
+    const Proveedor proveedor = BuscarProveedor(f.proveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    QString bodega;
+    if (!f.bodega.isEmpty()) {
+        bodega = DescripcionBodega(f.bodega);
+        if (bodega.isEmpty())
+            return falla(QStringLiteral("Bodega no encontrada: %1").arg(f.bodega));
+    }
+    try {
+        if (const QString motivo = TeclearDocumento(entrada, f, proveedor.nombre, bodega, avisos); !motivo.isEmpty()) {
+            entrada.LimpiarFactura();
+            return falla(motivo);
+        }
+    } catch (const ErrorCompras &e) {
+        entrada.LimpiarFactura();
+        return falla(e.mensaje());
+    }
+    return PagarYPublicar(datos, entrada, f, avisos);
+}
+
+ResultadoCli GuardarConsignacion(const FacturaJson &f, const QString &computadora)
+{
+    MensajesCli avisos;
+    TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    if (!f.bodega.isEmpty())
+        return falla(QStringLiteral("Las consignaciones entran al inventario principal: quite \"bodega\" del archivo."));
+    datos.CargarTipoCambio();
+
+    EntradaCompra entrada(datos, QStringLiteral("Consignacion"));
+    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
+        return falla(motivo);
+    const Proveedor proveedor = BuscarProveedor(f.proveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    try {
+        if (const QString motivo = TeclearDocumento(entrada, f, proveedor.nombre, QString(), avisos); !motivo.isEmpty()) {
+            entrada.LimpiarFactura();
+            return falla(motivo);
+        }
+        if (entrada.EsProveedorExento())
+            entrada.AplicarExencion();
+        const EntradaCompra::Validacion v = entrada.Validar();
+        if (!v) {
+            entrada.LimpiarFactura();
+            return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
+        }
+        auto recepcion = RecepcionConsignacion::DesdeDatosComp(datos);
+        recepcion->EstablecerMensajes(&avisos);
+        const int id = recepcion->Guardar(ConsignacionDeEntrada(entrada));
+        if (id <= 0) {
+            entrada.LimpiarFactura();
+            return falla(!avisos.primero.isEmpty() ? avisos.primero : recepcion->UltimoError());
+        }
+        return {0, QString::number(id), QString()};
+    } catch (const ErrorCompras &e) {
+        entrada.LimpiarFactura();
+        return falla(e.mensaje());
+    }
+}
+
+ResultadoCli FacturarConsignacion(int idConsignacion, const FacturaJson &f, const QString &computadora)
+{
+    MensajesCli avisos;
+    TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    datos.CargarTipoCambio();
+
+    EntradaCompra entrada(datos);
+    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
+        return falla(motivo);
+    try {
+        QString error;
+        if (!entrada.EstablecerMoneda(f.moneda, &error))
+            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
+        FacturacionConsignacion facturacion(datos);
+        facturacion.EstablecerMensajes(&avisos);
+        if (facturacion.Cargar(entrada, idConsignacion) != FacturacionConsignacion::Resultado::Cargada) {
+            entrada.LimpiarFactura();
+            return falla(facturacion.UltimoError());
+        }
+        // The supplier and the lines come from the consignment; the file gives the invoice's
+        // number, date and payment.
+        if (!entrada.EstablecerComprobante(f.comprobante)) {
+            entrada.LimpiarFactura();
+            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
+        }
+        entrada.EstablecerFecha(f.fecha);
+    } catch (const ErrorCompras &e) {
+        entrada.LimpiarFactura();
+        return falla(e.mensaje());
+    }
+    return PagarYPublicar(datos, entrada, f, avisos);
 }
 
 ResultadoCli AnularFactura(int proveedor, const QString &comprobante)

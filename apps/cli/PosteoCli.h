@@ -1,5 +1,6 @@
 #pragma once
-// "compras post" and "compras annul": the same classes the windows use, run as a workstation.
+// "compras post", "annul", "consign" and "consign-invoice": the same classes the windows use, run
+// as a workstation.
 
 #include "cli/FacturaJson.h"
 
@@ -19,5 +20,12 @@ struct ResultadoCli {
 // point-of-sale user in vUsuario, who must exist in USUARIOS.
 // Leaves the workstation's work tables empty and, on any failure, the databases unchanged.
 ResultadoCli PostearFactura(const FacturaJson &factura, const QString &computadora);
+// Saves `factura` (its lines, supplier, number and date; no payment) as a consignment received,
+// through purchase entry in consignment mode and the receipt; stdout: the new ID_CONSIGNACION.
+ResultadoCli GuardarConsignacion(const FacturaJson &factura, const QString &computadora);
+// Invoices what was sold of consignment `idConsignacion` and not yet invoiced: its lines loaded
+// into purchase entry, posted with the number, date and payment of `factura` (its lines are not
+// used); stdout: the new ID_COMPRA.
+ResultadoCli FacturarConsignacion(int idConsignacion, const FacturaJson &factura, const QString &computadora);
 // Annuls the supplier's invoice with that number.
 ResultadoCli AnularFactura(int proveedor, const QString &comprobante);

@@ -25,6 +25,7 @@
 #include <QSysInfo>
 #include <QTextStream>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -81,6 +82,12 @@ const char *const kUso =
     "      imprime a PDF un reporte del periodo: resumen, detalle, proveedor o netas (o 1 a 4)\n"
     "  compras export CARPETA --desde D --hasta D [--detalle] [--moneda 1|2] --xlsx ARCHIVO\n"
     "      exporta las compras del periodo a un libro (resumido, o detallado con --detalle)\n"
+    "  compras consign CARPETA ARCHIVO.json [--caja N] [--usuario U] [--espera S]\n"
+    "      registra las líneas del archivo (forma de factura; su pago no se usa) como consignación\n"
+    "      recibida; imprime ID_CONSIGNACION\n"
+    "  compras consign-invoice CARPETA ID_CONSIGNACION ARCHIVO.json [--caja N] [--usuario U]\n"
+    "      factura lo vendido y aún no facturado de la consignación con el número, fecha y pago del\n"
+    "      archivo (sus líneas no se usan); imprime ID_COMPRA\n"
     "Las fechas van como AAAA-MM-DD o DD/MM/AAAA. Las plantillas se leen de PathReportes, o de\n"
     "--reportes CARPETA.\n"
     "La clave también puede darse en la variable COMPRAS_CLAVE.\n"
@@ -281,7 +288,9 @@ int informar(const ResultadoCli &r)
     return r.codigo;
 }
 
-int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+// Reads the invoice file, holds the station and runs `trabajo` on it.
+int conFactura(const QCommandLineParser &p, const QString &carpeta, const QString &archivo,
+               const std::function<ResultadoCli(const FacturaJson &, const QString &)> &trabajo)
 {
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -303,12 +312,30 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
         return 3;
     }
     marca("estación reclamada");
-    const int codigo = informar(PostearFactura(*factura, VerVariable(QStringLiteral("ComputerName"))));
-    marca("factura registrada");
+    const int codigo = informar(trabajo(*factura, VerVariable(QStringLiteral("ComputerName"))));
+    marca("trabajo terminado");
     delete FDatosComp;
     estacion.reset();
     marca("bases cerradas");
     return codigo;
+}
+
+int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+{
+    return conFactura(p, carpeta, archivo, PostearFactura);
+}
+
+int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
+{
+    bool ok = false;
+    const int consignacion = id.toInt(&ok);
+    if (!ok || consignacion <= 0) {
+        err() << "La consignación debe ser su número interno (ID_CONSIGNACION).\n";
+        return 2;
+    }
+    return conFactura(p, carpeta, archivo, [consignacion](const FacturaJson &f, const QString &computadora) {
+        return FacturarConsignacion(consignacion, f, computadora);
+    });
 }
 
 int clear(const QCommandLineParser &p, const QString &carpeta)
@@ -453,6 +480,10 @@ int ejecutar(QCoreApplication &app)
             return check(p, args[1]);
         if (args[0] == QLatin1String("post") && args.size() == 3)
             return post(p, args[1], args[2]);
+        if (args[0] == QLatin1String("consign") && args.size() == 3)
+            return conFactura(p, args[1], args[2], GuardarConsignacion);
+        if (args[0] == QLatin1String("consign-invoice") && args.size() == 4)
+            return consignInvoice(p, args[1], args[2], args[3]);
         if (args[0] == QLatin1String("clear") && args.size() == 2)
             return clear(p, args[1]);
         if (args[0] == QLatin1String("annul") && args.size() == 4)

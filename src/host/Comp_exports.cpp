@@ -11,6 +11,10 @@
 #include "purchases/Comp_frmcambiarproveedor.h"
 #include "reports/Comp_frmreporteentrada.h"
 #endif
+#if __has_include("consignments/Comp_frmconsignaciones.h")
+#include "consignments/Comp_frmconsignaciones.h"
+#define COMPRAS_CON_CONSIGNACIONES 1
+#endif
 #include "ui/MensajesPantalla.h"
 #include "ui/Permisos.h"
 
@@ -39,6 +43,9 @@ COMPRAS_EXPORT void ConectarBaseDatos(db::Database *dbTienda, db::Transaction *t
         chooser->AbrirDesde(&ficha, true);
     };
 #endif
+#ifdef COMPRAS_CON_CONSIGNACIONES
+    ConectarVentanasConsignacion(*FDatosComp);
+#endif
 }
 
 COMPRAS_EXPORT void ConectarConta(db::Dataset *asientos, db::Dataset *lineasAsiento)
@@ -62,9 +69,20 @@ COMPRAS_EXPORT void AbrirPedidos(bool)
     AvisoVentanaNoDisponible(QStringLiteral("Pedidos"));
 }
 
-COMPRAS_EXPORT void AbrirConsignacion(bool)
+#ifdef COMPRAS_CON_CONSIGNACIONES
+namespace {
+QPointer<TfrmConsignaciones> frmConsignaciones;
+}
+#endif
+
+COMPRAS_EXPORT void AbrirConsignacion(bool Crear)
 {
+#ifdef COMPRAS_CON_CONSIGNACIONES
+    AbrirVentanaPrincipal(frmConsignaciones, Crear, QStringLiteral("venConsigna"),
+                          [] { return new TfrmConsignaciones(*FDatosComp); });
+#else
     AvisoVentanaNoDisponible(QStringLiteral("Consignaciones"));
+#endif
 }
 
 namespace {

@@ -29,6 +29,18 @@ Currency CostoPromedioSeguro(Currency stockAnterior, Currency costoAnterior,
     }
 }
 
+Currency CostoPromedioSinEntrada(Currency stock, Currency promedio, Currency cantidad, Currency costo)
+{
+    const Currency resto = stock - cantidad;
+    if (resto.isZero())
+        return promedio;
+    try {
+        return DesdeCrudo((Crudo(promedio) * Crudo(stock) - Crudo(costo) * Crudo(cantidad)) / Crudo(resto));
+    } catch (const std::exception &) {
+        return promedio;
+    }
+}
+
 Currency PromedioPrecioCompra(Currency montoA, Currency montoB, Currency factor)
 {
     return DesdeCrudo((Crudo(montoA) + Crudo(montoB)) * Crudo(factor) / Currency::Scale);

@@ -12,6 +12,10 @@ Currency PrecioPromedioPonderado(Currency stockAnterior, Currency costoAnterior,
 Currency CostoPromedioSeguro(Currency stockAnterior, Currency costoAnterior,
                              Currency cantidad, Currency costoNuevo);
 
+// The average cost once `cantidad` received at `costo` is taken back out of `stock` (which
+// still holds it): (P x S - C x Q) / (S - Q); P unchanged when S - Q is 0 or it cannot be computed.
+Currency CostoPromedioSinEntrada(Currency stock, Currency promedio, Currency cantidad, Currency costo);
+
 // (montoA + montoB) x factor.
 Currency PromedioPrecioCompra(Currency montoA, Currency montoB, Currency factor);
 

@@ -1,5 +1,7 @@
 #include "purchases/AnulacionCompra.h"
 
+#include "pricing/Funcionesyprocesoscompras.h"
+
 #include "platform/AritmeticaEscalada.h"
 #include "data/Comp_fdatos.h"
 #include "platform/db/Database.h"
@@ -350,9 +352,7 @@ void AnulacionCompra::RevertirExistencias(const Factura &f)
                     if (linea->gravado == QLatin1String("S") && linea->impuestoIncluido == QLatin1String("S"))
                         u = DesdeCrudo(Crudo(u) * (CienPorCiento + Crudo(linea->porcImpuesto)) / CienPorCiento);
                 }
-                const Currency resto = stock - cantidad;
-                if (!resto.isZero())
-                    nuevo = DesdeCrudo((Crudo(promedio) * Crudo(stock) - Crudo(u) * Crudo(cantidad)) / Crudo(resto));
+                nuevo = CostoPromedioSinEntrada(stock, promedio, cantidad, u);
             } catch (const std::exception &) {
                 nuevo = promedio;
             }

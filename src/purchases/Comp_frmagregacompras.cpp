@@ -308,11 +308,14 @@ TfrmAgregaCompra::~TfrmAgregaCompra() = default;
 
 TfrmAgregaCompra *AbrirAgregaCompra(TFDatosComp &datos, QWidget *llamador, const QString &modo)
 {
-    if (modo != EntradaCompra::ModoCompra) {
-        AvisoVentanaNoDisponible(QStringLiteral("Agregar Comprobante de Consignación"));
-        return nullptr;
-    }
     auto *frm = new TfrmAgregaCompra(datos, modo);
+    if (modo != EntradaCompra::ModoCompra) {
+        frm->setWindowTitle(QStringLiteral("Agregar Comprobante de Consignación"));
+        // A consignment is neither a credit note nor an order, and is kept in local currency.
+        frm->edComprobante->hide();
+        frm->rbMoneda1->hide();
+        frm->rbMoneda2->hide();
+    }
     frm->AbrirDesde(llamador);
     return frm;
 }
@@ -693,6 +696,19 @@ void TfrmAgregaCompra::ArticuloElegido(const QString &codigo)
 void TfrmAgregaCompra::TipoComprobanteCambiado(int indice)
 {
     const QString tipo = edComprobante->itemText(indice);
+    if (tipo == EntradaCompra::TipoConsignacion && AbrirFacturarConsig) {
+        // The chooser fills a new document, posted as an invoice.
+        edComprobante->setCurrentIndex(edComprobante->findText(EntradaCompra::TipoFactura));
+        entrada_->EstablecerTipoComprobante(EntradaCompra::TipoFactura);
+        entrada_->ModoPedido = false;
+        if (!entrada_->LimpiarFactura())
+            return;
+        edNombreProveedor->clear();
+        edComprob->clear();
+        MostrarTotales();
+        AbrirFacturarConsig(*this);
+        return;
+    }
     if (tipo == EntradaCompra::TipoConsignacion || tipo == EntradaCompra::TipoPedido) {
         // The document stays as it is until those windows exist to replace it.
         AvisoVentanaNoDisponible(tipo == EntradaCompra::TipoConsignacion ? QStringLiteral("Seleccionar Consignación")
@@ -828,7 +844,10 @@ void TfrmAgregaCompra::ElegirPrecios(const QStringList &codigos)
 void TfrmAgregaCompra::ProcesarComprobante()
 {
     if (!entrada_->EsCompra()) {
-        AvisoVentanaNoDisponible(QStringLiteral("Recepción de Consignación"));
+        if (AbrirGuardarConsignacion)
+            AbrirGuardarConsignacion(*this);
+        else
+            AvisoVentanaNoDisponible(QStringLiteral("Recepción de Consignación"));
         return;
     }
     if (entrada_->TipoComprobante() == EntradaCompra::TipoNotaCredito) {

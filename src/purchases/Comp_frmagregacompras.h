@@ -52,6 +52,10 @@ public:
     // The file chooser of the import ("" when cancelled) and the user's documents folder.
     static inline std::function<QString(QWidget *)> PedirArchivo;
     static inline std::function<QString()> CarpetaDocumentos;
+    // Consignment mode's "Procesar" (the receipt) and "Procesar Consignación" (the consignment
+    // chooser); set by the consignment windows. While unset the user is told they are not available.
+    static inline std::function<void(TfrmAgregaCompra &)> AbrirGuardarConsignacion;
+    static inline std::function<void(TfrmAgregaCompra &)> AbrirFacturarConsig;
 
     // Controls (object names as in the form).
     QLineEdit *edNombreProveedor;
@@ -138,7 +142,7 @@ private:
     int decimalesCantidad_ = 0;
 };
 
-// Opens purchase entry for `modo` from `llamador` (disabled while it is open). The
-// consignment entry is not part of this version: the user is told so and nothing opens.
+// Opens purchase entry for `modo` from `llamador` (disabled while it is open); any mode but
+// "Compra" is the consignment entry ("Agregar Comprobante de Consignación").
 TfrmAgregaCompra *AbrirAgregaCompra(TFDatosComp &datos, QWidget *llamador,
                                     const QString &modo = EntradaCompra::ModoCompra);

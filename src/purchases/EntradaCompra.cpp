@@ -621,7 +621,7 @@ void EntradaCompra::ActualizarLinea(const LineaEntrada &l)
 }
 
 void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
-                               std::optional<Currency> precioVenta, bool editada)
+                               std::optional<Currency> precioVenta, bool editada, std::optional<Currency> enConsignacion)
 {
     LineaEntrada l;
     l.codigo = a.codigo;
@@ -642,7 +642,9 @@ void EntradaCompra::NuevaLinea(const ArticuloCompra &a, Currency cantidad, Curre
     FijarCosto(l, costo, a.porcIv);
     if (editada)
         EditarLinea(l, {CostoDelEditor(costo), cantidad, porcDesc, a.gravado, a.impuestoIncluido, l.precioVenta});
-    InsertarLineaTrabajo(escritura_, Estacion(), Fila(l));
+    FilaTrabajoCompra fila = Fila(l);
+    fila.enConsignacion = enConsignacion;
+    InsertarLineaTrabajo(escritura_, Estacion(), fila);
     numeroLinea_ = l.numeroLinea;
 }
 
@@ -1191,7 +1193,7 @@ bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const s
                 creaArticulos = true;
             }
             NuevaLinea(l.articulo, l.cantidad, l.costo, l.porcDescuento.value_or(porcDescuento_), l.precioVenta,
-                       l.editada);
+                       l.editada, l.enConsignacion);
             if (progreso)
                 progreso(++hechas, total);
         }
@@ -1216,6 +1218,29 @@ bool EntradaCompra::AgregarLineas(const std::vector<LineaNueva> &lineas, const s
     }
     RefrescarLineas();
     CalcularSubTotales();
+    return true;
+}
+
+bool EntradaCompra::CargarConsignacion(const CargaConsignacion &carga)
+{
+    const int codigoAntes = codigoProveedor_;
+    const QString nombreAntes = nombreProveedor_, comprobanteAntes = comprobante_;
+    const bool exentoAntes = proveedorExento_;
+    codigoProveedor_ = carga.codProveedor;
+    nombreProveedor_ = carga.nombreProveedor;
+    comprobante_ = carga.nroConsignacion;
+    proveedorExento_ = false;
+    // The header is saved with the lines, in their transaction.
+    if (!AgregarLineas(carga.lineas)) {
+        codigoProveedor_ = codigoAntes;
+        nombreProveedor_ = nombreAntes;
+        comprobante_ = comprobanteAntes;
+        proveedorExento_ = exentoAntes;
+        return false;
+    }
+    ConsignacionAFacturar = true;
+    IdConsignacion = carga.idConsignacion;
+    NroConsignacion = carga.nroConsignacion;
     return true;
 }
 

@@ -105,6 +105,16 @@ struct LineaNueva {
     std::optional<Currency> porcDescuento;  // the global discount in force when empty
     std::optional<Currency> precioVenta;    // the article's sale price when empty
     bool editada = false;  // taken through the line editor's recalculation, as its Aceptar does
+    std::optional<Currency> enConsignacion;  // a consignment line being invoiced (that quantity)
+};
+
+// A consignment loaded to be invoiced: its supplier, number and the lines sold and not yet invoiced.
+struct CargaConsignacion {
+    int idConsignacion = 0;
+    QString nroConsignacion;
+    int codProveedor = 0;
+    QString nombreProveedor;
+    std::vector<LineaNueva> lineas;
 };
 
 // A line typed by article code, for a document entered in one go.
@@ -360,6 +370,12 @@ public:
     static QString CopiarPlantilla(const QString &carpetaReportes, const QString &carpetaDocumentos,
                                    QString *error);
 
+    // ---- Consignment being invoiced
+    // Appends the lines with the consignment's supplier and number in one transaction, then
+    // marks the document as its settlement. False, with UltimoError() set and the entry as it
+    // was, on failure.
+    bool CargarConsignacion(const CargaConsignacion &carga);
+
     // ---- Purchase order
     // Loads the lines of an order (read by orders/CargaPedido; unknown articles are created
     // with the store defaults). All or none; false with the message in `error`.
@@ -383,7 +399,8 @@ private:
     void GuardarEncabezado();
     bool GuardarEncabezadoAhora();
     void NuevaLinea(const ArticuloCompra &a, Currency cantidad, Currency costo, Currency porcDesc,
-                    std::optional<Currency> precioVenta, bool editada = false);
+                    std::optional<Currency> precioVenta, bool editada = false,
+                    std::optional<Currency> enConsignacion = std::nullopt);
     void AcumularLinea(const LineaEntrada &linea, const ArticuloCompra &a, Currency cantidad, Currency costo);
     // Writes the edited columns of the station's existing line `l.id`.
     void ActualizarLinea(const LineaEntrada &l);

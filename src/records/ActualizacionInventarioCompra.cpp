@@ -16,7 +16,7 @@ namespace {
 const QString kLectura = [] {
     QStringList cols{QStringLiteral("STOCK"), QStringLiteral("COSTO_PROMEDIO"), QStringLiteral("PRECIO_COMPRA"),
                      QStringLiteral("ACTUALIZAR_EXIST"), QStringLiteral("PORC_IV"),
-                     QStringLiteral("REDONDEA_PRECIO_FINAL")};
+                     QStringLiteral("REDONDEA_PRECIO_FINAL"), QStringLiteral("FECHA_ULTIMACOMPRA")};
     for (int n = 1; n <= 4; ++n)
         for (const char *c : {"BASECALCULO_", "PREVEN_", "COEFA_", "COEFB_", "SUMAFIJA_", "REDONDEO_", "PRECIOSINIV_",
                               "PRECIOCONIV_"})
@@ -82,6 +82,7 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
 
     DatosRecalculo d;
     QString actualizaExist;
+    QDateTime ultimaCompra;
     try {
         // The row stays locked until the caller ends the transaction.
         db::Query &articulo = consultas_.Sql(BaseCompra::Inventario, kLectura);
@@ -99,6 +100,8 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         actualizaExist = t(QStringLiteral("ACTUALIZAR_EXIST"));
         d.porcIv = m(QStringLiteral("PORC_IV"));
         d.redondeaPrecioFinal = t(QStringLiteral("REDONDEA_PRECIO_FINAL"));
+        if (!articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).isNull())
+            ultimaCompra = articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).asDateTime();
         for (int i = 0; i < 4; ++i) {
             const QString n = QString::number(i + 1);
             NivelPrecio &nv = d.niveles[i];
@@ -153,18 +156,26 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
 
     // Warehouse stock.
     const bool llevaExistencia = actualizaExist == QLatin1String("S");
-    if (!f.inventarioPrincipal && llevaExistencia) {
+    const bool enBodega = !f.inventarioPrincipal || f.consignacion;
+    const QString bodega = f.consignacion ? QStringLiteral("0") : f.codBodega;
+    if (f.consignacion && !llevaExistencia) {
+        InsertarMovimiento(f, l, res);
+        return;
+    }
+    if (enBodega && llevaExistencia) {
         std::uint64_t filas = 0;
         try {
             filas = registros_.ActualizaInventario(ModoInventario::SumarExistencia, l.codBarras,
-                                                   ValoresInventario().Cantidad(l.cantidad).Bodega(f.codBodega));
+                                                   ValoresInventario().Cantidad(l.cantidad).Bodega(bodega));
         } catch (const ErrorRegistro &e) {
             throw ErrorRegistro(QStringLiteral("Error al actualizar EXISTENCIAS"), e.detalle(),
                                 QStringLiteral("Error al actualizar en existencias. "));
         }
         if (filas == 0) {
             try {
-                registros_.InsertarExistencias({l.codBarras, f.codBodega, l.cantidad, {}, {}});
+                // Warehouse "0" mirrors the main stock: a new row starts with the stock after the receipt.
+                const Currency inicial = f.consignacion ? d.stockAnterior + l.cantidad : l.cantidad;
+                registros_.InsertarExistencias({l.codBarras, bodega, inicial, {}, {}});
             } catch (const ErrorRegistro &e) {
                 throw ErrorRegistro(QStringLiteral("Error al insertar en EXISTENCIAS"), e.detalle(),
                                     QStringLiteral("Error al insertar en existencias. "));
@@ -174,7 +185,7 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
 
     TRegistroCompras &r = res.registro;
     r.Codigo = l.codBarras;
-    r.Stock = f.inventarioPrincipal ? d.stockAnterior + l.cantidad : d.stockAnterior;
+    r.Stock = f.inventarioPrincipal || f.consignacion ? d.stockAnterior + l.cantidad : d.stockAnterior;
     r.PrecioCompra = precioCompra;
     for (int i = 0; i < 4; ++i) {
         r.PrecioVenta[i] = precios.niveles[i].preven;
@@ -183,7 +194,7 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         r.BaseCalculo[i] = d.niveles[i].baseCalculo;
     }
     r.CostoPromedio = precios.costoPromedio;
-    r.FechaUltimaCompra = QDateTime(f.fecha, QTime(0, 0));
+    r.FechaUltimaCompra = f.consignacion ? ultimaCompra : QDateTime(f.fecha, QTime(0, 0));
     r.CodProveedor = f.codProveedor;
 
     ActualizarCompuestos(l.codBarras, res.costoNeto);
@@ -198,14 +209,22 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
 
     try {
         registros_.ActualizaInventario(ModoInventario::TipoCambio, l.codBarras, ValoresInventario().TipoCambio(tc).TipoCambio2(tc2));
+        if (f.consignacion)
+            registros_.ActualizaInventario(ModoInventario::Consignacion, l.codBarras);
     } catch (const ErrorRegistro &e) {
         throw ErrorRegistro(QStringLiteral("Error al Guardar Precio de Compra"), e.detalle());
     }
+    InsertarMovimiento(f, l, res);
+}
 
+void ActualizadorInventarioCompra::InsertarMovimiento(const FacturaCompraPosteo &f, const LineaCompra &l,
+                                                      const ResultadoLineaCompra &res)
+{
+    const Currency tc = ajustes_.tipoCambio, tc2 = ajustes_.tipoCambio2;
     try {
         FilaMovStock m;
-        m.FECHA = r.FechaUltimaCompra;
-        m.TIPO_MOVIMIENTO = 3;
+        m.FECHA = f.consignacion ? QDateTime::currentDateTime() : QDateTime(f.fecha, QTime(0, 0));
+        m.TIPO_MOVIMIENTO = f.consignacion ? 1 : 3;
         m.DESCRIPCION_MOV = f.comprobante;
         m.FAMILIA = l.codFamilia;
         m.COD_BARRAS = l.codBarras;

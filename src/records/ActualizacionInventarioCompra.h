@@ -51,6 +51,10 @@ struct FacturaCompraPosteo {
     int monedaCarga = 1;               // 2: line amounts are in the second currency
     bool inventarioPrincipal = true;   // false: the goods go to warehouse codBodega
     QString codBodega;
+    // Goods received on consignment: the main stock and warehouse "0" grow, the article is
+    // marked CONSIGNACION "S" and keeps its last purchase date, the movement is a manual
+    // increase (type 1) stamped now; an article that keeps no stock only gets the movement.
+    bool consignacion = false;
 };
 
 // One work line (TEMPORAL_COMPRAS).
@@ -126,6 +130,8 @@ public:
 
 private:
     void ActualizarCompuestos(const QString &articulo, Currency costo);
+    void InsertarMovimiento(const FacturaCompraPosteo &factura, const LineaCompra &linea,
+                            const ResultadoLineaCompra &resultado);
 
     ConexionesCompra c_;
     AjustesActualizacionCompra ajustes_;

@@ -357,6 +357,10 @@ std::uint64_t RegistrosCompra::ActualizaInventario(ModoInventario modo, const QS
             q = &sql(QStringLiteral("Update Inventario set ARTICULO_INACTIVO='S' where COD_BARRAS=:cod"));
             q->paramByName("cod").setAsString(articulo);
             break;
+        case ModoInventario::Consignacion:
+            q = &sql(QStringLiteral("update INVENTARIO set CONSIGNACION = 'S' where COD_BARRAS = :Codigo"));
+            q->paramByName("Codigo").setAsString(articulo);
+            break;
         case ModoInventario::TipoCambio:
             q = &sql(QStringLiteral(
                 "Update Inventario set COMPRA_MONEDA1=:vMoneda1,COMPRA_MONEDA2=:vMoneda2 where COD_BARRAS=:vCodigo"));
@@ -975,11 +979,15 @@ std::uint64_t RegistrosCompra::ActualizaConsignaciones(ModoConsignacion modo, in
     if (modo == ModoConsignacion::Anular) {
         const std::uint64_t n = Escribir(kActualizar, "CONSIGNACIONES", [&] {
             db::Query &q = q_.Sql(BaseCompra::Tienda, QStringLiteral("update CONSIGNACIONES set ANULADA = 'S', "
-                                                                     "FECHA_ANULACION = :Fecha where ID_CONSIGNACION = :ID"));
+                                                                     "FECHA_ANULACION = :Fecha where ID_CONSIGNACION = :ID "
+                                                                     "and coalesce(ANULADA, 'N') <> 'S'"));
             q.paramByName("ID").setAsInteger(idConsignacion);
             q.paramByName("Fecha").setAsDateTime(c.fecha);
             return Ejecutar(q);
         });
+        // An annulled consignment is never annulled again.
+        if (n == 0)
+            return n;
         Escribir(kActualizar, "DETALLE_CONSIGNACION", [&] {
             db::Query &q = q_.Sql(BaseCompra::Tienda,
                                   QStringLiteral("update DETALLE_CONSIGNACION set ANULADA = 'S'  where ID_CONSIGNACION = :ID"));
@@ -987,6 +995,14 @@ std::uint64_t RegistrosCompra::ActualizaConsignaciones(ModoConsignacion modo, in
             return Ejecutar(q);
         });
         return n;
+    }
+    if (modo == ModoConsignacion::ExistenciaCero) {
+        return Escribir(kActualizar, "DETALLE_CONSIGNACION", [&] {
+            db::Query &q = q_.Sql(BaseCompra::Tienda, QStringLiteral("update detalle_consignacion set EXISTENCIA = 0 "
+                                                                     "where ID_CONSIGNACION = :ID"));
+            q.paramByName("ID").setAsInteger(idConsignacion);
+            return Ejecutar(q);
+        });
     }
     return Escribir(kActualizar, "DETALLE_CONSIGNACION", [&] {
         // Added in the statement: two invoices of the same consignment never lose a quantity.

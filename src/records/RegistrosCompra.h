@@ -332,6 +332,7 @@ enum class ModoInventario {
     Promedio = 8,         // COSTO_PROMEDIO = promedio; articles that keep stock
     Inactivar = 9,        // ARTICULO_INACTIVO = "S"
     TipoCambio = 10,      // COMPRA_MONEDA1, COMPRA_MONEDA2 = the two rates
+    Consignacion = 11,    // CONSIGNACION = "S"
 };
 // Built by name: ValoresInventario().Cantidad(q).Promedio(p).
 struct ValoresInventario {
@@ -403,9 +404,10 @@ struct CambioNotaCredito {
 };
 
 enum class ModoConsignacion {
-    Anular = 1,           // the consignment and its lines, FECHA_ANULACION = fecha
+    Anular = 1,           // the consignment and its lines, FECHA_ANULACION = fecha; only while not annulled
     Procesados = 2,       // PROCESADOS = procesados on line idDetalle
     SumarProcesados = 3,  // PROCESADOS = PROCESADOS + procesados on line idDetalle
+    ExistenciaCero = 4,   // EXISTENCIA = 0 on every line of the consignment
 };
 struct CambioConsignacion {
     QDateTime fecha;

@@ -72,6 +72,9 @@ const Columna kColumnas[] = {
     {"IMPORTE_DESCUENTO", [](const FilaTrabajoCompra &f) { return Mon(f.importeDescuento); }},
     {"TIENE_SERIE", [](const FilaTrabajoCompra &f) { return Txt(f.tieneSerie); }},
     {"NUMERO_LINEA", [](const FilaTrabajoCompra &f) { return Value::integer(f.numeroLinea); }},
+    {"PROCESA_CONSIGNACION", [](const FilaTrabajoCompra &f) { return Txt(f.enConsignacion ? QStringLiteral("S") : QStringLiteral("N")); }},
+    {"CANTIDAD_EN_CONSIGNACION",
+     [](const FilaTrabajoCompra &f) { return f.enConsignacion ? Mon(*f.enConsignacion) : Value(); }},
 };
 
 // Columns the line editor and the accumulation change.

@@ -12,6 +12,8 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 class ConsultasCompra;
 
 // The write layer's one error type; the message names the table and carries the database text.
@@ -45,6 +47,8 @@ struct FilaTrabajoCompra {
     Currency porceDesc, importeDescuento;
     QString tieneSerie;        // TIENE_SERIE
     int numeroLinea = 0;       // NUMERO_LINEA
+    // PROCESA_CONSIGNACION "S" and CANTIDAD_EN_CONSIGNACION: a consignment line being invoiced.
+    std::optional<Currency> enConsignacion;
 };
 
 // The amounts the recalculation of a line writes.

@@ -545,6 +545,14 @@ TEST_F(Registros, ConsignmentLifecycle)
     EXPECT_EQ(TT(QStringLiteral("select ANULADA || '|' || FECHA_ANULACION from CONSIGNACIONES where ID_CONSIGNACION = %1").arg(id)),
               "S|2024-03-04 16:45:00.0000");
     EXPECT_EQ(T(QStringLiteral("select count(*) from DETALLE_CONSIGNACION where ANULADA = 'S' and ID_CONSIGNACION = %1").arg(id)), 2);
+    // A second annulment touches nothing, not even the date.
+    EXPECT_EQ(r.ActualizaConsignaciones(ModoConsignacion::Anular, id, {hoy.addDays(1), {}, 0}), 0u);
+    Confirmar();
+    EXPECT_EQ(TT(QStringLiteral("select '' || FECHA_ANULACION from CONSIGNACIONES where ID_CONSIGNACION = %1").arg(id)),
+              "2024-03-04 16:45:00.0000");
+    EXPECT_EQ(r.ActualizaConsignaciones(ModoConsignacion::ExistenciaCero, id, {}), 2u);
+    Confirmar();
+    EXPECT_EQ(T(QStringLiteral("select count(*) from DETALLE_CONSIGNACION where EXISTENCIA = 0 and ID_CONSIGNACION = %1").arg(id)), 2);
 
     EXPECT_EQ(r.EliminarDetalleConsignaciones(l1), 1u);
     EXPECT_EQ(r.EliminarDetalleConsignaciones(l2), 1u);

@@ -1,0 +1,205 @@
+// The consignment windows driven offscreen: receipt through purchase entry, the browser's
+// annulment, the consignment chooser filling purchase entry, and the printouts read back
+// from PDF in both currencies.
+
+#include "purchases/PosteoPrueba.h"
+#include "platform/report/ApoyoReporte.h"
+#include "support/PruebaVentanas.h"
+
+#include "consignments/Comp_frm_elegirtipomoneda.h"
+#include "consignments/Comp_frmconsignaciones.h"
+#include "consignments/Comp_frmdetalleconsignacion.h"
+#include "consignments/Comp_frmfacturarconsig.h"
+#include "consignments/Comp_frmguardarconsignacion.h"
+#include "consignments/RecepcionConsignacion.h"
+#include "data/Comp_fdatos.h"
+#include "host/Comp_exports.h"
+#include "platform/report/Reporte.h"
+#include "purchases/Comp_frmagregacompras.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+using namespace posteo;
+using namespace pruebas;
+
+namespace {
+
+class VentanasConsignacion : public ::testing::Test {
+protected:
+    EntornoPrueba env;
+    QTemporaryDir dir;
+    TfrmConsignaciones *frm = nullptr;
+
+    void SetUp() override
+    {
+        for (const char *plantilla : {"comp_RespaldoConsignacion.html", "comp_Consignaciones.html"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(COMPRAS_REPORTES_FUENTE "/") + QLatin1String(plantilla),
+                                    env.carpeta.path() + QLatin1Char('/') + QLatin1String(plantilla)));
+        Articulo(env, "ART-1", "10", "800");
+        AbrirConsignacion(true);
+        Procesar();
+        frm = Ventana<TfrmConsignaciones>();
+        ASSERT_TRUE(frm);
+    }
+    void TearDown() override { CerrarVentanas(frm); }
+    // Exports every previewed report to `pdf`.
+    std::function<void(Reporte &)> APdf(const QString &pdf)
+    {
+        return [pdf](Reporte &r) { r.ExportToPdf(pdf); };
+    }
+    Currency Stock() { return EntornoPrueba::Moneda(env.inventario, "select STOCK from INVENTARIO where COD_BARRAS = 'ART-1'"); }
+    // Receives 5 x ART-1 at 1000 as `numero` through the entry and the receipt window.
+    void Recibir(const QString &numero, const QString &pdf)
+    {
+        frm->btnAgregarClick();
+        Procesar();
+        auto *entrada = Ventana<TfrmAgregaCompra>();
+        ASSERT_TRUE(entrada);
+        EXPECT_EQ(entrada->windowTitle(), "Agregar Comprobante de Consignación");
+        EXPECT_FALSE(entrada->edComprobante->isVisible());
+        entrada->ProveedorElegido(12, "COMERCIALIZADORA EL ROBLE S.A.", 1);
+        Reemplazar(entrada->edComprob, numero);
+        entrada->edComprobExit();
+        ASSERT_EQ(entrada->Entrada().AgregarArticulo("ART-1", Currency(5), Currency(1000)), EntradaCompra::Resultado::Agregada);
+        entrada->btnEmitirClick();
+        Procesar();
+        auto *guardar = Ventana<TfrmGuardarConsignacion>();
+        ASSERT_TRUE(guardar) << env.mensajes.textos().join('|').toStdString();
+        EXPECT_EQ(guardar->lblTotal->text(), "5,650.00");
+        guardar->MostrarReporte = APdf(pdf);
+        guardar->btnAceptar->click();  // answers yes to printing
+        Procesar();
+        EXPECT_TRUE(env.mensajes.Mostro(RecepcionConsignacion::kGuardada)) << env.mensajes.textos().join('|').toStdString();
+        EXPECT_FALSE(Ventana<TfrmAgregaCompra>());
+        // The period widened to today; today only, the demo's consignments are older.
+        EXPECT_EQ(frm->cmbFechaFinal->date(), QDate::currentDate());
+        frm->cmbFechaInicial->setDate(QDate::currentDate());
+        Procesar();
+    }
+};
+
+TEST_F(VentanasConsignacion, ReceiveFromTheEntryPrintTheVoucherAndAnnulFromTheBrowser)
+{
+    const QString voucher = dir.filePath("respaldo.pdf");
+    Recibir("CV-1", voucher);
+    EXPECT_EQ(Stock(), C("15"));
+    const QString texto = textoPdf(voucher);
+    EXPECT_TRUE(texto.contains("RESPALDO DE COMPROBANTE DE CONSIGNACIÓN")) << texto.toStdString() << env.mensajes.textos().join("|").toStdString();
+    EXPECT_TRUE(texto.contains("CV-1"));
+    EXPECT_TRUE(texto.contains("5,650.00"));
+    EXPECT_TRUE(texto.contains("ART-1"));
+
+    ASSERT_EQ(frm->SMDBGrid1->model()->rowCount(), 1);
+    // The detail: its lines, the return still behind its notice, the voucher reprinted.
+    frm->btnVerDetalleClick();
+    Procesar();
+    auto *detalle = Ventana<TfrmDetalleConsignacion>();
+    ASSERT_TRUE(detalle);
+    EXPECT_FALSE(frm->isEnabled());
+    EXPECT_EQ(detalle->lblComprobante->text(), "CV-1");
+    EXPECT_EQ(detalle->GridDetalles->model()->rowCount(), 1);
+    EXPECT_EQ(detalle->lblCodigo->text(), "ART-1");
+    detalle->btnDevolucionClick();
+    EXPECT_TRUE(env.mensajes.Mostro(
+        "La ventana \"Devolución de Consignación\" todavía no está disponible en esta versión del módulo de compras."));
+    const QString copia = dir.filePath("copia.pdf");
+    detalle->MostrarReporte = APdf(copia);
+    detalle->btnReimprimirClick();
+    EXPECT_TRUE(textoPdf(copia).contains("CV-1"));
+    detalle->close();
+    Procesar();
+    EXPECT_TRUE(frm->isEnabled());
+
+    frm->btnBorrarClick();  // answers yes
+    EXPECT_TRUE(env.mensajes.Mostro("La consignación Nro: CV-1 ha sido anulada satisfactoriamente"));
+    EXPECT_EQ(Stock(), C("10"));
+    frm->btnBorrarClick();
+    EXPECT_TRUE(env.mensajes.Mostro("La consignación seleccionada ya se encuentra anulada"));
+    EXPECT_EQ(Stock(), C("10"));
+    frm->btnVerDetalleClick();
+    Procesar();
+    ASSERT_TRUE(Ventana<TfrmDetalleConsignacion>());
+    Ventana<TfrmDetalleConsignacion>()->btnDevolucionClick();
+    EXPECT_TRUE(env.mensajes.Mostro("La consignacion está anulada"));
+    Ventana<TfrmDetalleConsignacion>()->close();
+    Procesar();
+}
+
+TEST_F(VentanasConsignacion, TheListPrintsInEitherCurrency)
+{
+    Recibir("CV-2", dir.filePath("r.pdf"));
+    Recibir("CV-3", dir.filePath("r.pdf"));
+    struct Caso {
+        const char *modo;
+        bool moneda2;
+    } casos[] = {{"Todas", false}, {"Filtro", true}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.modo);
+        const QString pdf = dir.filePath(QStringLiteral("lista-%1.pdf").arg(c.modo));
+        frm->MostrarReporte = APdf(pdf);
+        frm->Reportes(c.modo);
+        Procesar();
+        auto *moneda = Ventana<Tfrm_ElegirTipoMoneda>();
+        ASSERT_TRUE(moneda);
+        if (c.moneda2)
+            moneda->rBtn_Moneda2->setChecked(true);
+        moneda->btn_Aceptar->click();
+        Procesar();
+        const QString texto = textoPdf(pdf);
+        EXPECT_TRUE(texto.contains("CV-2") && texto.contains("CV-3")) << texto.toStdString();
+        EXPECT_TRUE(texto.contains("11,300.00")) << texto.toStdString();
+        const QString titulo = QStringLiteral("Consignaciones en ") + env.datos->Config("DENOMINACION_MONEDA2").trimmed().toLower();
+        EXPECT_EQ(texto.contains(titulo), c.moneda2) << texto.toStdString();
+        const QString signo = c.moneda2 ? env.datos->Config("SIGNO_MONEDA2").trimmed()
+                                        : EntornoPrueba::Texto(env.tienda, "select SIMBOLO_MONEDA from MONEDA").trimmed();
+        EXPECT_TRUE(texto.contains(QStringLiteral("Montos en ") + signo)) << texto.toStdString();
+    }
+    // A filter that lists nothing prints nothing.
+    Reemplazar(frm->edComprobante, "NO-HAY");
+    Procesar();
+    frm->Reportes("Filtro");
+    EXPECT_TRUE(env.mensajes.Mostro("No existen datos a imprimir"));
+    EXPECT_FALSE(Ventana<Tfrm_ElegirTipoMoneda>());
+}
+
+TEST_F(VentanasConsignacion, TheChooserLoadsWhatWasSoldIntoPurchaseEntry)
+{
+    Recibir("CV-4", dir.filePath("r.pdf"));
+    EntornoPrueba::Ejecutar(env.tienda, "update DETALLE_CONSIGNACION set EXISTENCIA = 2");
+    CerrarVentanas(frm);
+    frm = nullptr;
+    auto *entrada = AbrirAgregaCompra(*env.datos, nullptr);
+    Procesar();
+    const int indice = entrada->edComprobante->findText(EntradaCompra::TipoConsignacion);
+    entrada->edComprobante->setCurrentIndex(indice);
+    emit entrada->edComprobante->activated(indice);  // as the user's choice
+    Procesar();
+    auto *elegir = Ventana<TfrmFacturarConsig>();
+    ASSERT_TRUE(elegir);
+    EXPECT_EQ(entrada->edComprobante->currentText(), EntradaCompra::TipoFactura);
+    Escribir(elegir->edtBuscaConsig, "cv-4");
+    Procesar();
+    EXPECT_EQ(elegir->edtBuscaConsig->text(), "CV-4");
+    ASSERT_EQ(elegir->gPrefacturas->model()->rowCount(), 1);
+    elegir->btnAceptar->click();
+    Procesar();
+    EXPECT_FALSE(Ventana<TfrmFacturarConsig>());
+    EXPECT_TRUE(entrada->Entrada().ConsignacionAFacturar);
+    EXPECT_EQ(entrada->edNombreProveedor->text(), "COMERCIALIZADORA EL ROBLE S.A.");
+    ASSERT_EQ(entrada->Entrada().Lineas().size(), 1u);
+    EXPECT_EQ(entrada->Entrada().Lineas()[0].cantidad, C("3"));
+    entrada->Entrada().LimpiarFactura();
+    entrada->close();
+    Procesar();
+}
+
+} // namespace
+
+PRUEBAS_CON_VENTANAS_MAIN()
