@@ -496,8 +496,9 @@ TEST_F(Anulacion, FailuresLeaveEverythingAndTwoStationsAnnulOnce)
                  {&env.tienda, "DETALLE_CONSIGNACION:D", true}, {&env.tienda, "CONSIGNACIONES:D", true}};
     for (const Caso &caso : casos) {
         SCOPED_TRACE(caso.clave);
-        if (caso.eliminar && N(QStringLiteral("select count(*) from CONSIGNACIONES where ANULADA = 'S' and ID_CONSIGNACION = %1").arg(id)) == 0)
+        if (caso.eliminar && N(QStringLiteral("select count(*) from CONSIGNACIONES where ANULADA = 'S' and ID_CONSIGNACION = %1").arg(id)) == 0) {
             ASSERT_EQ(Nueva()->Anular(id), AnulacionConsignacion::Resultado::Hecha);
+        }
         Fallar(*caso.base, caso.clave);
         const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario);
         env.mensajes.Limpiar();
