@@ -33,10 +33,7 @@ TfrmArtFraccionados::TfrmArtFraccionados(TFDatosComp &datos, QWidget *parent) : 
     resize(520, 360);
     AjustarFormatoNumeros(CampoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA")));
 
-    ds_ = new db::Dataset(this);
-    ds_->setObjectName(QStringLiteral("TFraccionamiento"));
-    ds_->setDatabase(datos_.dbInv);
-    ds_->setReadTransaction(datos_.TransLecturaInv);
+    ds_ = DatasetInventario(datos_, this, QStringLiteral("TFraccionamiento"));
 
     GridFracciones = new QTableView(this);
     GridFracciones->setObjectName(QStringLiteral("GridFracciones"));
@@ -88,12 +85,8 @@ TfrmArtFraccionados::TfrmArtFraccionados(TFDatosComp &datos, QWidget *parent) : 
 
 TfrmArtFraccionados::~TfrmArtFraccionados() = default;
 
-void TfrmArtFraccionados::showEvent(QShowEvent *e)
+void TfrmArtFraccionados::AlMostrar()
 {
-    VentanaEleccion::showEvent(e);
-    if (mostrada_)
-        return;
-    mostrada_ = true;
     CargarFracciones();
     GridFracciones->setFocus();
 }

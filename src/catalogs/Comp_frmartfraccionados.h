@@ -39,11 +39,10 @@ public slots:
     void btnAceptarClick();
 
 protected:
-    void showEvent(QShowEvent *e) override;
+    void AlMostrar() override;
 
 private:
     TFDatosComp &datos_;
     db::Dataset *ds_ = nullptr;
     db::DatasetModel *modelo_ = nullptr;
-    bool mostrada_ = false;
 };

@@ -30,10 +30,7 @@ TfrmComposicion::TfrmComposicion(TFDatosComp &datos, QWidget *parent) : VentanaE
     resize(620, 460);
     AjustarFormatoNumeros(CampoRegistro(datos_.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA")));
 
-    ds_ = new db::Dataset(this);
-    ds_->setObjectName(QStringLiteral("TInventario2"));
-    ds_->setDatabase(datos_.dbInv);
-    ds_->setReadTransaction(datos_.TransLecturaInv);
+    ds_ = DatasetInventario(datos_, this, QStringLiteral("TInventario2"));
 
     auto *lblFamilia = new QLabel(QStringLiteral("Familia:"), this);
     edFamilia = new QLineEdit(kTodasLasFamilias, this);
@@ -125,11 +122,8 @@ TfrmComposicion::TfrmComposicion(TFDatosComp &datos, QWidget *parent) : VentanaE
 
 TfrmComposicion::~TfrmComposicion() = default;
 
-void TfrmComposicion::showEvent(QShowEvent *e)
+void TfrmComposicion::AlMostrar()
 {
-    VentanaEleccion::showEvent(e);
-    if (mostrada_)
-        return;
     mostrada_ = true;
     BuscarArticulo();
     edArticulo->setFocus();

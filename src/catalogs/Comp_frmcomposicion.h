@@ -55,7 +55,7 @@ public slots:
     void btnFamiliaClick();
 
 protected:
-    void showEvent(QShowEvent *e) override;
+    void AlMostrar() override;
 
 private:
     TFDatosComp &datos_;

@@ -1,6 +1,18 @@
 #include "catalogs/Comp_frmeleccion.h"
 
+#include "data/Comp_fdatos.h"
+#include "platform/db/Dataset.h"
+
 #include <QCloseEvent>
+
+db::Dataset *DatasetInventario(TFDatosComp &datos, QObject *dueno, const QString &nombre)
+{
+    auto *ds = new db::Dataset(dueno);
+    ds->setObjectName(nombre);
+    ds->setDatabase(datos.dbInv);
+    ds->setReadTransaction(datos.TransLecturaInv);
+    return ds;
+}
 
 VentanaEleccion::VentanaEleccion(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
@@ -23,6 +35,15 @@ void VentanaEleccion::AbrirDesde(QWidget *llamador)
     show();
     raise();
     activateWindow();
+}
+
+void VentanaEleccion::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (mostrada_)
+        return;
+    mostrada_ = true;
+    AlMostrar();
 }
 
 void VentanaEleccion::closeEvent(QCloseEvent *e)

@@ -6,6 +6,14 @@
 
 #include <QWidget>
 
+class TFDatosComp;
+namespace db {
+class Dataset;
+}
+
+// A dataset of `dueno` over the inventory database's read transaction.
+db::Dataset *DatasetInventario(TFDatosComp &datos, QObject *dueno, const QString &nombre);
+
 class VentanaEleccion : public QWidget {
     Q_OBJECT
 public:
@@ -20,11 +28,15 @@ signals:
 protected:
     explicit VentanaEleccion(QWidget *parent);
     ~VentanaEleccion() override;
+    void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    // Runs when the window is first shown: fills its list.
+    virtual void AlMostrar() {}
     bool eventFilter(QObject *objeto, QEvent *e) override;
     // Enter moves on (or presses the focused button) and Escape closes, on `controles`.
     void TeclasDeEleccion(std::initializer_list<QWidget *> controles);
 
 private:
     Llamador llamador_;
+    bool mostrada_ = false;
 };

@@ -1,5 +1,7 @@
 #include "catalogs/Comp_frmlaboratorios.h"
 
+#include "catalogs/Comp_frmeleccion.h"
+
 #include "data/Comp_fdatos.h"
 #include "data/EncabezadoReporte.h"
 #include "platform/Mensajes.h"
@@ -25,10 +27,7 @@ TfrmLaboratorios::TfrmLaboratorios(TFDatosComp &datos, QWidget *parent)
     resize(420, 400);
     AjustarFormatoNumeros(CampoRegistro(datos.DatosMoneda, QStringLiteral("SIMBOLO_MONEDA")));
 
-    ds_ = new db::Dataset(this);
-    ds_->setObjectName(QStringLiteral("ds_Laboratorios"));
-    ds_->setDatabase(datos.dbInv);
-    ds_->setReadTransaction(datos.TransLecturaInv);
+    ds_ = DatasetInventario(datos, this, QStringLiteral("ds_Laboratorios"));
 
     GridLaboratorios = new QTableView(this);
     GridLaboratorios->setObjectName(QStringLiteral("GridLaboratorios"));
@@ -95,12 +94,22 @@ int TfrmLaboratorios::IdActual() const
     return ds_->fieldByName(QStringLiteral("ID_LABORATORIOS")).asInteger();
 }
 
+void TfrmLaboratorios::Editar(int id, const QString &nombre)
+{
+    editando_ = id;
+    edNombre->setText(nombre);
+    edNombre->setEnabled(id >= 0);
+    if (id >= 0) {
+        edNombre->setFocus();
+        edNombre->selectAll();
+    } else {
+        GridLaboratorios->setFocus();
+    }
+}
+
 void TfrmLaboratorios::btnAgregarClick()
 {
-    editando_ = 0;
-    edNombre->clear();
-    edNombre->setEnabled(true);
-    edNombre->setFocus();
+    Editar(0, QString());
 }
 
 void TfrmLaboratorios::Modificar()
@@ -108,11 +117,7 @@ void TfrmLaboratorios::Modificar()
     const int id = IdActual();
     if (id < 0)
         return;
-    editando_ = id;
-    edNombre->setText(ds_->fieldByName(QStringLiteral("NOMBRE")).asString().trimmed());
-    edNombre->setEnabled(true);
-    edNombre->setFocus();
-    edNombre->selectAll();
+    Editar(id, ds_->fieldByName(QStringLiteral("NOMBRE")).asString().trimmed());
 }
 
 bool TfrmLaboratorios::Guardar()
@@ -133,21 +138,15 @@ bool TfrmLaboratorios::Guardar()
         mensajes().Error(e.mensaje());
         return false;
     }
-    editando_ = -1;
-    edNombre->clear();
-    edNombre->setEnabled(false);
+    Editar(-1, QString());
     Refrescar(id);
-    GridLaboratorios->setFocus();
     emit laboratoriosCambiados();
     return true;
 }
 
 void TfrmLaboratorios::CancelarEdicion()
 {
-    editando_ = -1;
-    edNombre->clear();
-    edNombre->setEnabled(false);
-    GridLaboratorios->setFocus();
+    Editar(-1, QString());
 }
 
 void TfrmLaboratorios::btnBorrarClick()

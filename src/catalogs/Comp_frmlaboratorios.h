@@ -46,6 +46,8 @@ protected:
     bool eventFilter(QObject *objeto, QEvent *e) override;
 
 private:
+    // Puts the name edit in the state of editing `id` (0 a new row, -1 none).
+    void Editar(int id, const QString &nombre);
     Laboratorios laboratorios_;
     db::Dataset *ds_ = nullptr;
     db::DatasetModel *modelo_ = nullptr;
