@@ -2,6 +2,10 @@
 
 #include "platform/ArchivoIni.h"
 #include "data/Comp_fdatos.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Query.h"
+
+#include <QRegularExpression>
 
 QString BusquedaArticulos::ArticuloInactivo()
 {
@@ -11,9 +15,37 @@ QString BusquedaArticulos::ArticuloInactivo()
 
 ConsultaFiltrada BusquedaArticulos::Consulta(const QString &texto, const QString &origen, bool ocultarInactivos)
 {
+    return Consulta(texto, origen, ocultarInactivos, Eleccion{});
+}
+
+ConsultaFiltrada BusquedaArticulos::Consulta(const QString &texto, const QString &origen, bool ocultarInactivos,
+                                             const Eleccion &eleccion)
+{
     ConsultaFiltrada c;
-    c.Linea(QStringLiteral("select * from INVENTARIO where 1=1"));
     const QString t = texto.trimmed();
+    if (eleccion.plan == Plan::Bloques && !t.isEmpty()) {
+        // Only the articles of the blocks that hold the text's fixed piece; the conditions below
+        // keep the real matches. INVENTARIO is read by its key for each of them (the concatenation keeps
+        // the join from being driven the other way round). The block list always has the same
+        // length, padded with -1, so the statement text does not change.
+        c.Linea(QStringLiteral("select INVENTARIO.* from INV_BUSQUEDA"));
+        c.Linea(QStringLiteral(" join INVENTARIO on INVENTARIO.COD_BARRAS = INV_BUSQUEDA.ARTICULO || ''"));
+        QStringList marcas;
+        for (int i = 0; i < kBloquesMaximos; ++i) {
+            const QString nombre = QStringLiteral("B%1").arg(i);
+            marcas << QLatin1Char(':') + nombre;
+            const int bloque = i < static_cast<int>(eleccion.bloques.size()) ? eleccion.bloques[i] : -1;
+            c.Parametro(nombre, db::Value::integer(bloque));
+        }
+        c.Linea(QStringLiteral(" where INV_BUSQUEDA.BLOQUE in (%1)").arg(marcas.join(QStringLiteral(","))));
+        // Of those, the articles whose own text holds the piece (the wide rows of the others are not read).
+        c.Linea(QStringLiteral(" and position(cast(cast(:Pieza as varchar(400) character set UTF8)"
+                               " as varchar(1600) character set OCTETS)"
+                               " in cast(INV_BUSQUEDA.TEXTO as varchar(300) character set OCTETS)) > 0"));
+        c.Parametro(QStringLiteral("Pieza"), db::Value::text(PiezaFija(t)));
+    } else {
+        c.Linea(QStringLiteral("select * from INVENTARIO where 1=1"));
+    }
     if (!t.isEmpty()) {
         c.Parametro(QStringLiteral("Texto"), db::Value::text(QLatin1Char('%') + t + QLatin1Char('%')));
         if (t.size() >= kLargoSoloNombre) {
@@ -32,13 +64,69 @@ ConsultaFiltrada BusquedaArticulos::Consulta(const QString &texto, const QString
     }
     if (ocultarInactivos)
         c.Linea(QStringLiteral(" and ARTICULO_INACTIVO='N'"));
+    if (eleccion.plan == Plan::PorNombre)
+        c.Linea(QStringLiteral(" plan (INVENTARIO order IX_INV_NOMBRE)"));
     c.Linea(QStringLiteral(" order by NOMBRE"));
     return c;
 }
 
+QString BusquedaArticulos::PiezaFija(const QString &texto)
+{
+    QString mejor;
+    for (const QString &pieza : texto.trimmed().split(QRegularExpression(QStringLiteral("[%_]"))))
+        if (pieza.size() > mejor.size())
+            mejor = pieza;
+    return mejor;
+}
+
+BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db::Transaction &tx, const QString &texto)
+{
+    Eleccion e;
+    try {
+        db::Query q(&base, &tx);
+        const QString pieza = PiezaFija(texto);
+        if (!pieza.isEmpty()) {
+            // The blocks hold bytes: the piece is looked for as its UTF-8 bytes.
+            q.setSql(QStringLiteral("select first %1 BLOQUE from INV_BUSQUEDA_BLOQUES where TEXTO is null or"
+                                    " position(cast(cast(:Pieza as varchar(400) character set UTF8)"
+                                    " as varchar(1600) character set OCTETS) in TEXTO) > 0")
+                         .arg(kBloquesMaximos + 1));
+            q.paramByName(QStringLiteral("Pieza")).setAsString(pieza);
+            q.execQuery();
+            while (!q.eof()) {
+                e.bloques.push_back(q.field(0).asInteger());
+                q.next();
+            }
+            q.close();
+            if (static_cast<int>(e.bloques.size()) <= kBloquesMaximos) {
+                e.plan = Plan::Bloques;
+                return e;
+            }
+            e.bloques.clear();
+        }
+        q.setSql(QStringLiteral("select 1 from RDB$INDICES where RDB$INDEX_NAME = 'IX_INV_NOMBRE'"));
+        q.execQuery();
+        const bool indice = !q.eof();
+        q.close();
+        // An empty text, or one found in many blocks: the first screen comes soon along the names.
+        e.plan = indice ? Plan::PorNombre : Plan::Recorrido;
+    } catch (const db::DbError &) {
+        e = Eleccion{};
+    }
+    return e;
+}
+
 void BusquedaArticulos::Filtrar(db::Dataset &ds, const QString &texto, const QString &origen)
 {
-    Consulta(texto, origen, OcultarInactivos()).Abrir(ds);
+    Abrir(ds, texto, origen, OcultarInactivos());
+}
+
+void BusquedaArticulos::Abrir(db::Dataset &ds, const QString &texto, const QString &origen, bool ocultarInactivos)
+{
+    const Eleccion e = ds.database() && ds.readTransaction()
+                           ? ElegirPlan(*ds.database(), *ds.readTransaction(), texto)
+                           : Eleccion{};
+    Consulta(texto, origen, ocultarInactivos, e).Abrir(ds);
 }
 
 bool BusquedaArticulos::FiltrarAlEscribir(db::Dataset &ds, const QString &texto, const QString &origen)
@@ -51,7 +139,7 @@ bool BusquedaArticulos::FiltrarAlEscribir(db::Dataset &ds, const QString &texto,
         ds.active() && ds.isEmpty() && ds.selectSql() == vacioSql_ &&
         ds.paramByName(QStringLiteral("Texto")).value() == vacioPatron_)
         return false;
-    Consulta(t, origen, ocultar).Abrir(ds);
+    Abrir(ds, t, origen, ocultar);
     hayVacio_ = !t.isEmpty() && ds.isEmpty();
     if (hayVacio_) {
         vacioTexto_ = t;

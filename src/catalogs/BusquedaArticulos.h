@@ -8,6 +8,8 @@
 #include <QChar>
 #include <QString>
 
+#include <vector>
+
 class BusquedaArticulos {
 public:
     static inline const QString OrigenCompra = QStringLiteral("AgregarCompra");
@@ -25,7 +27,28 @@ public:
     // name from kLargoSoloNombre characters on); purchase entry never lists composite
     // articles (nor those whose flag is not set); ordered by name.
     static ConsultaFiltrada Consulta(const QString &texto, const QString &origen, bool ocultarInactivos);
-    // Opens `ds` (TInventario) on that list, reading the inactive setting now.
+
+    // How the same list is read. Recorrido: every article, then sorted. Bloques: only the
+    // articles of the search-text blocks (INV_BUSQUEDA_BLOQUES) that hold the text, for a text
+    // that finds few. PorNombre: along the name index, so the first rows arrive before the
+    // whole list is known, for a text that finds many. The rows are the same whichever is used.
+    enum class Plan { Recorrido, Bloques, PorNombre };
+    struct Eleccion {
+        Plan plan = Plan::Recorrido;
+        std::vector<int> bloques;  // for Bloques: the blocks that hold the text
+    };
+    static ConsultaFiltrada Consulta(const QString &texto, const QString &origen, bool ocultarInactivos,
+                                     const Eleccion &eleccion);
+    // Up to this many blocks holding the text the list is read through them.
+    static constexpr int kBloquesMaximos = 200;
+    // The plan for `texto`, from the blocks that hold its longest piece without wildcards.
+    // Recorrido when the blocks cannot be read (a database not yet updated).
+    static Eleccion ElegirPlan(db::Database &base, db::Transaction &tx, const QString &texto);
+    // The longest part of `texto` (trimmed) without LIKE wildcards: every match contains it.
+    static QString PiezaFija(const QString &texto);
+
+    // Opens `ds` (TInventario) on that list with the plan that suits the text, reading the
+    // inactive setting now.
     static void Filtrar(db::Dataset &ds, const QString &texto, const QString &origen);
 
     // COD_BARRAS of the current row; empty when the list is empty.
@@ -40,6 +63,7 @@ public:
     bool FiltrarAlEscribir(db::Dataset &ds, const QString &texto, const QString &origen);
 
 private:
+    static void Abrir(db::Dataset &ds, const QString &texto, const QString &origen, bool ocultarInactivos);
     QString vacioTexto_, vacioOrigen_, vacioSql_;
     db::Value vacioPatron_;
     bool vacioOcultar_ = false;

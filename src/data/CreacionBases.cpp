@@ -31,6 +31,9 @@ void CrearBase(const db::ConnectionParams &conexion, const QString &rol, bool de
     db::Database base;
     base.create(conexion);
     db::RunScript(base, esquema, rol + QStringLiteral(".sql"));
+    const QString busqueda = ScriptEsquema(rol + QStringLiteral("_busqueda"));
+    if (!busqueda.isEmpty())
+        db::RunScript(base, busqueda, rol + QStringLiteral("_busqueda.sql"));
     if (demo) {
         const QString datos = ScriptEsquema(rol + QStringLiteral("_demo"));
         if (!datos.isEmpty()) {
@@ -93,6 +96,20 @@ QString CreacionDeTabla(const QString &rol, const QString &tabla)
 QStringList ActualizarEsquema(db::Database &base, const QString &rol)
 {
     QStringList cambios;
+    if (rol == QLatin1String("inventario")) {
+        bool falta = false;
+        {
+            db::Transaction t(base, db::TransactionKind::Read);
+            falta = !ExisteTabla(base, t, QStringLiteral("INV_BUSQUEDA_BLOQUES"));
+            t.commit();
+        }
+        if (falta) {
+            db::RunScript(base, ScriptEsquema(QStringLiteral("inventario_busqueda")), QStringLiteral("inventario_busqueda.sql"));
+            db::RunScript(base, QStringLiteral("execute procedure INV_REHACER_BUSQUEDA;\ncommit;\n"));
+            cambios << QStringLiteral("Creados los textos de búsqueda de artículos (INV_BUSQUEDA)");
+        }
+        return cambios;
+    }
     if (rol != QLatin1String("tienda"))
         return cambios;
     const QString estaciones = QStringLiteral("ESTACIONES_EN_USO");

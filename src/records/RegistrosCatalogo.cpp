@@ -132,3 +132,41 @@ void BorrarCatalogo(db::Database &base, db::Transaction &tx, TablaCatalogo tabla
         q.execQuery();
     });
 }
+
+int InsertarLaboratorio(db::Database &base, db::Transaction &tx, const QString &nombre)
+{
+    int id = 0;
+    Escribir(QStringLiteral("insertar"), QStringLiteral("LABORATORIOS"), [&] {
+        db::Query q(&base, &tx);
+        q.setSql(QStringLiteral("insert into LABORATORIOS (NOMBRE) values (:NOMBRE) returning ID_LABORATORIOS"));
+        q.paramByName("NOMBRE").setAsString(nombre);
+        q.execQuery();
+        id = static_cast<int>(q.field(0).asInteger());
+        q.close();
+    });
+    return id;
+}
+
+void ModificarLaboratorio(db::Database &base, db::Transaction &tx, int id, const QString &nombre)
+{
+    Escribir(QStringLiteral("modificar"), QStringLiteral("LABORATORIOS"), [&] {
+        db::Query q(&base, &tx);
+        q.setSql(QStringLiteral("update LABORATORIOS set NOMBRE = :NOMBRE where ID_LABORATORIOS = :Id"));
+        q.paramByName("NOMBRE").setAsString(nombre);
+        q.paramByName("Id").setAsInteger(id);
+        q.execQuery();
+        if (q.rowsAffected() == 0)
+            throw ErrorRegistro(QStringLiteral("Error al modificar LABORATORIOS"),
+                                QStringLiteral("No existe el laboratorio %1").arg(id));
+    });
+}
+
+void BorrarLaboratorio(db::Database &base, db::Transaction &tx, int id)
+{
+    Escribir(QStringLiteral("eliminar"), QStringLiteral("LABORATORIOS"), [&] {
+        db::Query q(&base, &tx);
+        q.setSql(QStringLiteral("delete from LABORATORIOS where ID_LABORATORIOS = :Id"));
+        q.paramByName("Id").setAsInteger(id);
+        q.execQuery();
+    });
+}

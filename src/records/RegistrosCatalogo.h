@@ -43,3 +43,8 @@ enum class TablaCatalogo { UnidadMedida, Ubicacion };
 int InsertarCatalogo(db::Database &base, db::Transaction &tx, TablaCatalogo tabla, const FilaCatalogo &fila);
 void ModificarCatalogo(db::Database &base, db::Transaction &tx, TablaCatalogo tabla, const FilaCatalogo &fila);
 void BorrarCatalogo(db::Database &base, db::Transaction &tx, TablaCatalogo tabla, int codigo);
+
+// LABORATORIOS: the name only; the key is assigned by the database and returned.
+int InsertarLaboratorio(db::Database &base, db::Transaction &tx, const QString &nombre);
+void ModificarLaboratorio(db::Database &base, db::Transaction &tx, int id, const QString &nombre);
+void BorrarLaboratorio(db::Database &base, db::Transaction &tx, int id);

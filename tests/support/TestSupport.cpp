@@ -27,6 +27,7 @@ QString TemplateDir()
     for (const QString &rol : RolesBases()) {
         hash.addData(ScriptEsquema(rol).toUtf8());
         hash.addData(ScriptEsquema(rol + QStringLiteral("_demo")).toUtf8());
+        hash.addData(ScriptEsquema(rol + QStringLiteral("_busqueda")).toUtf8());
     }
     const QString base = QStringLiteral(COMPRAS_TEMPLATE_ROOT);
     const QString dir = base + QLatin1Char('/') + QString::fromLatin1(hash.result().toHex().left(12));
