@@ -10,18 +10,9 @@
 #include "ui/NombreControl.h"
 #include "ui/Permisos.h"
 
-#if __has_include("catalogs/Comp_frmcomposicion.h")
 #include "catalogs/Comp_frmcomposicion.h"
-#define FICHA_CON_COMPOSICION 1
-#endif
-#if __has_include("catalogs/Comp_frmartfraccionados.h")
 #include "catalogs/Comp_frmartfraccionados.h"
-#define FICHA_CON_FRACCIONES 1
-#endif
-#if __has_include("catalogs/Comp_frmlaboratorios.h")
 #include "catalogs/Comp_frmlaboratorios.h"
-#define FICHA_CON_LABORATORIOS 1
-#endif
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -615,19 +606,14 @@ void TfrmFichaArticulo::Conectar()
     });
     connect(btnLimpiarProveedor, &QPushButton::clicked, this, [this] { ProveedorElegido(0, QString()); });
     connect(btnLaboratorios, &QPushButton::clicked, this, [this] {
-#ifdef FICHA_CON_LABORATORIOS
         TfrmLaboratorios lista(datos_, this);
         connect(&lista, &TfrmLaboratorios::laboratoriosCambiados, this, &TfrmFichaArticulo::CargarLaboratorios);
         lista.exec();
         CargarLaboratorios();
-#else
-        AvisoVentanaNoDisponible(QStringLiteral("Laboratorios"));
-#endif
     });
 
     // Components and fractions.
     connect(btnAgregarCompuesto, &QPushButton::clicked, this, [this] {
-#ifdef FICHA_CON_COMPOSICION
         auto *elegir = new TfrmComposicion(datos_);
         QPointer<TfrmFichaArticulo> yo(this);
         elegir->AgregarCompuesto = [yo](const QString &codigo, const QString &nombre, const Currency &costo,
@@ -636,9 +622,6 @@ void TfrmFichaArticulo::Conectar()
                 yo->AgregarCompuesto(codigo, nombre, costo, cantidad, fraccionado, idFraccion);
         };
         elegir->AbrirDesde(this);
-#else
-        AvisoVentanaNoDisponible(QStringLiteral("Composición de artículos"));
-#endif
     });
     connect(btnBorrarCompuesto, &QPushButton::clicked, this, [this] {
         const int fila = gridComposicion->currentRow();
@@ -651,16 +634,12 @@ void TfrmFichaArticulo::Conectar()
         CostoCompuestoAPrecio();
     });
     connect(btnAgregarFraccion, &QPushButton::clicked, this, [this] {
-#ifdef FICHA_CON_FRACCIONES
         auto *elegir = new TfrmArtFraccionados(datos_);
         QPointer<TfrmFichaArticulo> yo(this);
         elegir->AgregarFraccionamiento = [yo](const QString &presentacion, int idFraccion, const Currency &ajuste) {
             return yo && yo->AgregarFraccionamiento(presentacion, idFraccion, ajuste);
         };
         elegir->AbrirDesde(this);
-#else
-        AvisoVentanaNoDisponible(QStringLiteral("Artículos fraccionados"));
-#endif
     });
     connect(btnBorrarFraccion, &QPushButton::clicked, this, [this] {
         const int fila = SMDBGrid1->currentRow();
