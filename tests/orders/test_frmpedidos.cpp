@@ -207,6 +207,75 @@ TEST_F(VentanasPedidos, DialogoDeCantidad)
     EXPECT_EQ(dlg.Precio(), Currency(11));
 }
 
+TEST_F(VentanasPedidos, ArticuloDesconocidoYReimpresion)
+{
+    auto *editor = new TfrmAgregarPedido(*env.datos);
+    editor->NuevoPedido();
+    editor->show();
+    QStringList pedidos;
+    editor->AbrirFichaArticulo = [&](TfrmAgregarPedido &, const QString &codigo) { pedidos << codigo; };
+    env.mensajes.Responder(Mensajes::Respuesta::No);
+    Reemplazar(editor->edCodigo, QStringLiteral("no-existe"));
+    Tecla(editor->edCodigo, Qt::Key_Return);
+    EXPECT_TRUE(pedidos.isEmpty());  // answered No
+    Tecla(editor->edCodigo, Qt::Key_Return);
+    EXPECT_EQ(pedidos, QStringList{QStringLiteral("NO-EXISTE")});
+    EXPECT_EQ(env.mensajes.textos().last(), QStringLiteral("Artículo no encontrado. ¿Desea agregarlo al inventario?"));
+    // A proposed quantity for an article at its minimum.
+    Reemplazar(editor->edCodigo, QStringLiteral("vp-1"));
+    Tecla(editor->edCodigo, Qt::Key_Return);
+    EXPECT_EQ(editor->edCantidad->text(), QStringLiteral("12.00"));
+    editor->close();
+    Procesar();
+
+    // "&Reimprimir" on a saved order asks for its control report with the check box.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into PEDIDOS (COMPROBANTE, NOMBRE_PROVEEDOR, FECHA) values "
+                                                       "('000000000888', 'X', current_date)"));
+    auto *vista = new TfrmAgregarPedido(*env.datos);
+    PedidoListado p;
+    p.comprobante = QStringLiteral("000000000888");
+    vista->MostrarPedido(p);
+    QStringList impresos;
+    vista->ReporteControl = [&](const PedidoListado &pedido, bool nombre2) {
+        impresos << pedido.comprobante + (nombre2 ? QStringLiteral("+") : QString());
+    };
+    vista->chkNombre2->setChecked(true);
+    vista->btnReimprimir->click();
+    EXPECT_EQ(impresos, QStringList{QStringLiteral("000000000888+")});
+    vista->close();
+    Procesar();
+}
+
+TEST_F(VentanasPedidos, VentanaDeReporteDePedidos)
+{
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COMPRAS_REPORTES_FUENTE "/comp_listadoDePedidos.html"),
+                            env.carpeta.path() + QStringLiteral("/comp_listadoDePedidos.html")));
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into PEDIDOS (COMPROBANTE, NOMBRE_PROVEEDOR, FECHA, ANULADO) "
+                                                       "values ('000000000999', 'ANULADO HOY', current_date, 'S')"));
+    QPointer<TfrmReportePedidos> frm = new TfrmReportePedidos(*env.datos);
+    frm->show();
+    EXPECT_EQ(frm->fechaInicial->date(), QDate::currentDate());
+    EXPECT_EQ(frm->windowTitle(), QStringLiteral("Reporte pedidos"));
+    int paginas = 0;
+    frm->Mostrar = [&](Reporte &r) { paginas = r.PageCount(); };
+    frm->btoAceptar->click();
+    Procesar();
+    EXPECT_EQ(paginas, 1);
+    EXPECT_FALSE(frm);  // closed after the preview
+    EXPECT_TRUE(env.mensajes.mostrados().empty()) << env.mensajes.textos().join('|').toStdString();
+
+    // A missing template is reported and the window stays.
+    QFile::remove(env.carpeta.path() + QStringLiteral("/comp_listadoDePedidos.html"));
+    frm = new TfrmReportePedidos(*env.datos);
+    frm->show();
+    frm->btoAceptar->click();
+    Procesar();
+    EXPECT_TRUE(frm);
+    EXPECT_EQ(env.mensajes.mostrados().size(), 1u);
+    frm->close();
+    Procesar();
+}
+
 TEST(VentanasPedidosCajero, SinDerechoNoSeAgregaNiAnula)
 {
     EntornoPrueba cajero(QStringLiteral("CAJERO"));
