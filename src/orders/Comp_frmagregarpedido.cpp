@@ -1,5 +1,6 @@
 #include "orders/Comp_frmagregarpedido.h"
 
+#include "orders/Comp_frmfiltropedidos.h"
 #include "orders/Comp_frmmodificacantidad.h"
 #include "orders/Comp_frmreportepedidos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
@@ -60,9 +61,7 @@ TfrmAgregarPedido::TfrmAgregarPedido(TFDatosComp &datos, QWidget *parent)
     edProveedor->setReadOnly(true);
     btnBuscaProv = nuevo(new QPushButton(QStringLiteral("..."), this), "btnBuscaProv");
     edFecha = nuevo(new QDateEdit(QDate::currentDate(), this), "edFecha");
-    edFecha->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    edFecha->setCalendarPopup(true);
-    PrepararFecha(edFecha);
+    PrepararFechaPedido(edFecha);
     edComprob = nuevo(new QLineEdit(this), "edComprob");
     edComprob->setReadOnly(true);
     edDescrip = nuevo(new QLineEdit(this), "edDescrip");

@@ -3,6 +3,7 @@
 #include "orders/Comp_frmagregarpedido.h"
 #include "orders/Comp_frmfiltroagregarpedidos.h"
 #include "orders/Comp_frmreportepedidos.h"
+#include "orders/Comp_frmfiltropedidos.h"
 #include "orders/ImpresionPedidos.h"
 #include "catalogs/Comp_frmcambiarproveedor.h"
 #include "data/Comp_fdatos.h"
@@ -28,7 +29,6 @@
 QPointer<TfrmPedidos> frmPedidos;
 
 namespace {
-const QString kTodos = QStringLiteral("TODOS");
 const QColor kAmarillo(255, 255, 234);
 }
 
@@ -57,25 +57,12 @@ TfrmPedidos::TfrmPedidos(TFDatosComp &datos, QWidget *parent)
     btnReporte = boton(QStringLiteral("&Reportes"), "btnReporte");
     btnAgregar = boton(QStringLiteral(" &Agregar "), "btnAgregar");
     const QDate hoy = QDate::currentDate();
-    cmbFechaInicial = new QDateEdit(QDate(hoy.year(), hoy.month(), 1), this);
-    cmbFechaInicial->setObjectName(QStringLiteral("cmbFechaInicial"));
-    cmbFechaFinal = new QDateEdit(hoy, this);
-    cmbFechaFinal->setObjectName(QStringLiteral("cmbFechaFinal"));
-    for (QDateEdit *f : {cmbFechaInicial, cmbFechaFinal}) {
-        f->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        f->setCalendarPopup(true);
-        PrepararFecha(f);
-        connect(f, &QDateEdit::editingFinished, this, [this] {
-            LimitarFechas();
-            Filtrar();
-        });
-    }
-    edProveedor = new QLineEdit(kTodos, this);
-    edProveedor->setObjectName(QStringLiteral("edProveedor"));
-    edProveedor->setReadOnly(true);
-    btnFiltroProveedor = boton(QStringLiteral("..."), "btnFiltroProveedor");
-    btnFiltroProveedor->setToolTip(QStringLiteral("Seleccionar un Proveedor"));
-    btnElimFiltroProveedor = boton(QStringLiteral("X"), "btnElimFiltroProveedor");
+    const PanelFiltroPedidos filtro = CrearFiltroPedidos(this, QDate(hoy.year(), hoy.month(), 1), [this] { Filtrar(); });
+    cmbFechaInicial = filtro.cmbFechaInicial;
+    cmbFechaFinal = filtro.cmbFechaFinal;
+    edProveedor = filtro.edProveedor;
+    btnFiltroProveedor = filtro.btnFiltroProveedor;
+    btnElimFiltroProveedor = filtro.btnElimFiltroProveedor;
     SMDBGrid1 = new QTableWidget(0, 4, this);
     SMDBGrid1->setObjectName(QStringLiteral("SMDBGrid1"));
     SMDBGrid1->setHorizontalHeaderLabels({QStringLiteral(" "), QStringLiteral("Fecha"), QStringLiteral("Comprobante"),
@@ -95,18 +82,9 @@ TfrmPedidos::TfrmPedidos(TFDatosComp &datos, QWidget *parent)
     for (QPushButton *b : {btnCerra, btnVerDetalle, btnBorrar, btnReporte, btnAgregar})
         barra->addWidget(b);
     barra->addStretch();
-    auto *filtro = new QHBoxLayout;
-    filtro->addWidget(new QLabel(QStringLiteral("Fecha Inicial:"), this));
-    filtro->addWidget(cmbFechaInicial);
-    filtro->addWidget(new QLabel(QStringLiteral("Fecha Final:"), this));
-    filtro->addWidget(cmbFechaFinal);
-    filtro->addWidget(new QLabel(QStringLiteral("Proveedor:"), this));
-    filtro->addWidget(edProveedor, 1);
-    filtro->addWidget(btnFiltroProveedor);
-    filtro->addWidget(btnElimFiltroProveedor);
     auto *v = new QVBoxLayout(this);
     v->addLayout(barra);
-    v->addLayout(filtro);
+    v->addLayout(filtro.fila);
     v->addWidget(SMDBGrid1);
 
     PedirArchivo = [this] {
@@ -118,7 +96,7 @@ TfrmPedidos::TfrmPedidos(TFDatosComp &datos, QWidget *parent)
     connect(SMDBGrid1, &QTableWidget::cellDoubleClicked, this, &TfrmPedidos::btnVerDetalleClick);
     connect(btnBorrar, &QPushButton::clicked, this, &TfrmPedidos::btnBorrarClick);
     connect(btnReporte, &QPushButton::clicked, this, &TfrmPedidos::btnReporteClick);
-    connect(btnElimFiltroProveedor, &QPushButton::clicked, this, [this] { EstablecerProveedor(0, kTodos); });
+    connect(btnElimFiltroProveedor, &QPushButton::clicked, this, [this] { EstablecerProveedor(0, kTodosProveedores); });
     connect(btnFiltroProveedor, &QPushButton::clicked, this, [this] {
         auto *frm = new TfrmCambiarProveedor(datos_, this);
         frm->Modo = QStringLiteral("Pedido");
@@ -132,22 +110,15 @@ TfrmPedidos::TfrmPedidos(TFDatosComp &datos, QWidget *parent)
         a->setObjectName(QStringLiteral("mnureimprimeexcel"));
         menu.exec(SMDBGrid1->viewport()->mapToGlobal(p));
     });
-    LimitarFechas();
     Filtrar();
 }
 
 TfrmPedidos::~TfrmPedidos() = default;
 
-void TfrmPedidos::LimitarFechas()
-{
-    cmbFechaFinal->setMinimumDate(cmbFechaInicial->date());
-    cmbFechaInicial->setMaximumDate(cmbFechaFinal->date());
-}
-
 void TfrmPedidos::EstablecerProveedor(int codigo, const QString &nombre)
 {
     codProveedor_ = codigo;
-    edProveedor->setText(codigo == 0 ? kTodos : nombre);
+    edProveedor->setText(codigo == 0 ? kTodosProveedores : nombre);
     Filtrar();
 }
 

@@ -57,7 +57,6 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
-    void LimitarFechas();
     void Deshabilitar(QWidget *hija);
 
     TFDatosComp &datos_;

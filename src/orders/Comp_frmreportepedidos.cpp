@@ -1,5 +1,6 @@
 #include "orders/Comp_frmreportepedidos.h"
 
+#include "orders/Comp_frmfiltropedidos.h"
 #include "orders/ImpresionPedidos.h"
 #include "data/Comp_fdatos.h"
 #include "platform/Mensajes.h"
@@ -41,9 +42,7 @@ TfrmReportePedidos::TfrmReportePedidos(TFDatosComp &datos, QWidget *parent)
     fechaFinal = new QDateEdit(QDate::currentDate(), this);
     fechaFinal->setObjectName(QStringLiteral("fechaFinal"));
     for (QDateEdit *f : {fechaInicial, fechaFinal}) {
-        f->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        f->setCalendarPopup(true);
-        PrepararFecha(f);
+        PrepararFechaPedido(f);
         connect(f, &QDateEdit::editingFinished, this, &TfrmReportePedidos::LimitarFechas);
     }
     btoAceptar = new QPushButton(QStringLiteral(" &Aceptar "), this);
@@ -71,8 +70,7 @@ TfrmReportePedidos::~TfrmReportePedidos() = default;
 
 void TfrmReportePedidos::LimitarFechas()
 {
-    fechaFinal->setMinimumDate(fechaInicial->date());
-    fechaInicial->setMaximumDate(fechaFinal->date());
+    ::LimitarFechas(fechaInicial, fechaFinal);
 }
 
 void TfrmReportePedidos::btoAceptarClick()

@@ -1,5 +1,6 @@
 #include "orders/Comp_frmselpedido.h"
 
+#include "orders/Comp_frmfiltropedidos.h"
 #include "orders/ImpresionPedidos.h"
 #include "catalogs/Comp_frmbscarproveedor.h"
 #include "data/Comp_fdatos.h"
@@ -16,10 +17,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-const QString kTodos = QStringLiteral("TODOS");
-}
-
 TfrmSelPedido::TfrmSelPedido(TFDatosComp &datos, QWidget *parent)
     : QDialog(parent), datos_(datos),
       pedidos_(std::make_unique<Pedidos>(ConexionesDeDatosComp(datos), datos.TransLectura, datos.TransLecturaInv,
@@ -28,28 +25,12 @@ TfrmSelPedido::TfrmSelPedido(TFDatosComp &datos, QWidget *parent)
     setObjectName(QStringLiteral("frmSelPedido"));
     setWindowTitle(QStringLiteral("Seleccionar Pedido"));
     resize(640, 400);
-    const QDate hoy = QDate::currentDate();
-    cmbFechaInicial = new QDateEdit(hoy.addMonths(-1), this);
-    cmbFechaInicial->setObjectName(QStringLiteral("cmbFechaInicial"));
-    cmbFechaFinal = new QDateEdit(hoy, this);
-    cmbFechaFinal->setObjectName(QStringLiteral("cmbFechaFinal"));
-    for (QDateEdit *f : {cmbFechaInicial, cmbFechaFinal}) {
-        f->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        f->setCalendarPopup(true);
-        PrepararFecha(f);
-        connect(f, &QDateEdit::editingFinished, this, [this] {
-            LimitarFechas();
-            Filtrar();
-        });
-    }
-    edProveedor = new QLineEdit(kTodos, this);
-    edProveedor->setObjectName(QStringLiteral("edProveedor"));
-    edProveedor->setReadOnly(true);
-    btnFiltroProveedor = new QPushButton(QStringLiteral("..."), this);
-    btnFiltroProveedor->setObjectName(QStringLiteral("btnFiltroProveedor"));
-    btnFiltroProveedor->setToolTip(QStringLiteral("Seleccionar un Proveedor"));
-    btnElimFiltroProveedor = new QPushButton(QStringLiteral("X"), this);
-    btnElimFiltroProveedor->setObjectName(QStringLiteral("btnElimFiltroProveedor"));
+    const PanelFiltroPedidos filtro = CrearFiltroPedidos(this, QDate::currentDate().addMonths(-1), [this] { Filtrar(); });
+    cmbFechaInicial = filtro.cmbFechaInicial;
+    cmbFechaFinal = filtro.cmbFechaFinal;
+    edProveedor = filtro.edProveedor;
+    btnFiltroProveedor = filtro.btnFiltroProveedor;
+    btnElimFiltroProveedor = filtro.btnElimFiltroProveedor;
     gPedidos = new QTableWidget(0, 4, this);
     gPedidos->setObjectName(QStringLiteral("gPedidos"));
     gPedidos->setHorizontalHeaderLabels({QStringLiteral("Fecha"), QStringLiteral("Comprobante"),
@@ -63,28 +44,19 @@ TfrmSelPedido::TfrmSelPedido(TFDatosComp &datos, QWidget *parent)
     btnCancelar = new QPushButton(QStringLiteral(" &Cancelar "), this);
     btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
 
-    auto *filtro = new QHBoxLayout;
-    filtro->addWidget(new QLabel(QStringLiteral("Fecha Inicial:"), this));
-    filtro->addWidget(cmbFechaInicial);
-    filtro->addWidget(new QLabel(QStringLiteral("Fecha Final:"), this));
-    filtro->addWidget(cmbFechaFinal);
-    filtro->addWidget(new QLabel(QStringLiteral("Proveedor:"), this));
-    filtro->addWidget(edProveedor, 1);
-    filtro->addWidget(btnFiltroProveedor);
-    filtro->addWidget(btnElimFiltroProveedor);
     auto *botones = new QHBoxLayout;
     botones->addStretch();
     botones->addWidget(btnSeleccionar);
     botones->addWidget(btnCancelar);
     auto *v = new QVBoxLayout(this);
-    v->addLayout(filtro);
+    v->addLayout(filtro.fila);
     v->addWidget(gPedidos);
     v->addLayout(botones);
 
     connect(btnSeleccionar, &QPushButton::clicked, this, &TfrmSelPedido::btnSeleccionarClick);
     connect(gPedidos, &QTableWidget::cellDoubleClicked, this, &TfrmSelPedido::btnSeleccionarClick);
     connect(btnCancelar, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnElimFiltroProveedor, &QPushButton::clicked, this, [this] { EstablecerProveedor(0, kTodos); });
+    connect(btnElimFiltroProveedor, &QPushButton::clicked, this, [this] { EstablecerProveedor(0, kTodosProveedores); });
     connect(btnFiltroProveedor, &QPushButton::clicked, this, [this] {
         auto *frm = new TfrmBscarProveedor(datos_, this);
         frm->DesdeSelPedido = true;
@@ -93,22 +65,15 @@ TfrmSelPedido::TfrmSelPedido(TFDatosComp &datos, QWidget *parent)
         frm->MostrarModal();
         frm->deleteLater();
     });
-    LimitarFechas();
     Filtrar();
 }
 
 TfrmSelPedido::~TfrmSelPedido() = default;
 
-void TfrmSelPedido::LimitarFechas()
-{
-    cmbFechaFinal->setMinimumDate(cmbFechaInicial->date());
-    cmbFechaInicial->setMaximumDate(cmbFechaFinal->date());
-}
-
 void TfrmSelPedido::EstablecerProveedor(int codigo, const QString &nombre)
 {
     codProveedor_ = codigo;
-    edProveedor->setText(codigo == 0 ? kTodos : nombre);
+    edProveedor->setText(codigo == 0 ? kTodosProveedores : nombre);
     Filtrar();
 }
 

@@ -43,7 +43,6 @@ public slots:
     void btnSeleccionarClick();
 
 private:
-    void LimitarFechas();
     TFDatosComp &datos_;
     std::unique_ptr<Pedidos> pedidos_;
     std::vector<PedidoListado> lista_;
