@@ -10,7 +10,7 @@
 #include "platform/db/DatasetModel.h"
 #include "platform/report/Reporte.h"
 #include "purchases/Comp_frmagregacompras.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "ui/Permisos.h"
 
 #include <QDateEdit>

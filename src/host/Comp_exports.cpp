@@ -5,10 +5,11 @@
 #include "catalogs/Comp_frmubicaciones.h"
 #include "catalogs/Comp_frmunidadmedida.h"
 #include "data/Comp_fdatos.h"
+#include "orders/Comp_frmpedidos.h"
 #if __has_include("purchases/Comp_frmprincipalcompras.h")  // absent when purchases are left out of the build
 #include "purchases/Comp_frmprincipalcompras.h"
 #define COMPRAS_CON_VENTANA_COMPRAS 1
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "reports/Comp_frmreporteentrada.h"
 #endif
 #if __has_include("consignments/Comp_frmconsignaciones.h")
@@ -64,9 +65,9 @@ COMPRAS_EXPORT void AbrirCompras(bool Crear)
 #endif
 }
 
-COMPRAS_EXPORT void AbrirPedidos(bool)
+COMPRAS_EXPORT void AbrirPedidos(bool Crear)
 {
-    AvisoVentanaNoDisponible(QStringLiteral("Pedidos"));
+    AbrirVentanaPrincipal(frmPedidos, Crear, QStringLiteral("venPedidos"), [] { return new TfrmPedidos(*FDatosComp); });
 }
 
 #ifdef COMPRAS_CON_CONSIGNACIONES

@@ -7,7 +7,8 @@
 #include "data/Comp_fdatos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmbuscarbodega.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
+#include "orders/Comp_frmselpedido.h"
 #include "purchases/Comp_frmmodificarlinea.h"
 #include "purchases/Comp_frmprocesar.h"
 #include "purchases/Comp_frmseleccionaprecio.h"
@@ -709,10 +710,24 @@ void TfrmAgregaCompra::TipoComprobanteCambiado(int indice)
         AbrirFacturarConsig(*this);
         return;
     }
-    if (tipo == EntradaCompra::TipoConsignacion || tipo == EntradaCompra::TipoPedido) {
-        // The document stays as it is until those windows exist to replace it.
-        AvisoVentanaNoDisponible(tipo == EntradaCompra::TipoConsignacion ? QStringLiteral("Seleccionar Consignación")
-                                                                         : QStringLiteral("Seleccionar Pedido"));
+    if (tipo == EntradaCompra::TipoPedido) {
+        // Procesar Pedido: the document is cleared and the chosen order's lines loaded.
+        edComprobante->setCurrentIndex(edComprobante->findText(entrada_->TipoComprobante()));
+        TfrmSelPedido sel(datos_, this);
+        if (sel.exec() != QDialog::Accepted || !entrada_->LimpiarFactura())
+            return;
+        QString error;
+        if (!entrada_->CargarPedido(sel.NroPedido, sel.CodigoProveedor, sel.NombreProveedor, sel.NumCodigoInventario, &error))
+            mensajes().Error(error);
+        MostrarEncabezado();
+        MostrarTotales();
+        LimpiarLinea();
+        edCodigo->setFocus();
+        return;
+    }
+    if (tipo == EntradaCompra::TipoConsignacion) {
+        // The document stays as it is until that window exists to replace it.
+        AvisoVentanaNoDisponible(QStringLiteral("Seleccionar Consignación"));
         edComprobante->setCurrentIndex(edComprobante->findText(entrada_->TipoComprobante()));
         return;
     }

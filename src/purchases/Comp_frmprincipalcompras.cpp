@@ -6,7 +6,7 @@
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
 #include "purchases/Comp_frmagregacompras.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmcomprascc.h"
 #include "purchases/Comp_frmdetallefactura.h"
 #include "platform/db/DatasetModel.h"

@@ -1,6 +1,7 @@
 #include "purchases/EntradaCompra.h"
 
 #include "orders/CargaPedido.h"
+#include "records/RegistrosPedido.h"
 #include "platform/AritmeticaEscalada.h"
 #include "platform/ArchivoIni.h"
 #include "platform/ErrorCompras.h"
@@ -381,6 +382,12 @@ bool EntradaCompra::Restaurar()
             fecha_ = q.fieldByName(QStringLiteral("FECHA")).asDate();
             porcDescuento_ = q.fieldByName(QStringLiteral("POCE_DESCUENTO")).asCurrency();
             tipoGuardado = q.fieldByName(QStringLiteral("TIPO")).asInteger();
+            // a document loaded from an order still settles it when posted
+            const QString pedido = q.fieldByName(QStringLiteral("NRO_PEDIDO")).asString().trimmed();
+            if (!pedido.isEmpty()) {
+                ModoPedido = true;
+                NroPedido = pedido;
+            }
         }
         q.close();
         if (codigoProveedor_ != 0) {
@@ -1388,6 +1395,17 @@ bool EntradaCompra::CargarPedido(const QString &nroPedido, int codigoProveedor, 
     ModoPedido = true;
     std::vector<LineaNueva> nuevas;
     try {
+        const BloqueoPedido bloqueo = ApartarPedido(escritura_, Estacion(), nroPedido);
+        if (bloqueo != BloqueoPedido::Ninguno) {
+            Deshacer();
+            ModoPedido = false;
+            NroPedido.clear();
+            if (error)
+                *error = bloqueo == BloqueoPedido::EnOtraEstacion
+                             ? QStringLiteral("El pedido Nº %1 ya está cargado en otra compra abierta.").arg(nroPedido)
+                             : QStringLiteral("El pedido Nº %1 ya fue procesado o anulado.").arg(nroPedido);
+            return false;
+        }
         ConexionesCompra lectura = conexiones_;
         lectura.transInventario = datos_.TransLecturaInv;
         QHash<QString, ArticuloCompra> creados;
@@ -1409,7 +1427,9 @@ bool EntradaCompra::CargarPedido(const QString &nroPedido, int codigoProveedor, 
             n.costo = l.costo;
             nuevas.push_back(std::move(n));
         }
-        Confirmar();
+        // the claim on the order commits with the lines
+        if (nuevas.empty())
+            Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);
         Deshacer();

@@ -186,6 +186,8 @@ DocumentoCompra ProcesoCompra::DocumentoDeEstacion()
         doc.comprobante = q.fieldByName(QStringLiteral("COMPROBANTE")).asString();
         doc.codProveedor = q.fieldByName(QStringLiteral("CODIGO_PROVEEDOR")).asInteger();
         doc.porcDescuento = q.fieldByName(QStringLiteral("POCE_DESCUENTO")).asCurrency();
+        doc.nroPedido = q.fieldByName(QStringLiteral("NRO_PEDIDO")).asString().trimmed();
+        doc.modoPedido = !doc.nroPedido.isEmpty();
     }
     q.close();
     if (doc.codProveedor != 0) {

@@ -1,4 +1,5 @@
 #include "host/Comp_exports.h"
+#include "orders/Comp_frmpedidos.h"
 #include "support/EntornoPrueba.h"
 #include "ui/Permisos.h"
 #include "platform/VariablesHost.h"
@@ -68,11 +69,29 @@ TEST(Ventanas, FlagFollowsTheWindowAndASecondOpenCreatesNothing)
 TEST(Ventanas, UnbuiltWindowsSayTheyAreNotAvailable)
 {
     MensajesGuion mensajes;
-    CargarVariable("venPedidos", "");
-    AbrirPedidos(true);
+    CargarVariable("venConsignacion", "");
+    AbrirConsignacion(true);
     ASSERT_EQ(mensajes.mostrados().size(), 1u);
-    EXPECT_TRUE(mensajes.mostrados()[0].texto.contains("Pedidos"));
-    EXPECT_EQ(VerVariable("venPedidos"), "");
+    EXPECT_TRUE(mensajes.mostrados()[0].texto.contains("Consignaciones"));
+    EXPECT_EQ(VerVariable("venConsignacion"), "");
+}
+
+TEST(Ventanas, PedidosAbreElNavegadorDePedidos)
+{
+    EntornoPrueba env;
+    CargarVariable("venPedidos", "N");
+    AbrirPedidos(true);
+    ASSERT_TRUE(frmPedidos);
+    EXPECT_EQ(frmPedidos->windowTitle(), QStringLiteral("Pedidos de Mercadería"));
+    EXPECT_EQ(VerVariable("venPedidos"), "S");
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
+    QPointer<TfrmPedidos> primera = frmPedidos;
+    AbrirPedidos(false);
+    EXPECT_EQ(frmPedidos, primera);
+    frmPedidos->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frmPedidos);
+    EXPECT_EQ(VerVariable("venPedidos"), "N");
 }
 
 TEST(Modulo, ExportsOnlyTheEntryPointsAndConnectsThroughThem)

@@ -674,6 +674,7 @@ TEST_F(Entrada, PlantillaDeCarga)
 
 TEST_F(Entrada, CargaUnPedido)
 {
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into PEDIDOS (COMPROBANTE) values ('P-9')"));
     EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into DETALLE_PEDIDO (COMPROBANTE, COD_BARRAS, "
                                                        "NOMBRE_ARTICULO, CANTIDAD, PRECIO_COMPRA) values ('P-9', "
                                                        "'CER-0456', 'CREMA', 4, 800)"));
@@ -797,6 +798,7 @@ TEST_F(Entrada, ImportacionQueNoPuedeCrearUnArticuloNoDejaNada)
     EXPECT_EQ(e->NumeroLinea(), 1);
 
     // The same for an order with an unknown article.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into PEDIDOS (COMPROBANTE) values ('P-7')"));
     EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into DETALLE_PEDIDO (COMPROBANTE, COD_BARRAS, "
                                                        "NOMBRE_ARTICULO, CANTIDAD, PRECIO_COMPRA) values ('P-7', "
                                                        "'PED-NUEVO', 'Nuevo', 2, 100)"));

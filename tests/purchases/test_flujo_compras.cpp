@@ -4,7 +4,7 @@
 
 #include "host/Comp_exports.h"
 #include "purchases/Comp_frmagregacompras.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmdetallefactura.h"
 #include "purchases/Comp_frmprincipalcompras.h"
 #include "purchases/Comp_frmprocesar.h"

@@ -3,7 +3,7 @@
 // currency, the line editor, the purchase-price choice and the spreadsheet import.
 #include "purchases/Comp_frmagregacompras.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmmodificarlinea.h"
 #include "purchases/Comp_frmprocesar.h"
 #include "purchases/Comp_frmseleccionaprecio.h"

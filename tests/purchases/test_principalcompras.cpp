@@ -2,7 +2,7 @@
 // label workbook, the voucher reprint and the window's open/close lifecycle.
 #include "host/Comp_exports.h"
 #include "purchases/Comp_frmagregacompras.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmcomprascc.h"
 #include "purchases/Comp_frmdetallefactura.h"
 #include "purchases/Comp_frmprincipalcompras.h"

@@ -1,7 +1,7 @@
 // Supplier chooser and supplier selector over the demo suppliers, driven offscreen.
 
-#include "purchases/Comp_frmbscarproveedor.h"
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmbscarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 #include "support/EntornoPrueba.h"
 #include "support/PruebaVentanas.h"
 

@@ -1,4 +1,4 @@
-#include "purchases/BusquedaProveedores.h"
+#include "catalogs/BusquedaProveedores.h"
 
 // The typed text goes to the server whole, wider than the columns: a longer text matches
 // nothing instead of being cut to match a shorter code or name.

@@ -1,4 +1,4 @@
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 
 #include "data/Comp_fdatos.h"
 #include "platform/db/DbError.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Supplier selector ("Seleccionar Proveedor") for the article card and the order chooser.
 
-#include "purchases/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmcambiarproveedor.h"
 
 class TfrmBscarProveedor : public VentanaBuscaProveedor {
     Q_OBJECT

@@ -3,7 +3,7 @@
 // supplier selector. The pick is handed back through proveedorElegido; TProveedores is
 // left on the chosen supplier so the caller can read any other field from there.
 
-#include "purchases/BusquedaProveedores.h"
+#include "catalogs/BusquedaProveedores.h"
 #include "ui/UtilBusqueda.h"
 
 class TFDatosComp;

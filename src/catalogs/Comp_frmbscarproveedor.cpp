@@ -1,4 +1,4 @@
-#include "purchases/Comp_frmbscarproveedor.h"
+#include "catalogs/Comp_frmbscarproveedor.h"
 
 #include "data/Comp_fdatos.h"
 
