@@ -129,6 +129,16 @@ QStringList ActualizarEsquema(db::Database &base, const QString &rol)
         t.commit();
         cambios << QStringLiteral("Ampliada la columna USUARIOS.CLAVE a 128 caracteres");
     }
+    if (LargoColumna(base, t, QStringLiteral("TEMPORAL_ENC_COMPRA"), QStringLiteral("NRO_PEDIDO")) < 0) {
+        for (const char *ddlTexto : {"alter table TEMPORAL_ENC_COMPRA add NRO_PEDIDO varchar(12)",
+                                     "create index IX_TEC_PEDIDO on TEMPORAL_ENC_COMPRA (NRO_PEDIDO)"}) {
+            db::Query ddl(&base, &t);
+            ddl.setSql(QString::fromLatin1(ddlTexto));
+            ddl.execQuery();
+            t.commit();
+        }
+        cambios << QStringLiteral("Agregada la columna TEMPORAL_ENC_COMPRA.NRO_PEDIDO (pedido cargado en el comprobante)");
+    }
     if (t.active())
         t.commit();
     return cambios;

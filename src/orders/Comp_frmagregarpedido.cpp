@@ -5,6 +5,7 @@
 #include "orders/Comp_frmreportepedidos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmcambiarproveedor.h"
+#include "catalogs/Comp_frmfichaarticulo.h"
 #include "data/Comp_fdatos.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -119,8 +121,15 @@ TfrmAgregarPedido::TfrmAgregarPedido(TFDatosComp &datos, QWidget *parent)
     v->addWidget(gDetalle);
     v->addLayout(pie);
 
-    AbrirFichaArticulo = [](TfrmAgregarPedido &, const QString &) {
-        AvisoVentanaNoDisponible(QStringLiteral("Ficha de artículo"));
+    // The new article comes back only once the card's save committed; the code step runs again.
+    AbrirFichaArticulo = [this](TfrmAgregarPedido &, const QString &codigo) {
+        QPointer<TfrmAgregarPedido> yo(this);
+        AbrirFichaArticuloNueva(datos_, this, codigo, OrigenFicha::AgregarP, [yo](const QString &nuevo) {
+            if (!yo)
+                return;
+            yo->edCodigo->setText(nuevo);
+            yo->edCodigoExit();
+        });
     };
     ReporteControl = [this](const PedidoListado &p, bool verNombre2) {
         VerReporteControl(datos_, *pedidos_, p, verNombre2, this);

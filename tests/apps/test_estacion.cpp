@@ -103,11 +103,13 @@ TEST(IngresoUsuario, OldPasswordIsUpgradedOnTheFirstGoodLoginOnly)
     EXPECT_EQ(ClaveDe(env.tienda, "CAJERO").size(), 64);
 }
 
-TEST(EsquemaExistente, CheckAddsTheStationTableOnceAndWidensThePasswordColumn)
+TEST(EsquemaExistente, CheckAddsTheStationTableAndTheOrderColumnOnceAndWidensThePasswordColumn)
 {
     EntornoPrueba env;
     auto extra = env.AbrirConexion();
     EntornoPrueba::Ejecutar(extra->tienda, QStringLiteral("drop table ESTACIONES_EN_USO"));
+    EntornoPrueba::Ejecutar(extra->tienda, QStringLiteral("drop index IX_TEC_PEDIDO"));
+    EntornoPrueba::Ejecutar(extra->tienda, QStringLiteral("alter table TEMPORAL_ENC_COMPRA drop NRO_PEDIDO"));
     try {
         ReservaEstacion(extra->tienda, EstacionCompra{1, QStringLiteral("VIEJA")}, 1).Reclamar();
         ADD_FAILURE() << "a claim without the table must fail";
@@ -115,8 +117,10 @@ TEST(EsquemaExistente, CheckAddsTheStationTableOnceAndWidensThePasswordColumn)
         EXPECT_TRUE(e.mensaje().contains(QStringLiteral("compras check"))) << e.mensaje().toStdString();
     }
     const QStringList cambios = ActualizarEsquema(extra->tienda, QStringLiteral("tienda"));
-    ASSERT_EQ(cambios.size(), 1);
+    ASSERT_EQ(cambios.size(), 2);
     EXPECT_TRUE(cambios.first().contains(QStringLiteral("ESTACIONES_EN_USO")));
+    EXPECT_TRUE(cambios.last().contains(QStringLiteral("NRO_PEDIDO")));
+    EXPECT_EQ(EntornoPrueba::Entero(extra->tienda, QStringLiteral("select count(NRO_PEDIDO) from TEMPORAL_ENC_COMPRA")), 0);
     EXPECT_EQ(EntornoPrueba::Entero(extra->tienda, QStringLiteral("select count(*) from ESTACIONES_EN_USO")), 0);
     EXPECT_TRUE(ActualizarEsquema(extra->tienda, QStringLiteral("tienda")).isEmpty());
     EXPECT_TRUE(ActualizarEsquema(extra->inventario, QStringLiteral("inventario")).isEmpty());
