@@ -124,10 +124,10 @@ TfrmAgregarPedido::TfrmAgregarPedido(TFDatosComp &datos, QWidget *parent)
     // The new article comes back only once the card's save committed; the code step runs again.
     AbrirFichaArticulo = [this](TfrmAgregarPedido &, const QString &codigo) {
         QPointer<TfrmAgregarPedido> yo(this);
-        AbrirFichaArticuloNueva(datos_, this, codigo, OrigenFicha::AgregarP, [yo](const QString &nuevo) {
+        AbrirFichaArticuloNueva(datos_, this, codigo, OrigenFicha::AgregarP, [yo](const QString &codigoNuevo) {
             if (!yo)
                 return;
-            yo->edCodigo->setText(nuevo);
+            yo->edCodigo->setText(codigoNuevo);
             yo->edCodigoExit();
         });
     };
