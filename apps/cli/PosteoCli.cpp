@@ -1,5 +1,8 @@
 #include "cli/PosteoCli.h"
 
+#include "cli/MensajesCli.h"
+
+#include "creditnotes/DevolucionNotaCredito.h"
 #include "creditnotes/NotasCreditoProveedor.h"
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
@@ -16,27 +19,6 @@
 #include <climits>
 
 namespace {
-
-// Collects what posting and entry would show, so the first failure becomes the message.
-class MensajesCli : public Mensajes {
-public:
-    MensajesCli() { EstablecerMensajes(this); }
-    ~MensajesCli() override { EstablecerMensajes(nullptr); }
-    QString primero;
-    void Informacion(const QString &t, const QString &) override { anotar(t); }
-    void Advertencia(const QString &t, const QString &) override { anotar(t); }
-    void Error(const QString &t, const QString &) override { anotar(t); }
-    bool Pregunta(const QString &, const QString &) override { return true; }
-    Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Si; }
-    void Globo(QWidget *, const QString &t, const QString &, int) override { anotar(t); }
-
-private:
-    void anotar(const QString &t)
-    {
-        if (primero.isEmpty())
-            primero = t;
-    }
-};
 
 ResultadoCli falla(const QString &mensaje, int codigo = 1)
 {
@@ -302,4 +284,80 @@ ResultadoCli AnularFactura(int proveedor, const QString &comprobante)
         return falla(!anulacion->UltimoError().isEmpty() ? anulacion->UltimoError() : avisos.primero);
     // The cheque's bank movement stays: say so beside the id.
     return {0, QString::number(id), anulacion->AvisoCheque()};
+}
+
+ResultadoCli RegistrarNotaCredito(const NotaCreditoJson &n, const QString &computadora)
+{
+    MensajesCli avisos(n.confirmarExcesos);
+    TFDatosComp &datos = *FDatosComp;
+    const FacturaJson &f = n.nota;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    datos.CargarTipoCambio();
+
+    EntradaCompra entrada(datos);
+    entrada.EstablecerEstacion(datos.NroCaja, computadora);
+    entrada.Iniciar();
+    if (entrada.CantidadLineas() > 0)
+        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
+                         .arg(computadora)
+                         .arg(datos.NroCaja));
+    const Proveedor proveedor = BuscarProveedor(f.proveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    if (!f.bodega.isEmpty())
+        return falla(QStringLiteral("Una devolución sale del inventario principal: no lleva \"bodega\"."));
+
+    QString error;
+    auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
+    try {
+        entrada.EstablecerTipoComprobante(EntradaCompra::TipoNotaCredito);
+        entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
+        if (!entrada.EstablecerComprobante(f.comprobante)) {
+            limpiar();
+            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
+        }
+        entrada.EstablecerFecha(f.fecha);
+        if (!entrada.EstablecerMoneda(f.moneda, &error)) {
+            limpiar();
+            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
+        }
+        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+        if (!CargarLineas(entrada, f, error)) {
+            limpiar();
+            return falla(error.isEmpty() ? avisos.primero : error);
+        }
+        const EntradaCompra::Validacion v = entrada.Validar();
+        if (!v) {
+            limpiar();
+            return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
+        }
+
+        auto proceso = DevolucionNotaCredito::DesdeDatosComp(datos);
+        proceso->EstablecerMensajes(&avisos);
+        DocumentoDevolucion doc;
+        doc.comprobante = entrada.Comprobante();
+        doc.codProveedor = f.proveedor;
+        doc.fecha = f.fecha;
+        doc.monedaCarga = entrada.Moneda();
+        doc.porcDescuento = entrada.PorcDescuento();
+        doc.facturaNoSistema = n.facturaNoSistema;
+        doc.factura = n.factura;
+        doc.asignar = n.asignar;
+        const int id = proceso->Registrar(doc);
+        if (id <= 0) {
+            QString motivo = !proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero;
+            if (proceso->EstadoUltimo() == DevolucionNotaCredito::Estado::Cancelada) {
+                const auto factura = n.facturaNoSistema ? std::nullopt : proceso->BuscarFactura(f.proveedor, n.factura);
+                motivo = DevolucionNotaCredito::PreguntaExcesos(proceso->Excesos(factura ? &*factura : nullptr)) +
+                         QStringLiteral("\nPara devolverlo de todos modos indique \"confirmar_excesos\": true.");
+            }
+            limpiar();
+            return falla(motivo);
+        }
+        return {0, QString::number(id), QString()};
+    } catch (const ErrorCompras &e) {
+        limpiar();
+        return falla(e.mensaje());
+    }
 }

@@ -66,6 +66,10 @@ const char *const kUso =
     "      imprime a PDF un reporte del periodo: resumen, detalle, proveedor o netas (o 1 a 4)\n"
     "  compras export CARPETA --desde D --hasta D [--detalle] [--moneda 1|2] --xlsx ARCHIVO\n"
     "      exporta las compras del periodo a un libro (resumido, o detallado con --detalle)\n"
+    "  compras credit-note CARPETA NOTA.json [--caja N] [--usuario U] [--espera S]\n"
+    "      registra la devolución de mercadería al proveedor con su nota de crédito (como \"compras\n"
+    "      post\", más \"factura\" o \"factura_no_sistema\", \"asignar\" y \"confirmar_excesos\");\n"
+    "      imprime ID_NC_PROV\n"
     "Las fechas van como AAAA-MM-DD o DD/MM/AAAA. Las plantillas se leen de PathReportes, o de\n"
     "--reportes CARPETA.\n"
     "La clave también puede darse en la variable COMPRAS_CLAVE.\n"
@@ -289,6 +293,31 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
     return codigo;
 }
 
+int creditNote(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+{
+    QFile f(archivo);
+    if (!f.open(QIODevice::ReadOnly)) {
+        err() << "No se pudo leer el archivo " << archivo << "\n";
+        return 2;
+    }
+    QString error;
+    const auto nota = LeerNotaCreditoJson(f.readAll(), error);
+    if (!nota) {
+        err() << error << "\n";
+        return 2;
+    }
+    auto estacion = conectarEstacion(p, carpeta);
+    const int espera = p.isSet(QStringLiteral("espera")) ? p.value(QStringLiteral("espera")).toInt() : 60;
+    if (!estacion->ReclamarEstacion(estacion->nroCaja(), VerVariable(QStringLiteral("ComputerName")), espera)) {
+        delete FDatosComp;
+        err() << estacionEnUso(estacion->nroCaja(), espera) << "\n";
+        return 3;
+    }
+    const int codigo = informar(RegistrarNotaCredito(*nota, VerVariable(QStringLiteral("ComputerName"))));
+    delete FDatosComp;
+    return codigo;
+}
+
 int clear(const QCommandLineParser &p, const QString &carpeta)
 {
     Estacion estacion(ubicacion(p, carpeta));
@@ -443,6 +472,8 @@ int ejecutar(QCoreApplication &app)
             return report(p, args[1], args[2]);
         if (args[0] == QLatin1String("export") && args.size() == 2)
             return exportar(p, args[1]);
+        if (args[0] == QLatin1String("credit-note") && args.size() == 3)
+            return creditNote(p, args[1], args[2]);
     } catch (const std::exception &e) {
         err() << e.what() << "\n";
         return 1;
