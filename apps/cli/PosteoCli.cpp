@@ -161,27 +161,60 @@ bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
     return false;
 }
 
+// The user, the rates, a free station and the supplier, as every document from a file needs
+// them: a failure's result, or nothing with `entrada` open and the supplier's name set.
+std::optional<ResultadoCli> AbrirEntrada(std::optional<EntradaCompra> &entrada, const QString &computadora,
+                                         int codProveedor, QString &nombreProveedor)
+{
+    TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    datos.CargarTipoCambio();
+    entrada.emplace(datos);
+    entrada->EstablecerEstacion(datos.NroCaja, computadora);
+    entrada->Iniciar();
+    if (entrada->CantidadLineas() > 0)
+        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
+                         .arg(computadora)
+                         .arg(datos.NroCaja));
+    const Proveedor proveedor = BuscarProveedor(codProveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(codProveedor));
+    nombreProveedor = proveedor.nombre;
+    return std::nullopt;
+}
+
+// Header, destination and lines as the entry window takes them: "" or the failure's message
+// (the caller then empties the station).
+QString CargarDocumento(EntradaCompra &entrada, const FacturaJson &f, const QString &nombreProveedor,
+                        const QString &descripcionBodega, const MensajesCli &avisos)
+{
+    QString error;
+    entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
+    if (!entrada.EstablecerComprobante(f.comprobante))
+        return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
+    entrada.EstablecerFecha(f.fecha);
+    if (!entrada.EstablecerMoneda(f.moneda, &error))
+        return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
+    entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
+                              f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
+    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+    if (!CargarLineas(entrada, f, error))
+        return error.isEmpty() ? avisos.primero : error;
+    return QString();
+}
+
 } // namespace
 
 ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
-    datos.CargarTipoCambio();
-
-    EntradaCompra entrada(datos);
-    entrada.EstablecerEstacion(datos.NroCaja, computadora);
-    entrada.Iniciar();
-    if (entrada.CantidadLineas() > 0)
-        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
-                         .arg(computadora)
-                         .arg(datos.NroCaja));
-
-    const Proveedor proveedor = BuscarProveedor(f.proveedor);
-    if (!proveedor.existe)
-        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    std::optional<EntradaCompra> abierta;
+    QString nombreProveedor;
+    if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor))
+        return *r;
+    EntradaCompra &entrada = *abierta;
     QString bodega;
     if (!f.bodega.isEmpty()) {
         bodega = DescripcionBodega(f.bodega);
@@ -192,21 +225,10 @@ ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
     QString error;
     auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
     try {
-        entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
-        if (!entrada.EstablecerComprobante(f.comprobante)) {
+        error = CargarDocumento(entrada, f, nombreProveedor, bodega, avisos);
+        if (!error.isEmpty()) {
             limpiar();
-            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
-        }
-        entrada.EstablecerFecha(f.fecha);
-        if (!entrada.EstablecerMoneda(f.moneda, &error)) {
-            limpiar();
-            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
-        }
-        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega, f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : bodega);
-        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-        if (!CargarLineas(entrada, f, error)) {
-            limpiar();
-            return falla(error.isEmpty() ? avisos.primero : error);
+            return falla(error);
         }
         if (entrada.EsProveedorExento())
             entrada.AplicarExencion();
@@ -291,41 +313,20 @@ ResultadoCli RegistrarNotaCredito(const NotaCreditoJson &n, const QString &compu
     MensajesCli avisos(n.confirmarExcesos);
     TFDatosComp &datos = *FDatosComp;
     const FacturaJson &f = n.nota;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
-    datos.CargarTipoCambio();
-
-    EntradaCompra entrada(datos);
-    entrada.EstablecerEstacion(datos.NroCaja, computadora);
-    entrada.Iniciar();
-    if (entrada.CantidadLineas() > 0)
-        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
-                         .arg(computadora)
-                         .arg(datos.NroCaja));
-    const Proveedor proveedor = BuscarProveedor(f.proveedor);
-    if (!proveedor.existe)
-        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
     if (!f.bodega.isEmpty())
         return falla(QStringLiteral("Una devolución sale del inventario principal: no lleva \"bodega\"."));
+    std::optional<EntradaCompra> abierta;
+    QString nombreProveedor;
+    if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor))
+        return *r;
+    EntradaCompra &entrada = *abierta;
 
-    QString error;
     auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
     try {
         entrada.EstablecerTipoComprobante(EntradaCompra::TipoNotaCredito);
-        entrada.EstablecerProveedor(f.proveedor, proveedor.nombre);
-        if (!entrada.EstablecerComprobante(f.comprobante)) {
+        if (const QString error = CargarDocumento(entrada, f, nombreProveedor, QString(), avisos); !error.isEmpty()) {
             limpiar();
-            return falla(RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante")));
-        }
-        entrada.EstablecerFecha(f.fecha);
-        if (!entrada.EstablecerMoneda(f.moneda, &error)) {
-            limpiar();
-            return falla(error.isEmpty() ? entrada.MensajeTipoCambioCero() : error);
-        }
-        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-        if (!CargarLineas(entrada, f, error)) {
-            limpiar();
-            return falla(error.isEmpty() ? avisos.primero : error);
+            return falla(error);
         }
         const EntradaCompra::Validacion v = entrada.Validar();
         if (!v) {

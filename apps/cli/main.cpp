@@ -267,7 +267,11 @@ int informar(const ResultadoCli &r)
     return r.codigo;
 }
 
-int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+// Reads the document file with `leer`, claims the workstation (waiting --espera seconds, 60 by
+// default) and runs `registrar` on it: what "post" and "credit-note" share.
+template <class Leer, class Registrar>
+int conArchivoYEstacion(const QCommandLineParser &p, const QString &carpeta, const QString &archivo, Leer leer,
+                        Registrar registrar)
 {
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -275,8 +279,8 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
         return 2;
     }
     QString error;
-    const auto factura = LeerFacturaJson(f.readAll(), error);
-    if (!factura) {
+    const auto documento = leer(f.readAll(), error);
+    if (!documento) {
         err() << error << "\n";
         return 2;
     }
@@ -288,34 +292,19 @@ int post(const QCommandLineParser &p, const QString &carpeta, const QString &arc
         err() << estacionEnUso(estacion->nroCaja(), espera) << "\n";
         return 3;
     }
-    const int codigo = informar(PostearFactura(*factura, VerVariable(QStringLiteral("ComputerName"))));
+    const int codigo = informar(registrar(*documento, VerVariable(QStringLiteral("ComputerName"))));
     delete FDatosComp;
     return codigo;
 }
 
+int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+{
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, &PostearFactura);
+}
+
 int creditNote(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
 {
-    QFile f(archivo);
-    if (!f.open(QIODevice::ReadOnly)) {
-        err() << "No se pudo leer el archivo " << archivo << "\n";
-        return 2;
-    }
-    QString error;
-    const auto nota = LeerNotaCreditoJson(f.readAll(), error);
-    if (!nota) {
-        err() << error << "\n";
-        return 2;
-    }
-    auto estacion = conectarEstacion(p, carpeta);
-    const int espera = p.isSet(QStringLiteral("espera")) ? p.value(QStringLiteral("espera")).toInt() : 60;
-    if (!estacion->ReclamarEstacion(estacion->nroCaja(), VerVariable(QStringLiteral("ComputerName")), espera)) {
-        delete FDatosComp;
-        err() << estacionEnUso(estacion->nroCaja(), espera) << "\n";
-        return 3;
-    }
-    const int codigo = informar(RegistrarNotaCredito(*nota, VerVariable(QStringLiteral("ComputerName"))));
-    delete FDatosComp;
-    return codigo;
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerNotaCreditoJson, &RegistrarNotaCredito);
 }
 
 int clear(const QCommandLineParser &p, const QString &carpeta)
