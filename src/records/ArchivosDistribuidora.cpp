@@ -116,3 +116,29 @@ ServidorCorreo ServidorDistribuidora(const ConfigCorreoDistribuidora &c, int seg
     s.segundos = segundos;
     return s;
 }
+
+EnvioDistribuidora EnviarArchivosDistribuidora(const ConfigCorreoDistribuidora &config, const ArchivosGenerados &archivos,
+                                               const QString &carpetaLog, ColaCorreo &cola, int intentos,
+                                               const std::function<void(int)> &alFallar, int segundos)
+{
+    EnvioDistribuidora r;
+    const Correo correo(ServidorDistribuidora(config, segundos));
+    if (!cola.Pendientes().empty())
+        r.reenviadosDeCola = cola.Reenviar(correo).enviados;
+    const MensajeCorreo m = CorreoDistribuidora(config, archivos);
+    const QString log = carpetaLog.isEmpty() ? QString() : QDir(carpetaLog).filePath(NombreLogEnvio());
+    const ResultadoEnvio e = correo.EnviarConIntentos(m, intentos, log, alFallar);
+    r.enviado = e.enviado;
+    r.intentos = e.intentos;
+    r.error = e.error;
+    if (!r.enviado) {
+        try {
+            cola.Encolar(m, e.error);
+            r.encolado = true;
+        } catch (const ErrorCompras &x) {
+            r.error += QStringLiteral("\r\n") + x.mensaje();
+        }
+    }
+    r.pendientesEnCola = static_cast<int>(cola.Pendientes().size());
+    return r;
+}

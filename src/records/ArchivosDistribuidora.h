@@ -15,6 +15,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <vector>
 
 class ErrorArchivoDistribuidora : public ErrorCompras {
@@ -75,3 +77,20 @@ inline const QString kAsuntoDevolucion = QStringLiteral("Reporte de devolución 
 // the shrinkage file is there, shrinkage file first.
 MensajeCorreo CorreoDistribuidora(const ConfigCorreoDistribuidora &config, const ArchivosGenerados &archivos);
 ServidorCorreo ServidorDistribuidora(const ConfigCorreoDistribuidora &config, int segundos = 10);
+
+// What became of one sending of the distributor's files.
+struct EnvioDistribuidora {
+    bool enviado = false;
+    bool encolado = false;   // failed every attempt and kept for a later resend
+    int intentos = 0;
+    QString error;           // the last attempt's error
+    int reenviadosDeCola = 0;  // earlier queued sends delivered first
+    int pendientesEnCola = 0;  // still queued afterwards (this one included)
+};
+
+// Sends the files (earlier queued sends first, once each), up to `intentos` attempts, each
+// failure logged in `carpetaLog` + NombreLogEnvio() with the password masked and reported to
+// `alFallar(intento)`; a send that fails them all is queued in `cola`, so it is never lost.
+EnvioDistribuidora EnviarArchivosDistribuidora(const ConfigCorreoDistribuidora &config, const ArchivosGenerados &archivos,
+                                               const QString &carpetaLog, ColaCorreo &cola, int intentos = 3,
+                                               const std::function<void(int)> &alFallar = {}, int segundos = 10);

@@ -199,3 +199,47 @@ TEST(BaseDistribuidoraTest, ReadsMailSettingsAndKeepsSettlementRowsOnlyWhenCommi
 }
 
 } // namespace
+
+namespace {
+
+// A server nobody listens on: three logged attempts, then the send waits in the queue with its
+// files, and the next sending tries it first again.
+TEST(ArchivosDistribuidora, ASendThatFailsEveryAttemptIsQueuedNotLost)
+{
+    testsupport::ScratchDir dir;
+    const QString carpeta = dir.path() + '/';
+    ConfigCorreoDistribuidora c;
+    c.smtpServer = "127.0.0.1";
+    c.puerto = 9;  // discard: nothing listens there here
+    c.usuario = "tienda";
+    c.clave = "clave-secreta";
+    c.correoSalida = "tienda@x.example";
+    c.correos[1] = "dos@x.example";
+    c.recibeMerma[1] = true;
+    const ArchivosGenerados a = EscribirArchivosDistribuidora(carpeta, "C-9", "T", {Fila("A", "IA", false, 2, -1)},
+                                                              CantidadesArchivo::Devolucion);
+    ColaCorreo cola(dir.file("cola"));
+    QList<int> fallos;
+    EnvioDistribuidora r = EnviarArchivosDistribuidora(c, a, dir.path(), cola, 3, [&](int i) { fallos << i; }, 2);
+    EXPECT_FALSE(r.enviado);
+    EXPECT_TRUE(r.encolado);
+    EXPECT_EQ(r.intentos, 3);
+    EXPECT_EQ(fallos, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(r.pendientesEnCola, 1);
+    const QString log = QString::fromUtf8(Leer(dir.file(NombreLogEnvio())));
+    EXPECT_EQ(log.count("Contraseña: ********\r\n"), 3);
+    EXPECT_FALSE(log.contains("clave-secreta"));
+    EXPECT_EQ(log.count("Correo Destino: dos@x.example\r\n"), 3);
+    ASSERT_EQ(cola.Pendientes().size(), 1u);
+    const MensajeCorreo guardado = cola.Pendientes()[0].mensaje;
+    EXPECT_EQ(guardado.asunto, kAsuntoDiferencias);
+    ASSERT_EQ(guardado.adjuntos.size(), 2);
+    EXPECT_EQ(Leer(guardado.adjuntos[1]), Leer(a.devol));
+
+    // The next return's sending fails too: both stay queued, neither is lost.
+    r = EnviarArchivosDistribuidora(c, a, dir.path(), cola, 1, {}, 2);
+    EXPECT_EQ(r.reenviadosDeCola, 0);
+    EXPECT_EQ(r.pendientesEnCola, 2);
+}
+
+} // namespace
