@@ -424,10 +424,11 @@ void DevolucionNotaCredito::Escribir(const DocumentoDevolucion &doc, const std::
                  d.GRAVADO = l.gravado;
                  d.IMPUESTO_INCLUIDO = l.ivi;
                  d.FRACCIONADO = l.fraccionado;
-                 d.IMPORTE_IMPUESTO = l.importeIv;
-                 d.IMPORTE_UNITARIO = l.unitario;
-                 d.IMPORTE_TOTAL = l.total;
-                 d.IMPORTE_DESCUENTO = l.importeDescuento;
+                 // Stored in local currency, as the note's header and the invoice's lines.
+                 d.IMPORTE_IMPUESTO = ALocal(l.importeIv, doc.monedaCarga);
+                 d.IMPORTE_UNITARIO = ALocal(l.unitario, doc.monedaCarga);
+                 d.IMPORTE_TOTAL = ALocal(l.total, doc.monedaCarga);
+                 d.IMPORTE_DESCUENTO = ALocal(l.importeDescuento, doc.monedaCarga);
                  d.PORC_DESCUENTO = l.porceDesc;
                  d.COD_PROVEEDOR = doc.codProveedor;
                  d.TIPO_CAMBIO = ajustes_.tipoCambio;

@@ -138,6 +138,29 @@ TEST_F(Devolucion, RecordsTheNoteTakesStockOutRaisesTheInvoiceAndPaysItsCredit)
     EXPECT_EQ(Stock(), C("17"));
 }
 
+// Typed in the second currency: everything the note stores is in local currency.
+TEST_F(Devolucion, SecondCurrencyAmountsAreStoredInLocalCurrency)
+{
+    const int idCompra = Comprar("FC-1");
+    Lineas(2);  // 2 x 1000 + 13 % = 2260 in the second currency
+    env.datos->TipoCambio = C("500");
+    env.datos->TipoCambio2 = C("1");
+    DocumentoDevolucion d = Doc("FC-1", true);
+    d.monedaCarga = 2;
+    const int id = Proceso()->Registrar(d);
+    ASSERT_GT(id, 0) << env.mensajes.textos().join('|').toStdString();
+    const QString nota = QStringLiteral("from NOTAS_CREDITO_PROV where ID_NC_PROV = %1").arg(id);
+    EXPECT_EQ(M("select IMP_TOTAL " + nota), C("1130000"));
+    EXPECT_EQ(M("select IMP_IV " + nota), C("130000"));
+    EXPECT_EQ(M("select SUBTOTAL_GRAVADO " + nota), C("1000000"));
+    EXPECT_EQ(M(QStringLiteral("select IMPORTE_TOTAL from DETALLE_NC_PROV where FK_NC_PROV = %1").arg(id)), C("1130000"));
+    EXPECT_EQ(M(QStringLiteral("select IMPORTE_UNITARIO from DETALLE_NC_PROV where FK_NC_PROV = %1").arg(id)), C("500000"));
+    EXPECT_EQ(M(QStringLiteral("select IMPORTE_NC from FACTURAS_COMPRA where ID_COMPRA = %1").arg(idCompra)), C("1130000"));
+    EXPECT_EQ(M("select IMPORTE from CUENTA_PROVEEDOR where COD_TIPO_MOV = 5 and COMPROBANTE = 'NC-1'"), C("1130000"));
+    // The invoice's whole open balance (11300) is paid, never below zero.
+    EXPECT_TRUE(Saldo().isZero());
+}
+
 TEST_F(Devolucion, InvoiceOutsideTheSystemIsLeftAloneAndArticlesWithoutStockStillMove)
 {
     Comprar("FC-1");
