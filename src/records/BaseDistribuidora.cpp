@@ -1,8 +1,11 @@
 #include "records/BaseDistribuidora.h"
 
 #include "records/ErrorRegistro.h"
+#include "data/Comp_fdatos.h"
 #include "platform/ArchivoIni.h"
 #include "platform/db/Query.h"
+
+#include <algorithm>
 
 AjustesBaseDistribuidora AjustesBaseDistribuidora::DesdeIni(const QString &rutaIni,
                                                            const AjustesBaseDistribuidora &porDefecto)
@@ -17,6 +20,25 @@ AjustesBaseDistribuidora AjustesBaseDistribuidora::DesdeIni(const QString &rutaI
     if (a.ubicacion.isEmpty())
         a.ubicacion = porDefecto.ubicacion;
     return a;
+}
+
+AjustesBaseDistribuidora AjustesBaseDistribuidora::DesdeDatosComp(TFDatosComp &datos)
+{
+    AjustesBaseDistribuidora porDefecto;
+    if (datos.dbCorvane) {
+        const db::ConnectionParams &p = datos.dbCorvane->params();
+        QString ruta = p.database;
+        if (p.isRemote()) {
+            const qsizetype dos = ruta.indexOf(QLatin1Char(':'));
+            porDefecto.servidor = ruta.left(dos);
+            ruta = ruta.mid(dos + 1);
+        }
+        const qsizetype barra = std::max(ruta.lastIndexOf(QLatin1Char('/')), ruta.lastIndexOf(QLatin1Char('\\')));
+        porDefecto.ubicacion = (barra >= 0 ? ruta.left(barra + 1) : QString()) + QStringLiteral("distribuidora.fdb");
+        porDefecto.usuario = p.user;
+        porDefecto.clave = p.password;
+    }
+    return DesdeIni(TFDatosComp::CarpetaIni() + QStringLiteral("/datos.ini"), porDefecto);
 }
 
 QString AjustesBaseDistribuidora::Conexion() const

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+class TFDatosComp;
+
 // Where the distributor database lives. An embedded file by default; a server when one is named.
 struct AjustesBaseDistribuidora {
     QString ubicacion;  // database file (on the server when `servidor` is set)
@@ -23,6 +25,9 @@ struct AjustesBaseDistribuidora {
     // Missing keys keep the given values (the host's settings: its distributor file, user and
     // password).
     static AjustesBaseDistribuidora DesdeIni(const QString &rutaIni, const AjustesBaseDistribuidora &porDefecto);
+    // The module's default: "distribuidora.fdb" beside the store database, on the same server and
+    // with the store connection's user and password (the host's settings), then datos.ini.
+    static AjustesBaseDistribuidora DesdeDatosComp(TFDatosComp &datos);
     // "servidor:ubicacion", or the file alone.
     QString Conexion() const;
 };

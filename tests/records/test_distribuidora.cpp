@@ -158,7 +158,11 @@ TEST(BaseDistribuidoraTest, ReadsMailSettingsAndKeepsSettlementRowsOnlyWhenCommi
     }
     EXPECT_FALSE(fallida.Conectada());
 
-    BaseDistribuidora dis({env.RutaBase("distribuidora"), QString(), "SYSDBA", "x"});
+    // The module's default: beside the store database, with its connection's user.
+    const AjustesBaseDistribuidora ajustes = AjustesBaseDistribuidora::DesdeDatosComp(*env.datos);
+    EXPECT_EQ(ajustes.Conexion(), env.RutaBase("distribuidora"));
+    EXPECT_EQ(ajustes.usuario, env.datos->dbCorvane->params().user);
+    BaseDistribuidora dis(ajustes);
     dis.Conectar();
     const ConfigCorreoDistribuidora c = dis.LeerConfigCorreo();
     EXPECT_EQ(c.smtpServer, "smtp.laesperanza.example");
