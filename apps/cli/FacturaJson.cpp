@@ -222,3 +222,42 @@ std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString 
         return std::nullopt;
     return f;
 }
+
+std::optional<NotaCreditoJson> LeerNotaCreditoJson(const QByteArray &contenido, QString &error)
+{
+    error.clear();
+    QJsonParseError pe;
+    QJsonDocument doc = QJsonDocument::fromJson(contenido, &pe);
+    if (pe.error != QJsonParseError::NoError || !doc.isObject()) {
+        LeerFacturaJson(contenido, error);  // says what is wrong with the file
+        return std::nullopt;
+    }
+    QJsonObject o = doc.object();
+    if (!o.contains(QLatin1String("pago")))
+        o.insert(QStringLiteral("pago"), QJsonObject());
+    NotaCreditoJson n;
+    std::optional<FacturaJson> f = LeerFacturaJson(QJsonDocument(o).toJson(), error);
+    if (!f)
+        return std::nullopt;
+    n.nota = std::move(*f);
+    Lector l{error};
+    for (auto [clave, destino] : {std::pair{"factura_no_sistema", &n.facturaNoSistema}, std::pair{"asignar", &n.asignar},
+                                  std::pair{"confirmar_excesos", &n.confirmarExcesos}}) {
+        const QJsonValue v = o.value(QLatin1String(clave));
+        if (v.isUndefined() || v.isNull())
+            continue;
+        if (!v.isBool())
+            return l.falla(QStringLiteral("\"%1\" debe ser true o false.").arg(QLatin1String(clave))), std::nullopt;
+        *destino = v.toBool();
+    }
+    if (!l.texto(o, "factura", n.factura, !n.facturaNoSistema, QString(), QStringLiteral("factura")))
+        return std::nullopt;
+    n.factura = n.factura.toUpper();
+    if (!l.largo(n.factura, EntradaCompra::kLargoComprobante, QStringLiteral("factura")))
+        return std::nullopt;
+    if (n.facturaNoSistema && !n.factura.isEmpty())
+        return l.falla(QStringLiteral("\"factura\" no va con \"factura_no_sistema\".")), std::nullopt;
+    if (n.facturaNoSistema && n.asignar)
+        return l.falla(QStringLiteral("\"asignar\" necesita una factura del sistema.")), std::nullopt;
+    return n;
+}

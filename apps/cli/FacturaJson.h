@@ -44,3 +44,15 @@ struct FacturaJson {
 // Reads and checks the shape of the file; on failure returns nothing and sets `error`
 // to a Spanish message naming the key at fault.
 std::optional<FacturaJson> LeerFacturaJson(const QByteArray &contenido, QString &error);
+
+// A return to a supplier against its credit note: the note as an invoice ("comprobante" is the
+// note's number; "pago" may be left out) and the invoice it belongs to.
+struct NotaCreditoJson {
+    FacturaJson nota;
+    QString factura;              // the supplier's invoice number
+    bool facturaNoSistema = false;  // "factura_no_sistema": the invoice is not in the system
+    bool asignar = false;         // apply the note against the invoice's open credit
+    bool confirmarExcesos = false;  // return more than bought or in stock without refusing
+};
+
+std::optional<NotaCreditoJson> LeerNotaCreditoJson(const QByteArray &contenido, QString &error);

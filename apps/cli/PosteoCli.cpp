@@ -1,8 +1,11 @@
 #include "cli/PosteoCli.h"
 
+#include "cli/MensajesCli.h"
+
 #include "consignments/ListadoConsignaciones.h"
 #include "consignments/RecepcionConsignacion.h"
 
+#include "creditnotes/DevolucionNotaCredito.h"
 #include "creditnotes/NotasCreditoProveedor.h"
 #include "purchases/AnulacionCompra.h"
 #include "data/Comp_fdatos.h"
@@ -19,27 +22,6 @@
 #include <climits>
 
 namespace {
-
-// Collects what posting and entry would show, so the first failure becomes the message.
-class MensajesCli : public Mensajes {
-public:
-    MensajesCli() { EstablecerMensajes(this); }
-    ~MensajesCli() override { EstablecerMensajes(nullptr); }
-    QString primero;
-    void Informacion(const QString &t, const QString &) override { anotar(t); }
-    void Advertencia(const QString &t, const QString &) override { anotar(t); }
-    void Error(const QString &t, const QString &) override { anotar(t); }
-    bool Pregunta(const QString &, const QString &) override { return true; }
-    Respuesta PreguntaSiNoCancelar(const QString &, const QString &) override { return Respuesta::Si; }
-    void Globo(QWidget *, const QString &t, const QString &, int) override { anotar(t); }
-
-private:
-    void anotar(const QString &t)
-    {
-        if (primero.isEmpty())
-            primero = t;
-    }
-};
 
 ResultadoCli falla(const QString &mensaje, int codigo = 1)
 {
@@ -182,19 +164,57 @@ bool CargarLineas(EntradaCompra &entrada, const FacturaJson &f, QString &error)
     return false;
 }
 
-} // namespace
-
-namespace {
-
-// A fresh entry of the station: "" when it holds no unfinished document.
-QString AbrirEntrada(TFDatosComp &datos, EntradaCompra &entrada, const QString &computadora)
+// The user, the rates and a free station, as every document from a file needs them: a
+// failure's result, or nothing with `entrada` open in `modo`.
+std::optional<ResultadoCli> AbrirEntrada(std::optional<EntradaCompra> &entrada, const QString &computadora,
+                                         const QString &modo = EntradaCompra::ModoCompra)
 {
-    entrada.EstablecerEstacion(datos.NroCaja, computadora);
-    entrada.Iniciar();
-    if (entrada.CantidadLineas() > 0)
-        return QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
-            .arg(computadora)
-            .arg(datos.NroCaja);
+    TFDatosComp &datos = *FDatosComp;
+    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
+        return falla(motivo);
+    datos.CargarTipoCambio();
+    entrada.emplace(datos, modo);
+    entrada->EstablecerEstacion(datos.NroCaja, computadora);
+    entrada->Iniciar();
+    if (entrada->CantidadLineas() > 0)
+        return falla(QStringLiteral("La estación %1 (caja %2) tiene un comprobante sin terminar; termínelo o bórrelo antes (compras clear).")
+                         .arg(computadora)
+                         .arg(datos.NroCaja));
+    return std::nullopt;
+}
+
+// The same, and the file's supplier, whose name is set.
+std::optional<ResultadoCli> AbrirEntrada(std::optional<EntradaCompra> &entrada, const QString &computadora,
+                                         int codProveedor, QString &nombreProveedor,
+                                         const QString &modo = EntradaCompra::ModoCompra)
+{
+    if (auto r = AbrirEntrada(entrada, computadora, modo))
+        return r;
+    const Proveedor proveedor = BuscarProveedor(codProveedor);
+    if (!proveedor.existe)
+        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(codProveedor));
+    nombreProveedor = proveedor.nombre;
+    return std::nullopt;
+}
+
+// Header, destination and lines as the entry window takes them: "" or the failure's message
+// (the caller then empties the station).
+QString CargarDocumento(EntradaCompra &entrada, const FacturaJson &f, const QString &nombreProveedor,
+                        const QString &descripcionBodega, const MensajesCli &avisos)
+{
+    QString error;
+    entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
+    if (!entrada.EstablecerComprobante(f.comprobante))
+        return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
+    entrada.EstablecerFecha(f.fecha);
+    if (!entrada.EstablecerMoneda(f.moneda, &error))
+        return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
+    if (entrada.EsCompra())
+        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
+                                  f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
+    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+    if (!CargarLineas(entrada, f, error))
+        return error.isEmpty() ? avisos.primero : error;
     return QString();
 }
 
@@ -260,51 +280,26 @@ ResultadoCli PagarYPublicar(TFDatosComp &datos, EntradaCompra &entrada, const Fa
     }
 }
 
-// Supplier, number, date, currency and lines of the file typed into `entrada`; "" when they took.
-QString TeclearDocumento(EntradaCompra &entrada, const FacturaJson &f, const QString &nombreProveedor,
-                         const QString &descripcionBodega, MensajesCli &avisos)
-{
-    QString error;
-    entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
-    if (!entrada.EstablecerComprobante(f.comprobante))
-        return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
-    entrada.EstablecerFecha(f.fecha);
-    if (!entrada.EstablecerMoneda(f.moneda, &error))
-        return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
-    if (entrada.EsCompra())
-        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
-                                  f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
-    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-    if (!CargarLineas(entrada, f, error))
-        return error.isEmpty() ? avisos.primero : error;
-    return QString();
-}
-
 } // namespace
 
 ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
-    datos.CargarTipoCambio();
-
-    EntradaCompra entrada(datos);
-    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
-        return falla(motivo);
-
-    const Proveedor proveedor = BuscarProveedor(f.proveedor);
-    if (!proveedor.existe)
-        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    std::optional<EntradaCompra> abierta;
+    QString nombreProveedor;
+    if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor))
+        return *r;
+    EntradaCompra &entrada = *abierta;
     QString bodega;
     if (!f.bodega.isEmpty()) {
         bodega = DescripcionBodega(f.bodega);
         if (bodega.isEmpty())
             return falla(QStringLiteral("Bodega no encontrada: %1").arg(f.bodega));
     }
+
     try {
-        if (const QString motivo = TeclearDocumento(entrada, f, proveedor.nombre, bodega, avisos); !motivo.isEmpty()) {
+        if (const QString motivo = CargarDocumento(entrada, f, nombreProveedor, bodega, avisos); !motivo.isEmpty()) {
             entrada.LimpiarFactura();
             return falla(motivo);
         }
@@ -319,20 +314,15 @@ ResultadoCli GuardarConsignacion(const FacturaJson &f, const QString &computador
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
     if (!f.bodega.isEmpty())
         return falla(QStringLiteral("Las consignaciones entran al inventario principal: quite \"bodega\" del archivo."));
-    datos.CargarTipoCambio();
-
-    EntradaCompra entrada(datos, QStringLiteral("Consignacion"));
-    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
-        return falla(motivo);
-    const Proveedor proveedor = BuscarProveedor(f.proveedor);
-    if (!proveedor.existe)
-        return falla(QStringLiteral("Proveedor no encontrado: %1").arg(f.proveedor));
+    std::optional<EntradaCompra> abierta;
+    QString nombreProveedor;
+    if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor, QStringLiteral("Consignacion")))
+        return *r;
+    EntradaCompra &entrada = *abierta;
     try {
-        if (const QString motivo = TeclearDocumento(entrada, f, proveedor.nombre, QString(), avisos); !motivo.isEmpty()) {
+        if (const QString motivo = CargarDocumento(entrada, f, nombreProveedor, QString(), avisos); !motivo.isEmpty()) {
             entrada.LimpiarFactura();
             return falla(motivo);
         }
@@ -361,13 +351,10 @@ ResultadoCli FacturarConsignacion(int idConsignacion, const FacturaJson &f, cons
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
-    if (const QString motivo = RevisarUsuario(); !motivo.isEmpty())
-        return falla(motivo);
-    datos.CargarTipoCambio();
-
-    EntradaCompra entrada(datos);
-    if (const QString motivo = AbrirEntrada(datos, entrada, computadora); !motivo.isEmpty())
-        return falla(motivo);
+    std::optional<EntradaCompra> abierta;
+    if (auto r = AbrirEntrada(abierta, computadora))
+        return *r;
+    EntradaCompra &entrada = *abierta;
     try {
         QString error;
         if (!entrada.EstablecerMoneda(f.moneda, &error))
@@ -413,4 +400,59 @@ ResultadoCli AnularFactura(int proveedor, const QString &comprobante)
         return falla(!anulacion->UltimoError().isEmpty() ? anulacion->UltimoError() : avisos.primero);
     // The cheque's bank movement stays: say so beside the id.
     return {0, QString::number(id), anulacion->AvisoCheque()};
+}
+
+ResultadoCli RegistrarNotaCredito(const NotaCreditoJson &n, const QString &computadora)
+{
+    MensajesCli avisos(n.confirmarExcesos);
+    TFDatosComp &datos = *FDatosComp;
+    const FacturaJson &f = n.nota;
+    if (!f.bodega.isEmpty())
+        return falla(QStringLiteral("Una devolución sale del inventario principal: no lleva \"bodega\"."));
+    std::optional<EntradaCompra> abierta;
+    QString nombreProveedor;
+    if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor))
+        return *r;
+    EntradaCompra &entrada = *abierta;
+
+    auto limpiar = [&entrada] { entrada.LimpiarFactura(); };
+    try {
+        entrada.EstablecerTipoComprobante(EntradaCompra::TipoNotaCredito);
+        if (const QString error = CargarDocumento(entrada, f, nombreProveedor, QString(), avisos); !error.isEmpty()) {
+            limpiar();
+            return falla(error);
+        }
+        const EntradaCompra::Validacion v = entrada.Validar();
+        if (!v) {
+            limpiar();
+            return falla(v.mensaje.isEmpty() ? avisos.primero : v.mensaje);
+        }
+
+        auto proceso = DevolucionNotaCredito::DesdeDatosComp(datos);
+        proceso->EstablecerMensajes(&avisos);
+        DocumentoDevolucion doc;
+        doc.comprobante = entrada.Comprobante();
+        doc.codProveedor = f.proveedor;
+        doc.fecha = f.fecha;
+        doc.monedaCarga = entrada.Moneda();
+        doc.porcDescuento = entrada.PorcDescuento();
+        doc.facturaNoSistema = n.facturaNoSistema;
+        doc.factura = n.factura;
+        doc.asignar = n.asignar;
+        const int id = proceso->Registrar(doc);
+        if (id <= 0) {
+            QString motivo = !proceso->UltimoError().isEmpty() ? proceso->UltimoError() : avisos.primero;
+            if (proceso->EstadoUltimo() == DevolucionNotaCredito::Estado::Cancelada) {
+                const auto factura = n.facturaNoSistema ? std::nullopt : proceso->BuscarFactura(f.proveedor, n.factura);
+                motivo = DevolucionNotaCredito::PreguntaExcesos(proceso->Excesos(factura ? &*factura : nullptr)) +
+                         QStringLiteral("\nPara devolverlo de todos modos indique \"confirmar_excesos\": true.");
+            }
+            limpiar();
+            return falla(motivo);
+        }
+        return {0, QString::number(id), QString()};
+    } catch (const ErrorCompras &e) {
+        limpiar();
+        return falla(e.mensaje());
+    }
 }

@@ -29,3 +29,9 @@ ResultadoCli GuardarConsignacion(const FacturaJson &factura, const QString &comp
 ResultadoCli FacturarConsignacion(int idConsignacion, const FacturaJson &factura, const QString &computadora);
 // Annuls the supplier's invoice with that number.
 ResultadoCli AnularFactura(int proveedor, const QString &comprobante);
+
+struct NotaCreditoJson;
+// Records the return of `nota`'s lines to the supplier against its credit note, through
+// purchase entry and the return's own unit of work; prints ID_NC_PROV. Returning more than
+// bought or in stock is refused unless the file confirms it.
+ResultadoCli RegistrarNotaCredito(const NotaCreditoJson &nota, const QString &computadora);

@@ -88,6 +88,10 @@ const char *const kUso =
     "  compras consign-invoice CARPETA ID_CONSIGNACION ARCHIVO.json [--caja N] [--usuario U]\n"
     "      factura lo vendido y aún no facturado de la consignación con el número, fecha y pago del\n"
     "      archivo (sus líneas no se usan); imprime ID_COMPRA\n"
+    "  compras credit-note CARPETA NOTA.json [--caja N] [--usuario U] [--espera S]\n"
+    "      registra la devolución de mercadería al proveedor con su nota de crédito (como \"compras\n"
+    "      post\", más \"factura\" o \"factura_no_sistema\", \"asignar\" y \"confirmar_excesos\");\n"
+    "      imprime ID_NC_PROV\n"
     "Las fechas van como AAAA-MM-DD o DD/MM/AAAA. Las plantillas se leen de PathReportes, o de\n"
     "--reportes CARPETA.\n"
     "La clave también puede darse en la variable COMPRAS_CLAVE.\n"
@@ -288,9 +292,11 @@ int informar(const ResultadoCli &r)
     return r.codigo;
 }
 
-// Reads the invoice file, holds the station and runs `trabajo` on it.
-int conFactura(const QCommandLineParser &p, const QString &carpeta, const QString &archivo,
-               const std::function<ResultadoCli(const FacturaJson &, const QString &)> &trabajo)
+// Reads the document file with `leer`, claims the workstation (waiting --espera seconds, 60 by
+// default) and runs `registrar` on it: what "post", "consign", "consign-invoice" and "credit-note" share.
+template <class Leer, class Registrar>
+int conArchivoYEstacion(const QCommandLineParser &p, const QString &carpeta, const QString &archivo, Leer leer,
+                        Registrar registrar)
 {
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -298,8 +304,8 @@ int conFactura(const QCommandLineParser &p, const QString &carpeta, const QStrin
         return 2;
     }
     QString error;
-    const auto factura = LeerFacturaJson(f.readAll(), error);
-    if (!factura) {
+    const auto documento = leer(f.readAll(), error);
+    if (!documento) {
         err() << error << "\n";
         return 2;
     }
@@ -312,7 +318,7 @@ int conFactura(const QCommandLineParser &p, const QString &carpeta, const QStrin
         return 3;
     }
     marca("estación reclamada");
-    const int codigo = informar(trabajo(*factura, VerVariable(QStringLiteral("ComputerName"))));
+    const int codigo = informar(registrar(*documento, VerVariable(QStringLiteral("ComputerName"))));
     marca("trabajo terminado");
     delete FDatosComp;
     estacion.reset();
@@ -322,7 +328,7 @@ int conFactura(const QCommandLineParser &p, const QString &carpeta, const QStrin
 
 int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
 {
-    return conFactura(p, carpeta, archivo, PostearFactura);
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, &PostearFactura);
 }
 
 int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
@@ -333,9 +339,14 @@ int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QS
         err() << "La consignación debe ser su número interno (ID_CONSIGNACION).\n";
         return 2;
     }
-    return conFactura(p, carpeta, archivo, [consignacion](const FacturaJson &f, const QString &computadora) {
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, [consignacion](const FacturaJson &f, const QString &computadora) {
         return FacturarConsignacion(consignacion, f, computadora);
     });
+}
+
+int creditNote(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
+{
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerNotaCreditoJson, &RegistrarNotaCredito);
 }
 
 int clear(const QCommandLineParser &p, const QString &carpeta)
@@ -481,7 +492,7 @@ int ejecutar(QCoreApplication &app)
         if (args[0] == QLatin1String("post") && args.size() == 3)
             return post(p, args[1], args[2]);
         if (args[0] == QLatin1String("consign") && args.size() == 3)
-            return conFactura(p, args[1], args[2], GuardarConsignacion);
+            return conArchivoYEstacion(p, args[1], args[2], &LeerFacturaJson, &GuardarConsignacion);
         if (args[0] == QLatin1String("consign-invoice") && args.size() == 4)
             return consignInvoice(p, args[1], args[2], args[3]);
         if (args[0] == QLatin1String("clear") && args.size() == 2)
@@ -496,6 +507,8 @@ int ejecutar(QCoreApplication &app)
             return report(p, args[1], args[2]);
         if (args[0] == QLatin1String("export") && args.size() == 2)
             return exportar(p, args[1]);
+        if (args[0] == QLatin1String("credit-note") && args.size() == 3)
+            return creditNote(p, args[1], args[2]);
     } catch (const std::exception &e) {
         err() << e.what() << "\n";
         return 1;

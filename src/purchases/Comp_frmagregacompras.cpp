@@ -11,6 +11,7 @@
 #include "orders/Comp_frmselpedido.h"
 #include "purchases/Comp_frmmodificarlinea.h"
 #include "purchases/Comp_frmprocesar.h"
+#include "creditnotes/Comp_frmncdevolucion.h"
 #include "purchases/Comp_frmseleccionaprecio.h"
 #include "purchases/Comp_frmtextoespera.h"
 #include "platform/db/DatasetModel.h"
@@ -866,12 +867,38 @@ void TfrmAgregaCompra::ProcesarComprobante()
         return;
     }
     if (entrada_->TipoComprobante() == EntradaCompra::TipoNotaCredito) {
-        AvisoVentanaNoDisponible(QStringLiteral("Devolución de Mercadería"));
+        AbrirDevolucion();
         return;
     }
     if (entrada_->AplicarExencion())
         mensajes().Informacion(EntradaCompra::kProveedorExento);
     AbrirPago();
+}
+
+void TfrmAgregaCompra::AbrirDevolucion()
+{
+    DocumentoDevolucion doc;
+    doc.comprobante = entrada_->Comprobante();
+    doc.codProveedor = entrada_->CodigoProveedor();
+    doc.fecha = entrada_->Fecha();
+    doc.monedaCarga = entrada_->Moneda();
+    doc.porcDescuento = entrada_->PorcDescuento();
+    auto *frm = new TfrmNCDevolucion(datos_, doc);
+    QPointer<TfrmAgregaCompra> yo(this);
+    connect(frm, &TfrmNCDevolucion::cerrada, this, [yo] {
+        if (yo)
+            yo->setEnabled(true);
+    });
+    connect(frm, &TfrmNCDevolucion::registrada, this, [yo](int) {
+        if (yo) {
+            yo->setEnabled(true);
+            yo->close();
+        }
+    });
+    setEnabled(false);
+    frm->show();
+    frm->raise();
+    frm->activateWindow();
 }
 
 void TfrmAgregaCompra::AbrirPago()

@@ -125,6 +125,7 @@ private:
     void MostrarEncabezado();
     void ElegirPrecios(const QStringList &codigos);
     void AbrirPago();
+    void AbrirDevolucion();
     void ArticuloNoEncontrado(const QString &codigo);
     void TipoComprobanteCambiado(int indice);
     void MonedaCambiada();

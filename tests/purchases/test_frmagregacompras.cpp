@@ -2,6 +2,7 @@
 // balloons, accumulation, rights, restoring after closing, the supplier pick, the second
 // currency, the line editor, the purchase-price choice and the spreadsheet import.
 #include "purchases/Comp_frmagregacompras.h"
+#include "creditnotes/Comp_frmncdevolucion.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmcambiarproveedor.h"
 #include "purchases/Comp_frmmodificarlinea.h"
@@ -165,23 +166,23 @@ TEST_F(VentanaEntrada, GlobosDeValidacion)
     EXPECT_TRUE(C<QLineEdit>("edPOrceDesc")->hasFocus());
 
     // "Procesar", one missing thing after another.
-    Tecla(frm, Qt::Key_F9);
+    C<QPushButton>("btnEmitir")->click();
     EXPECT_TRUE(HuboGlobo(env.mensajes, "edNombreProveedor", QStringLiteral("Debe seleccionar un Proveedor")));
     Proveedor(1, QStringLiteral("DISTRIBUIDORA FARMACEUTICA DEL VALLE S.A."));
-    Tecla(frm, Qt::Key_F9);
+    C<QPushButton>("btnEmitir")->click();
     EXPECT_TRUE(HuboGlobo(env.mensajes, "edComprob", QStringLiteral("Debe digitar en Número de Comprobante")));
     Escribir(C<QLineEdit>("edComprob"), QStringLiteral("0045871"));
-    Tecla(frm, Qt::Key_F9);
+    C<QPushButton>("btnEmitir")->click();
     EXPECT_TRUE(HuboGlobo(env.mensajes, "GridCompra", QStringLiteral("No puede procesar un comprobante sin líneas")));
     Linea(kCrema, QStringLiteral("10"), QStringLiteral("1"));
     ASSERT_EQ(Filas(), 1);
-    Tecla(frm, Qt::Key_F9);
+    C<QPushButton>("btnEmitir")->click();
     EXPECT_TRUE(HuboGlobo(env.mensajes, "edComprob", QStringLiteral("Este Comprobante ya fue Utilizado por este proveedor")));
     EXPECT_FALSE(Ventana<TfrmProcesar>());
 
     Reemplazar(C<QLineEdit>("edComprob"), QStringLiteral("nueva-1"));
     EXPECT_EQ(Texto("edComprob"), QStringLiteral("NUEVA-1"));
-    Tecla(frm, Qt::Key_F9);
+    C<QPushButton>("btnEmitir")->click();
     auto *pago = Ventana<TfrmProcesar>();
     ASSERT_TRUE(pago);
     EXPECT_FALSE(frm->isEnabled());
@@ -564,6 +565,35 @@ TEST_F(VentanaEntrada, PlanillaDeCargaEnDocumentos)
     C<QPushButton>("btn_GenPlanilla")->click();
     EXPECT_EQ(abierto.toLocalFile(), documentos + QStringLiteral("/Comp_importar_compras.xlsx"));
     TfrmAgregaCompra::CarpetaDocumentos = nullptr;
+}
+
+// "Nota de Crédito" + F9 opens the return of goods against the note; recording it closes both.
+TEST_F(VentanaEntrada, NotaDeCreditoAbreLaDevolucionDeMercaderia)
+{
+    Proveedor(12, QStringLiteral("COMERCIALIZADORA EL ROBLE S.A."));
+    auto *tipo = C<QComboBox>("edComprobante");
+    tipo->setCurrentText(EntradaCompra::TipoNotaCredito);
+    emit tipo->activated(tipo->currentIndex());
+    Escribir(C<QLineEdit>("edComprob"), QStringLiteral("NC-77"));
+    Linea(kCrema, QStringLiteral("10"), QStringLiteral("2"));
+    ASSERT_EQ(Filas(), 1);
+    C<QPushButton>("btnEmitir")->click();
+    Procesar();
+    EXPECT_FALSE(env.mensajes.Mostro(kAviso.arg(QStringLiteral("Devolución de Mercadería"))));
+    auto *devolucion = Ventana<TfrmNCDevolucion>();
+    ASSERT_TRUE(devolucion) << env.mensajes.textos().join(QLatin1Char(0x7c)).toStdString();
+    EXPECT_EQ(devolucion->windowTitle(), QStringLiteral("Devolución de Mercadería"));
+    EXPECT_FALSE(frm->isEnabled());
+    devolucion->MostrarReporte = [](Reporte &) {};
+    Control<QCheckBox>(devolucion, "ckNoSistema")->click();
+    Control<QPushButton>(devolucion, "btnAceptar")->click();
+    Procesar();
+    EXPECT_TRUE(env.mensajes.Mostro(QStringLiteral("La Nota de Crédito se ha cargado correctamente")))
+        << env.mensajes.textos().join('|').toStdString();
+    EXPECT_FALSE(frm);
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-77' "
+                                                "and COD_PROVEEDOR = 12 and TIPO_NC = 2"),
+              1);
 }
 
 } // namespace
