@@ -136,7 +136,7 @@ protected:
     }
     ServidorCorreo Servidor(int puerto, int segundos = 5)
     {
-        return {QStringLiteral("127.0.0.1"), puerto, QStringLiteral("usuario"), kClave, segundos, false};
+        return {QStringLiteral("127.0.0.1"), puerto, QStringLiteral("usuario"), kClave, segundos, false, QString()};
     }
     MensajeCorreo Mensaje()
     {
