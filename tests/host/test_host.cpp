@@ -66,16 +66,6 @@ TEST(Ventanas, FlagFollowsTheWindowAndASecondOpenCreatesNothing)
     EXPECT_EQ(VerVariable("venPrueba"), "N");
 }
 
-TEST(Ventanas, UnbuiltWindowsSayTheyAreNotAvailable)
-{
-    MensajesGuion mensajes;
-    CargarVariable("venConsignacion", "");
-    AbrirConsignacion(true);
-    ASSERT_EQ(mensajes.mostrados().size(), 1u);
-    EXPECT_TRUE(mensajes.mostrados()[0].texto.contains("Consignaciones"));
-    EXPECT_EQ(VerVariable("venConsignacion"), "");
-}
-
 TEST(Ventanas, PedidosAbreElNavegadorDePedidos)
 {
     EntornoPrueba env;
