@@ -1,5 +1,6 @@
 #include "consignments/Comp_frmdetalleconsignacion.h"
 
+#include "consignments/Comp_frmdevolucionconsig.h"
 #include "consignments/Comp_frmguardarconsignacion.h"
 #include "consignments/ListadoConsignaciones.h"
 #include "data/Comp_fdatos.h"
@@ -11,6 +12,7 @@
 #include "ui/Permisos.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -95,11 +97,15 @@ TfrmDetalleConsignacion::TfrmDetalleConsignacion(TFDatosComp &datos, int idConsi
     btnDevolucion->setObjectName(QStringLiteral("btnDevolucion"));
     btnReimprimir = new QPushButton(QStringLiteral("&Reimpresión"), this);
     btnReimprimir->setObjectName(QStringLiteral("btnReimprimir"));
+    btnReenviar = new QPushButton(QStringLiteral("&Reenviar Archivos"), this);
+    btnReenviar->setObjectName(QStringLiteral("btnReenviar"));
+    carpetaEnvio = QCoreApplication::applicationDirPath();
     btnCerrar = new QPushButton(QStringLiteral(" &Cerrar "), this);
     btnCerrar->setObjectName(QStringLiteral("btnCerrar"));
     auto *b = new QHBoxLayout;
     b->addWidget(btnDevolucion);
     b->addWidget(btnReimprimir);
+    b->addWidget(btnReenviar);
     b->addStretch(1);
     b->addWidget(btnCerrar);
     auto *v = new QVBoxLayout(this);
@@ -112,6 +118,7 @@ TfrmDetalleConsignacion::TfrmDetalleConsignacion(TFDatosComp &datos, int idConsi
     connect(btnDevolucion, &QPushButton::clicked, this, &TfrmDetalleConsignacion::btnDevolucionClick);
     connect(btnReimprimir, &QPushButton::clicked, this, &TfrmDetalleConsignacion::btnReimprimirClick);
     connect(btnCerrar, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnReenviar, &QPushButton::clicked, this, &TfrmDetalleConsignacion::ReenviarArchivosDistribuidora);
     MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
     // Under the grid, the current line's code and description.
     connect(GridDetalles->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &i) {
@@ -136,11 +143,36 @@ void TfrmDetalleConsignacion::CargarDetalle()
     }
     if (dsDetConsig->rowCount() > 0)
         GridDetalles->setCurrentIndex(dsDetConsig->index(0, 0));
+    VisibilidadReenviar();
+}
+
+void TfrmDetalleConsignacion::VisibilidadReenviar()
+{
+    // Only distributor mode has files to send.
+    btnReenviar->setVisible(!btnDevolucion->isEnabled() && datos_.SisDistribuidora == QLatin1String("S"));
+}
+
+void TfrmDetalleConsignacion::ReenviarArchivosDistribuidora()
+{
+    btnReenviar->setText(QStringLiteral("&Enviando..."));
+    btnReenviar->setEnabled(false);
+    const EnvioDevolucion e = DevolucionConsignacion::ReenviarArchivos(AjustesBaseDistribuidora::DesdeDatosComp(datos_),
+                                                                       comprobante_, carpetaEnvio);
+    btnReenviar->setText(QStringLiteral("&Reenviar Archivos"));
+    btnReenviar->setEnabled(true);
+    if (e.apagado)
+        mensajes().Advertencia(DevolucionConsignacion::TextoEnvio(e));
+    else if (e.error.isEmpty() && e.envio.enviado)
+        mensajes().Informacion(QStringLiteral("Los Archivos han sido enviados"));
+    else
+        mensajes().Error(QStringLiteral("No se puede reenviar los archivos,\r\nComuníquese con el administrador del Sistema") +
+                         QStringLiteral("\r\n") + (e.error.isEmpty() ? e.envio.error : e.error));
 }
 
 void TfrmDetalleConsignacion::AbrirDesde(QWidget *llamador)
 {
     llamador_.Asignar(llamador, true);
+    VisibilidadReenviar();  // the opener has decided on the return command by now
     show();
 }
 
@@ -154,10 +186,19 @@ void TfrmDetalleConsignacion::btnDevolucionClick()
         mensajes().Advertencia(QStringLiteral("La consignacion ya fue devuelta"));
         return;
     }
-    if (AbrirDevolucion)
+    if (AbrirDevolucion) {
         AbrirDevolucion(*this, id_);
-    else
-        AvisoVentanaNoDisponible(QStringLiteral("Devolución de Consignación"));
+        return;
+    }
+    auto *devolucion = new TfrmDevolucionConsig(datos_, id_);
+    devolucion->Devuelto = [this] { DevolucionHecha(); };
+    devolucion->AbrirDesde(this);
+}
+
+void TfrmDetalleConsignacion::DevolucionHecha()
+{
+    btnDevolucion->setEnabled(false);
+    CargarDetalle();
 }
 
 void TfrmDetalleConsignacion::btnReimprimirClick()

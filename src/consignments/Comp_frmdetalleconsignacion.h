@@ -24,8 +24,10 @@ public:
     ~TfrmDetalleConsignacion() override;
 
     void AbrirDesde(QWidget *llamador);
-    // The return window; until it exists the user is told it is not available.
+    // Replaces the return window (tests); by default TfrmDevolucionConsig opens.
     static inline std::function<void(TfrmDetalleConsignacion &, int idConsignacion)> AbrirDevolucion;
+    // After a return: the lines again, the return command disabled.
+    void DevolucionHecha();
     std::function<void(Reporte &)> MostrarReporte;
 
     QLabel *lblProveedor, *lblFecha, *lblComprobante, *lblSubTotal1, *lblDescuento, *lblSubTotal2, *lblImpuesto,
@@ -34,10 +36,14 @@ public:
     QPushButton *btnDevolucion;
     QPushButton *btnReimprimir;
     QPushButton *btnCerrar;
+    QPushButton *btnReenviar;
+    // Folder of the send log and the queued e-mails (the executable's folder by default).
+    QString carpetaEnvio;
 
 public slots:
     void btnDevolucionClick();
     void btnReimprimirClick();
+    void ReenviarArchivosDistribuidora();
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -45,6 +51,8 @@ protected:
 
 private:
     void CargarDetalle();
+    // "Reenviar Archivos" only while the return command is disabled.
+    void VisibilidadReenviar();
 
     TFDatosComp &datos_;
     int id_;

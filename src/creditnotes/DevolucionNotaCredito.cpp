@@ -3,6 +3,7 @@
 #include "creditnotes/ImpresionNotaCredito.h"
 #include "data/Comp_fdatos.h"
 #include "data/EncabezadoReporte.h"
+#include "records/ActualizacionInventarioCompra.h"
 #include "records/TablasTrabajoCompra.h"
 #include "platform/AritmeticaEscalada.h"
 #include "platform/Formato.h"
@@ -529,24 +530,9 @@ void DevolucionNotaCredito::SacarDeInventario(const DocumentoDevolucion &doc, co
     for (const Linea &l : lineas) {
         const Articulo &a = articulos[l.codigo];
         if (a.llevaStock) {
-            Currency despues;
-            Paso(QStringLiteral("Error al actualizar el inventario "), QStringLiteral("Error al actualizar INVENTARIO"), [&] {
-                if (registros_.ActualizaInventario(ModoInventario::RestarStock, l.codigo,
-                                                   ValoresInventario().Cantidad(l.cantidad).Promedio(a.promedio)) != 1)
-                    throw db::DbError(QStringLiteral("El artículo %1 no se encontró").arg(l.codigo));
-                db::Query &s = Sql(Base::Inventario, QStringLiteral("select STOCK from INVENTARIO where COD_BARRAS = :Codigo"));
-                s.paramByName("Codigo").setAsString(l.codigo);
-                s.execQuery();
-                despues = s.field(0).asCurrency();
-                s.close();
-            });
             // Warehouse "0" carries the stock after the return.
-            Paso(QStringLiteral("Error al actualizar en existencias. "), QStringLiteral("Error al actualizar EXISTENCIAS"),
-                 [&] {
-                     if (registros_.ActualizaInventario(ModoInventario::Existencia, l.codigo,
-                                                        ValoresInventario().Cantidad(despues).Bodega(QStringLiteral("0"))) == 0)
-                         registros_.InsertarExistencias({l.codigo, QStringLiteral("0"), despues, {}, {}});
-                 });
+            Paso(QStringLiteral("Error al actualizar el inventario "), QStringLiteral("Error al actualizar INVENTARIO"),
+                 [&] { SalidaDeStock(consultas_, registros_, l.codigo, l.cantidad, a.promedio); });
         }
         FilaMovStock m;
         m.FECHA = ahora;

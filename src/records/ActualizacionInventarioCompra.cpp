@@ -291,3 +291,20 @@ std::vector<LineaCompra> ActualizadorInventarioCompra::LineasDeEstacion()
     q.close();
     return lineas;
 }
+
+Currency SalidaDeStock(ConsultasCompra &consultas, RegistrosCompra &registros, const QString &articulo,
+                       Currency cantidad, Currency promedio)
+{
+    if (registros.ActualizaInventario(ModoInventario::RestarStock, articulo,
+                                      ValoresInventario().Cantidad(cantidad).Promedio(promedio)) != 1)
+        throw db::DbError(QStringLiteral("El artículo %1 no se encontró").arg(articulo));
+    db::Query &s = consultas.Sql(BaseCompra::Inventario, QStringLiteral("select STOCK from INVENTARIO where COD_BARRAS = :Codigo"));
+    s.paramByName("Codigo").setAsString(articulo);
+    s.execQuery();
+    const Currency despues = s.field(0).asCurrency();
+    s.close();
+    if (registros.ActualizaInventario(ModoInventario::Existencia, articulo,
+                                      ValoresInventario().Cantidad(despues).Bodega(QStringLiteral("0"))) == 0)
+        registros.InsertarExistencias({articulo, QStringLiteral("0"), despues, {}, {}});
+    return despues;
+}

@@ -150,3 +150,10 @@ std::vector<size_t> OrdenPorArticulo(const std::vector<Linea> &lineas, Codigo &&
                      [&](size_t a, size_t b) { return codigo(lineas[a]) < codigo(lineas[b]); });
     return orden;
 }
+
+// Goods going out of stock (returns): STOCK lowered in the statement with the average cost kept
+// (the article's row must already be locked in the inventory update transaction), then
+// warehouse "0" set to the stock after, its row created when missing. The stock after; throws
+// db::DbError when the article does not keep stock or does not exist.
+Currency SalidaDeStock(ConsultasCompra &consultas, RegistrosCompra &registros, const QString &articulo,
+                       Currency cantidad, Currency promedio);

@@ -996,6 +996,35 @@ std::uint64_t RegistrosCompra::ActualizaConsignaciones(ModoConsignacion modo, in
         });
         return n;
     }
+    if (modo == ModoConsignacion::MarcarDevuelta) {
+        return Escribir(kActualizar, "CONSIGNACIONES", [&] {
+            db::Query &q = q_.Sql(BaseCompra::Tienda, QStringLiteral("update CONSIGNACIONES set DEVUELTA = 'S' "
+                                                                     "where ID_CONSIGNACION = :ID"));
+            q.paramByName("ID").setAsInteger(idConsignacion);
+            return Ejecutar(q);
+        });
+    }
+    if (modo == ModoConsignacion::DevolverTodo || modo == ModoConsignacion::Devolver) {
+        return Escribir(kActualizar, "DETALLE_CONSIGNACION", [&] {
+            const bool todo = modo == ModoConsignacion::DevolverTodo;
+            db::Query &q = q_.Sql(BaseCompra::Tienda,
+                                  todo ? QStringLiteral("update DETALLE_CONSIGNACION set PROCESADOS = CANTIDAD, EXISTENCIA = 0 "
+                                                        "where ID_CONSIGNACION = :ID and ID_DETALLE_CONSIGNACION = :pId_Detalle "
+                                                        "and coalesce(PROCESADOS, 0) < CANTIDAD")
+                                       : QStringLiteral("update DETALLE_CONSIGNACION set PROCESADOS = coalesce(PROCESADOS, 0) + "
+                                                        ":procesados, EXISTENCIA = EXISTENCIA - :resta where "
+                                                        "ID_CONSIGNACION = :ID and ID_DETALLE_CONSIGNACION = :pId_Detalle and "
+                                                        "coalesce(PROCESADOS, 0) + :tope <= CANTIDAD"));
+            if (!todo) {
+                q.paramByName("procesados").setAsCurrency(c.procesados);
+                q.paramByName("resta").setAsCurrency(c.procesados);
+                q.paramByName("tope").setAsCurrency(c.procesados);
+            }
+            q.paramByName("ID").setAsInteger(idConsignacion);
+            q.paramByName("pId_Detalle").setAsInteger(c.idDetalle);
+            return Ejecutar(q);
+        });
+    }
     if (modo == ModoConsignacion::ExistenciaCero) {
         return Escribir(kActualizar, "DETALLE_CONSIGNACION", [&] {
             db::Query &q = q_.Sql(BaseCompra::Tienda, QStringLiteral("update detalle_consignacion set EXISTENCIA = 0 "

@@ -408,6 +408,10 @@ enum class ModoConsignacion {
     Procesados = 2,       // PROCESADOS = procesados on line idDetalle
     SumarProcesados = 3,  // PROCESADOS = PROCESADOS + procesados on line idDetalle
     ExistenciaCero = 4,   // EXISTENCIA = 0 on every line of the consignment
+    // Returns, on line idDetalle and only while it is still open (PROCESADOS < CANTIDAD):
+    DevolverTodo = 5,     // PROCESADOS = CANTIDAD, EXISTENCIA = 0
+    Devolver = 6,         // PROCESADOS + procesados, EXISTENCIA - procesados; never past CANTIDAD
+    MarcarDevuelta = 7,   // the consignment's DEVUELTA = "S"
 };
 struct CambioConsignacion {
     QDateTime fecha;

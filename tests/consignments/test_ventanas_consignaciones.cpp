@@ -9,6 +9,7 @@
 #include "consignments/Comp_frm_elegirtipomoneda.h"
 #include "consignments/Comp_frmconsignaciones.h"
 #include "consignments/Comp_frmdetalleconsignacion.h"
+#include "consignments/Comp_frmdevolucionconsig.h"
 #include "consignments/Comp_frmfacturarconsig.h"
 #include "consignments/Comp_frmguardarconsignacion.h"
 #include "consignments/RecepcionConsignacion.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 
 using namespace posteo;
 using namespace pruebas;
@@ -106,9 +108,6 @@ TEST_F(VentanasConsignacion, ReceiveFromTheEntryPrintTheVoucherAndAnnulFromTheBr
     EXPECT_EQ(detalle->lblComprobante->text(), "CV-1");
     EXPECT_EQ(detalle->GridDetalles->model()->rowCount(), 1);
     EXPECT_EQ(detalle->lblCodigo->text(), "ART-1");
-    detalle->btnDevolucionClick();
-    EXPECT_TRUE(env.mensajes.Mostro(
-        "La ventana \"Devolución de Consignación\" todavía no está disponible en esta versión del módulo de compras."));
     const QString copia = dir.filePath("copia.pdf");
     detalle->MostrarReporte = APdf(copia);
     detalle->btnReimprimirClick();
@@ -129,6 +128,118 @@ TEST_F(VentanasConsignacion, ReceiveFromTheEntryPrintTheVoucherAndAnnulFromTheBr
     Ventana<TfrmDetalleConsignacion>()->btnDevolucionClick();
     EXPECT_TRUE(env.mensajes.Mostro("La consignacion está anulada"));
     Ventana<TfrmDetalleConsignacion>()->close();
+    Procesar();
+}
+
+TEST_F(VentanasConsignacion, TheDetailOpensTheReturnWhichGivesBackTheTickedQuantity)
+{
+    Recibir("CV-9", dir.filePath("r.pdf"));
+    ASSERT_EQ(Stock(), C("15"));
+    frm->btnVerDetalleClick();
+    Procesar();
+    auto *detalle = Ventana<TfrmDetalleConsignacion>();
+    ASSERT_TRUE(detalle);
+    detalle->btnDevolucionClick();
+    Procesar();
+    auto *dev = Ventana<TfrmDevolucionConsig>();
+    ASSERT_TRUE(dev);
+    EXPECT_EQ(dev->windowTitle(), "Devolucion de Consignaciones");
+    EXPECT_FALSE(detalle->isEnabled());
+    EXPECT_FALSE(dev->lbl1->isVisible());
+    QTableWidget *g = dev->gridDevoluciones;
+    ASSERT_EQ(g->rowCount(), 1);
+    EXPECT_EQ(g->horizontalHeaderItem(TfrmDevolucionConsig::colDevolver)->text(), "Devolver");
+    EXPECT_EQ(g->item(0, TfrmDevolucionConsig::colCodigo)->text(), "ART-1");
+    EXPECT_EQ(g->item(0, TfrmDevolucionConsig::colCantidad)->text(), "5");
+    EXPECT_EQ(g->item(0, TfrmDevolucionConsig::colDevolver)->checkState(), Qt::Unchecked);
+
+    dev->btnAceptar->click();
+    EXPECT_TRUE(env.mensajes.Mostro("No hay artículos seleccionados"));
+    dev->btnMarcarTodo->click();
+    EXPECT_EQ(g->item(0, TfrmDevolucionConsig::colDevolver)->checkState(), Qt::Checked);
+    g->item(0, TfrmDevolucionConsig::colCantidad)->setText("6");
+    dev->btnAceptar->click();
+    EXPECT_TRUE(env.mensajes.Mostro("La cantidad a devolver es incorrecta. Favor Verifique"));
+    g->item(0, TfrmDevolucionConsig::colCantidad)->setText("dos");
+    dev->btnAceptar->click();
+    EXPECT_EQ(Stock(), C("15"));
+    ASSERT_TRUE(Ventana<TfrmDevolucionConsig>());
+
+    g->item(0, TfrmDevolucionConsig::colCantidad)->setText("2");
+    dev->btnAceptar->click();
+    Procesar();
+    EXPECT_TRUE(env.mensajes.Mostro("Los artículos seleccionados se han devuelto satisfactoriamente"))
+        << env.mensajes.textos().join('|').toStdString();
+    EXPECT_EQ(Stock(), C("13"));
+    EXPECT_FALSE(Ventana<TfrmDevolucionConsig>());
+    EXPECT_TRUE(detalle->isEnabled());
+    EXPECT_FALSE(detalle->btnDevolucion->isEnabled());
+    EXPECT_FALSE(detalle->btnReenviar->isVisible());  // no distributor files outside distributor mode
+    detalle->close();
+    Procesar();
+}
+
+TEST_F(VentanasConsignacion, InDistributorModeTheReturnPrintsTheTicketAndSaysSendingIsOff)
+{
+    Recibir("CV-8", dir.filePath("r.pdf"));
+    env.datos->SisDistribuidora = "S";
+    frm->btnVerDetalleClick();
+    Procesar();
+    auto *detalle = Ventana<TfrmDetalleConsignacion>();
+    ASSERT_TRUE(detalle);
+    detalle->btnDevolucionClick();
+    Procesar();
+    auto *dev = Ventana<TfrmDevolucionConsig>();
+    ASSERT_TRUE(dev);
+    const QString ticket = dir.filePath("ticket.txt");
+    dev->salidaTicket = ticket;
+    dev->carpetaEnvio = dir.path();
+    dev->gridDevoluciones->item(0, TfrmDevolucionConsig::colCantidad)->setText("3");
+    dev->btnMarcarTodo->click();
+    dev->btnAceptar->click();
+    Procesar();
+    EXPECT_TRUE(env.mensajes.Mostro("Los artículos seleccionados se han devuelto satisfactoriamente"))
+        << env.mensajes.textos().join('|').toStdString();
+    EXPECT_TRUE(env.mensajes.textos().join('|').contains("desactivado"));
+    EXPECT_EQ(Stock(), C("10"));  // the whole existence leaves
+    QFile t(ticket);
+    ASSERT_TRUE(t.open(QIODevice::ReadOnly));
+    const QByteArray texto = t.readAll();
+    EXPECT_TRUE(texto.contains("LIQUIDACION DE DOCUMENTOS"));
+    EXPECT_TRUE(texto.contains("COMPROBANTE NUMERO: CV-8"));
+    EXPECT_TRUE(texto.contains("                 5     3     0     2\r\n"));
+    EXPECT_FALSE(Ventana<TfrmDevolucionConsig>());
+    EXPECT_FALSE(detalle->btnDevolucion->isEnabled());
+    EXPECT_TRUE(detalle->btnReenviar->isVisible());
+    detalle->close();
+    Procesar();
+
+    // Opened again: returned, so only the resend is offered.
+    frm->btnVerDetalleClick();
+    Procesar();
+    detalle = Ventana<TfrmDetalleConsignacion>();
+    ASSERT_TRUE(detalle);
+    EXPECT_FALSE(detalle->btnDevolucion->isEnabled());
+    EXPECT_TRUE(detalle->btnReenviar->isVisible());
+    detalle->carpetaEnvio = dir.path();
+    env.mensajes.Limpiar();
+    detalle->btnReenviar->click();
+    EXPECT_TRUE(env.mensajes.textos().join('|').contains("desactivado"));
+    EXPECT_FALSE(env.mensajes.Mostro("Los Archivos han sido enviados"));
+
+    BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
+    dis.Conectar();
+    EntornoPrueba::Ejecutar(dis.base(), QStringLiteral("update CONFIG set ENVIA_REPORTES = 'S', DIRECCION_REPORTES = '%1/', "
+                                                       "SMTP_SERVER = '127.0.0.1', PORT = 9").arg(dir.path()));
+    detalle->btnReenviar->click();
+    EXPECT_TRUE(env.mensajes.textos().join('|').contains(
+        "No se puede reenviar los archivos,\r\nComuníquese con el administrador del Sistema"));
+    EXPECT_TRUE(detalle->btnReenviar->isEnabled());
+    EXPECT_EQ(detalle->btnReenviar->text(), "&Reenviar Archivos");
+    QFile devol(dir.filePath("DevolCV-8.txt"));
+    ASSERT_TRUE(devol.open(QIODevice::ReadOnly));
+    EXPECT_EQ(devol.readAll().count("\r\n"), 2);  // title and the one stored row
+    detalle->close();
     Procesar();
 }
 

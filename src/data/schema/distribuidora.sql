@@ -59,4 +59,20 @@ CREATE TABLE TB_ARCHIVOS_GENERADOS (
 );
 CREATE INDEX IX_TAG_NRO_FACTURA ON TB_ARCHIVOS_GENERADOS (NRO_FACTURA);
 
+-- Groups of a commit spread over several databases (a consignment return commits the store,
+-- inventory and this database together): the first database of a group records it.
+CREATE TABLE TRANSACCIONES_2PC (
+    GRUPO VARCHAR(40) NOT NULL PRIMARY KEY,
+    FECHA TIMESTAMP DEFAULT CURRENT_TIMESTAMP
+);
+
+-- Members of those groups: each transaction's number, recorded before it is prepared.
+CREATE TABLE TRANSACCIONES_2PC_MIEMBROS (
+    TRANSACCION BIGINT NOT NULL PRIMARY KEY,
+    GRUPO VARCHAR(40) NOT NULL,
+    INDICE INTEGER NOT NULL,
+    TOTAL INTEGER NOT NULL,
+    FECHA TIMESTAMP
+);
+
 COMMIT;
