@@ -8,6 +8,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/Terminacion.h"
 #include "cli/CentralCli.h"
+#include "cli/DevolucionCli.h"
 #include "cli/PosteoCli.h"
 #include "cli/ReportesCli.h"
 #include "platform/db/TwoPhase.h"
@@ -88,6 +89,9 @@ const char *const kUso =
     "  compras consign-invoice CARPETA ID_CONSIGNACION ARCHIVO.json [--caja N] [--usuario U]\n"
     "      factura lo vendido y aún no facturado de la consignación con el número, fecha y pago del\n"
     "      archivo (sus líneas no se usan); imprime ID_COMPRA\n"
+    "  compras return CARPETA ID_CONSIGNACION ARCHIVO.json [--caja N] [--usuario U]\n"
+    "      devuelve las líneas del archivo ({\"lineas\": [{\"codigo\": C, \"cantidad\": N}]} o\n"
+    "      {\"todas\": true}); en modo distribuidora genera y envía sus archivos\n"
     "  compras credit-note CARPETA NOTA.json [--caja N] [--usuario U] [--espera S]\n"
     "      registra la devolución de mercadería al proveedor con su nota de crédito (como \"compras\n"
     "      post\", más \"factura\" o \"factura_no_sistema\", \"asignar\" y \"confirmar_excesos\");\n"
@@ -326,6 +330,20 @@ int conArchivoYEstacion(const QCommandLineParser &p, const QString &carpeta, con
     return codigo;
 }
 
+int devolver(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
+{
+    bool ok = false;
+    const int consignacion = id.toInt(&ok);
+    if (!ok || consignacion <= 0) {
+        err() << "La consignación debe ser su número interno (ID_CONSIGNACION).\n";
+        return 2;
+    }
+    return conArchivoYEstacion(p, carpeta, archivo, &LeerDevolucionJson,
+                               [consignacion](const DevolucionJson &d, const QString &computadora) {
+                                   return DevolverConsignacion(consignacion, d, computadora);
+                               });
+}
+
 int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
 {
     return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, &PostearFactura);
@@ -495,6 +513,8 @@ int ejecutar(QCoreApplication &app)
             return conArchivoYEstacion(p, args[1], args[2], &LeerFacturaJson, &GuardarConsignacion);
         if (args[0] == QLatin1String("consign-invoice") && args.size() == 4)
             return consignInvoice(p, args[1], args[2], args[3]);
+        if (args[0] == QLatin1String("return") && args.size() == 4)
+            return devolver(p, args[1], args[2], args[3]);
         if (args[0] == QLatin1String("clear") && args.size() == 2)
             return clear(p, args[1]);
         if (args[0] == QLatin1String("annul") && args.size() == 4)

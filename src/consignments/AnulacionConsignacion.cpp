@@ -1,5 +1,6 @@
 #include "consignments/AnulacionConsignacion.h"
 
+#include "consignments/DevolucionConsignacion.h"
 #include "data/Comp_fdatos.h"
 #include "platform/ArchivoIni.h"
 #include "platform/Mensajes.h"
@@ -73,14 +74,7 @@ bool AnulacionConsignacion::Leer(int id, Encabezado &e)
 
 bool AnulacionConsignacion::Devuelta(int id)
 {
-    db::Query &c = consultas_.Sql(BaseCompra::Tienda, QStringLiteral("select count(*) from detalle_consignacion dc "
-                                                                    "where dc.cantidad <> dc.procesados and "
-                                                                    "dc.id_consignacion = :comp and dc.cantidad > 0 "));
-    c.paramByName("comp").setAsInteger(id);
-    c.execQuery();
-    const bool devuelta = c.field(0).asInteger() == 0;
-    c.close();
-    return devuelta;
+    return LineasDevueltas(consultas_, id);
 }
 
 int AnulacionConsignacion::ExistenciasDevueltasEnCero(const FiltroConsignaciones &filtro)

@@ -14,6 +14,18 @@
 
 #include <map>
 
+bool LineasDevueltas(ConsultasCompra &consultas, int idConsignacion)
+{
+    db::Query &c = consultas.Sql(BaseCompra::Tienda, QStringLiteral("select count(*) from DETALLE_CONSIGNACION where "
+                                                                   "ID_CONSIGNACION = :ID and CANTIDAD > 0 and "
+                                                                   "coalesce(PROCESADOS, 0) <> CANTIDAD"));
+    c.paramByName("ID").setAsInteger(idConsignacion);
+    c.execQuery();
+    const bool devuelta = c.field(0).asInteger() == 0;
+    c.close();
+    return devuelta;
+}
+
 DevolucionConsignacion::DevolucionConsignacion(const ConexionesCompra &conexiones, AjustesDevolucionConsig ajustes)
     : c_(conexiones), ajustes_(std::move(ajustes)), mensajes_(&mensajes()), consultas_(c_)
 {
@@ -231,14 +243,7 @@ DevolucionConsignacion::Resultado DevolucionConsignacion::Devolver(int id, const
         }
 
         // Returned once nothing of it is open any more.
-        db::Query &c = consultas_.Sql(BaseCompra::Tienda, QStringLiteral("select count(*) from DETALLE_CONSIGNACION where "
-                                                                        "ID_CONSIGNACION = :ID and CANTIDAD > 0 and "
-                                                                        "coalesce(PROCESADOS, 0) < CANTIDAD"));
-        c.paramByName("ID").setAsInteger(id);
-        c.execQuery();
-        const bool todo = c.field(0).asInteger() == 0;
-        c.close();
-        if (todo && ajustes_.sisDistribuidora)
+        if (ajustes_.sisDistribuidora && LineasDevueltas(consultas_, id))
             registros.ActualizaConsignaciones(ModoConsignacion::MarcarDevuelta, id, {});
 
         std::vector<db::Transaction *> ts{c_.transTienda, c_.transInventario};

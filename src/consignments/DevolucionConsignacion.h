@@ -48,6 +48,9 @@ struct LineaDevolucionConsig {
     bool marcada = false;
 };
 
+// Every line with a positive quantity fully processed (read on the store update transaction).
+bool LineasDevueltas(ConsultasCompra &consultas, int idConsignacion);
+
 // What became of the distributor's files and e-mail after a return.
 struct EnvioDevolucion {
     bool apagado = false;  // the distributor's ENVIA_REPORTES is not "S": nothing written or sent

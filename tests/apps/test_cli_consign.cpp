@@ -1,5 +1,6 @@
 // "compras consign" and "compras consign-invoice" in process, over copies of the demo databases.
 #include "support/EntornoPrueba.h"
+#include "cli/DevolucionCli.h"
 #include "cli/FacturaJson.h"
 #include "cli/PosteoCli.h"
 
@@ -129,4 +130,41 @@ TEST_F(ConsignacionCli, RefusedFilesWriteNothing)
     EXPECT_NE(Facturar(999999, Archivo("CLI-F", R"("credito": 1, "dias": 30)")).codigo, 0);
     EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), tienda);
     EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inv);
+}
+
+TEST_F(ConsignacionCli, ReturnPartThenEverythingLeft)
+{
+    const Currency antes = Stock();
+    const ResultadoCli r = Consignar(Archivo("CLI-D1", ""));
+    ASSERT_EQ(r.codigo, 0) << r.mensaje.toStdString();
+    const int id = r.salida.toInt();
+    auto devolver = [id](const char *json) {
+        QString error;
+        const auto d = LeerDevolucionJson(QByteArray(json), error);
+        if (!d)
+            return ResultadoCli{2, QString(), error};
+        return DevolverConsignacion(id, *d, QStringLiteral("PRUEBA"));
+    };
+    EXPECT_EQ(devolver("[1]").codigo, 2);
+    EXPECT_EQ(devolver(R"({"lineas": [{"codigo": "X", "cantidad": "dos"}]})").codigo, 2);
+    const ResultadoCli otro = devolver(R"({"lineas": [{"codigo": "NO-EXISTE"}]})");
+    EXPECT_NE(otro.codigo, 0);
+    EXPECT_TRUE(otro.mensaje.contains("NO-EXISTE"));
+
+    const QByteArray parte = QStringLiteral(R"({"lineas": [{"codigo": "%1", "cantidad": 4}]})").arg(kArticulo).toUtf8();
+    const ResultadoCli p = devolver(parte.constData());
+    ASSERT_EQ(p.codigo, 0) << p.mensaje.toStdString();
+    EXPECT_EQ(p.salida, "Los artículos seleccionados se han devuelto satisfactoriamente");
+    EXPECT_EQ(Stock(), antes + C("6"));
+    const QByteArray demasiado = QStringLiteral(R"({"lineas": [{"codigo": "%1", "cantidad": 7}]})").arg(kArticulo).toUtf8();
+    const ResultadoCli mal = devolver(demasiado.constData());
+    EXPECT_NE(mal.codigo, 0);
+    EXPECT_EQ(mal.mensaje, "La cantidad a devolver es incorrecta. Favor Verifique");
+    EXPECT_EQ(Stock(), antes + C("6"));
+
+    ASSERT_EQ(devolver(R"({"todas": true})").codigo, 0);
+    EXPECT_EQ(Stock(), antes);
+    const ResultadoCli nada = devolver(R"({"todas": true})");
+    EXPECT_NE(nada.codigo, 0);
+    EXPECT_EQ(nada.mensaje, "No hay artículos seleccionados");
 }

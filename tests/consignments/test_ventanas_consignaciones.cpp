@@ -85,6 +85,18 @@ protected:
         frm->cmbFechaInicial->setDate(QDate::currentDate());
         Procesar();
     }
+    // The selected consignment's detail and, from it, the return window.
+    void AbrirDevolucion(TfrmDetalleConsignacion *&detalle, TfrmDevolucionConsig *&dev)
+    {
+        frm->btnVerDetalleClick();
+        Procesar();
+        detalle = Ventana<TfrmDetalleConsignacion>();
+        ASSERT_TRUE(detalle);
+        detalle->btnDevolucionClick();
+        Procesar();
+        dev = Ventana<TfrmDevolucionConsig>();
+        ASSERT_TRUE(dev);
+    }
 };
 
 TEST_F(VentanasConsignacion, ReceiveFromTheEntryPrintTheVoucherAndAnnulFromTheBrowser)
@@ -135,14 +147,9 @@ TEST_F(VentanasConsignacion, TheDetailOpensTheReturnWhichGivesBackTheTickedQuant
 {
     Recibir("CV-9", dir.filePath("r.pdf"));
     ASSERT_EQ(Stock(), C("15"));
-    frm->btnVerDetalleClick();
-    Procesar();
-    auto *detalle = Ventana<TfrmDetalleConsignacion>();
-    ASSERT_TRUE(detalle);
-    detalle->btnDevolucionClick();
-    Procesar();
-    auto *dev = Ventana<TfrmDevolucionConsig>();
-    ASSERT_TRUE(dev);
+    TfrmDetalleConsignacion *detalle = nullptr;
+    TfrmDevolucionConsig *dev = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AbrirDevolucion(detalle, dev));
     EXPECT_EQ(dev->windowTitle(), "Devolucion de Consignaciones");
     EXPECT_FALSE(detalle->isEnabled());
     EXPECT_FALSE(dev->lbl1->isVisible());
@@ -183,14 +190,9 @@ TEST_F(VentanasConsignacion, InDistributorModeTheReturnPrintsTheTicketAndSaysSen
 {
     Recibir("CV-8", dir.filePath("r.pdf"));
     env.datos->SisDistribuidora = "S";
-    frm->btnVerDetalleClick();
-    Procesar();
-    auto *detalle = Ventana<TfrmDetalleConsignacion>();
-    ASSERT_TRUE(detalle);
-    detalle->btnDevolucionClick();
-    Procesar();
-    auto *dev = Ventana<TfrmDevolucionConsig>();
-    ASSERT_TRUE(dev);
+    TfrmDetalleConsignacion *detalle = nullptr;
+    TfrmDevolucionConsig *dev = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AbrirDevolucion(detalle, dev));
     const QString ticket = dir.filePath("ticket.txt");
     dev->salidaTicket = ticket;
     dev->carpetaEnvio = dir.path();
