@@ -330,26 +330,15 @@ int conArchivoYEstacion(const QCommandLineParser &p, const QString &carpeta, con
     return codigo;
 }
 
-int devolver(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
-{
-    bool ok = false;
-    const int consignacion = id.toInt(&ok);
-    if (!ok || consignacion <= 0) {
-        err() << "La consignación debe ser su número interno (ID_CONSIGNACION).\n";
-        return 2;
-    }
-    return conArchivoYEstacion(p, carpeta, archivo, &LeerDevolucionJson,
-                               [consignacion](const DevolucionJson &d, const QString &computadora) {
-                                   return DevolverConsignacion(consignacion, d, computadora);
-                               });
-}
-
 int post(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
 {
     return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, &PostearFactura);
 }
 
-int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
+// As conArchivoYEstacion, for a command on consignment `id` (its ID_CONSIGNACION).
+template <class Leer, class Registrar>
+int conConsignacion(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo,
+                    Leer leer, Registrar registrar)
 {
     bool ok = false;
     const int consignacion = id.toInt(&ok);
@@ -357,9 +346,19 @@ int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QS
         err() << "La consignación debe ser su número interno (ID_CONSIGNACION).\n";
         return 2;
     }
-    return conArchivoYEstacion(p, carpeta, archivo, &LeerFacturaJson, [consignacion](const FacturaJson &f, const QString &computadora) {
-        return FacturarConsignacion(consignacion, f, computadora);
+    return conArchivoYEstacion(p, carpeta, archivo, leer, [consignacion, registrar](const auto &doc, const QString &computadora) {
+        return registrar(consignacion, doc, computadora);
     });
+}
+
+int consignInvoice(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
+{
+    return conConsignacion(p, carpeta, id, archivo, &LeerFacturaJson, &FacturarConsignacion);
+}
+
+int devolver(const QCommandLineParser &p, const QString &carpeta, const QString &id, const QString &archivo)
+{
+    return conConsignacion(p, carpeta, id, archivo, &LeerDevolucionJson, &DevolverConsignacion);
 }
 
 int creditNote(const QCommandLineParser &p, const QString &carpeta, const QString &archivo)
