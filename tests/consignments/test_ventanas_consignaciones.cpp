@@ -27,6 +27,11 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace posteo;
 using namespace pruebas;
@@ -242,6 +247,59 @@ TEST_F(VentanasConsignacion, InDistributorModeTheReturnPrintsTheTicketAndSaysSen
     ASSERT_TRUE(devol.open(QIODevice::ReadOnly));
     EXPECT_EQ(devol.readAll().count("\r\n"), 2);  // title and the one stored row
     detalle->close();
+    Procesar();
+}
+
+TEST_F(VentanasConsignacion, TheWindowKeepsPaintingWhileTheMailServerNeverAnswers)
+{
+    // A server that takes the connection and never says a word.
+    const int mudo = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(mudo, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(mudo, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(mudo, 8), 0);
+    socklen_t largo = sizeof a;
+    ::getsockname(mudo, reinterpret_cast<sockaddr *>(&a), &largo);
+    BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
+    dis.Conectar();
+    EntornoPrueba::Ejecutar(dis.base(), QStringLiteral("update CONFIG set ENVIA_REPORTES = 'S', DIRECCION_REPORTES = '%1/', "
+                                                       "SMTP_SERVER = '127.0.0.1', PORT = %2")
+                                            .arg(dir.path())
+                                            .arg(ntohs(a.sin_port)));
+
+    Recibir("CV-7", dir.filePath("r.pdf"));
+    env.datos->SisDistribuidora = "S";
+    TfrmDetalleConsignacion *detalle = nullptr;
+    TfrmDevolucionConsig *dev = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AbrirDevolucion(detalle, dev));
+    dev->salidaTicket = dir.filePath("ticket.txt");
+    dev->carpetaEnvio = dir.path();
+    dev->segundosCorreo = 1;
+    QStringList vistos;
+    int latidos = 0;
+    QTimer reloj;
+    QObject::connect(&reloj, &QTimer::timeout, [&] {
+        ++latidos;
+        if (dev->lbl1->isVisible())
+            vistos << dev->lbl1->text() << dev->lbintentos->text();
+    });
+    reloj.start(50);
+    dev->btnMarcarTodo->click();
+    dev->btnAceptar->click();
+    reloj.stop();
+    ::close(mudo);
+    EXPECT_GT(latidos, 20);  // three attempts of a second each: the loop kept running
+    EXPECT_TRUE(vistos.contains("Enviando Correo..."));
+    EXPECT_TRUE(vistos.contains("Intento 3 de 3")) << vistos.join('|').toStdString();
+    EXPECT_TRUE(env.mensajes.textos().join('|').contains("Hubo un problema a la Hora de enviar el correo"));
+    EXPECT_TRUE(env.mensajes.Mostro("Los artículos seleccionados se han devuelto satisfactoriamente"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("DevolCV-7.txt")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(NombreLogEnvio())));
+    Procesar();
+    if (auto *d = Ventana<TfrmDetalleConsignacion>())
+        d->close();
     Procesar();
 }
 
