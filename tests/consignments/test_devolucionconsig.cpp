@@ -10,10 +10,14 @@
 #include "platform/ErrorCompras.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -290,6 +294,64 @@ TEST_F(Devolucion, AfterTheCommitTheFilesAreWrittenAndAFailedMailStaysQueued)
     EXPECT_EQ(devol.readAll(), titulo + "T-1,INT-1,ED-7,2," + QDate::currentDate().toString("MM/dd/yy").toLatin1() +
                                    ",CONS-D,RTN,Y,1,\r\n");
     EXPECT_EQ(merma.readAll(), titulo);
+}
+
+TEST_F(Devolucion, TheSettlementReachesAMailServerWithTheQueuedOneFirst)
+{
+    QTemporaryDir carpeta;
+    const QString reportes = carpeta.filePath("reportes"), buzon = carpeta.filePath("buzon");
+    ASSERT_TRUE(QDir().mkpath(reportes));
+    ASSERT_TRUE(QDir().mkpath(buzon));
+    // A free loopback port for the server.
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
+    ::close(s);
+    const int puerto = ntohs(a.sin_port);
+
+    BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
+    dis.Conectar();
+    EntornoPrueba::Ejecutar(dis.base(), QStringLiteral("update CONFIG set ENVIA_REPORTES = 'S', DIRECCION_REPORTES = '%1/', "
+                                                       "SMTP_SERVER = '127.0.0.1', PORT = %2, \"USER\" = '', "
+                                                       "CORREO_SALIDA = 'tienda@x.example', CORREO1 = 'uno@x.example', "
+                                                       "CORREO1_RECIBE_MERMA = 'S', CORREO2 = 'dos@x.example', "
+                                                       "CORREO2_RECIBE_MERMA = 'N', CORREO3 = null, CORREO4 = null, "
+                                                       "CORREO5 = null")
+                                            .arg(reportes)
+                                            .arg(puerto));
+    // The first return finds the server down: its mail is queued.
+    auto d = Nueva(true);
+    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-1", "5")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
+    EnvioDevolucion e = d->EnviarLiquidacion(carpeta.path(), {}, 2);
+    EXPECT_TRUE(e.envio.encolado);
+
+    QProcess servidor;
+    servidor.start("/usr/bin/python3", {COMPRAS_SMTP_PRUEBA, QString::number(puerto), buzon, "acepta"});
+    ASSERT_TRUE(servidor.waitForReadyRead(15000));
+    ASSERT_TRUE(servidor.readAll().contains("listo"));
+    // Everything sold but one of ART-2: a shrinkage line.
+    EntornoPrueba::Ejecutar(env.tienda, "update DETALLE_CONSIGNACION set EXISTENCIA = 1 where CODIGO_ARTICULO = 'ART-2'");
+    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-2", "0")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
+    e = d->EnviarLiquidacion(carpeta.path(), {}, 5);
+    servidor.kill();
+    servidor.waitForFinished(5000);
+    EXPECT_TRUE(e.envio.enviado) << e.envio.error.toStdString();
+    EXPECT_EQ(e.envio.reenviadosDeCola, 1);
+    EXPECT_EQ(e.envio.pendientesEnCola, 0);
+    EXPECT_EQ(DevolucionConsignacion::TextoEnvio(e), "Los Archivos han sido enviados");
+    const QStringList correos = QDir(buzon).entryList({"*.eml"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(correos.size(), 2);
+    QFile sobre(buzon + "/2.sobre"), correo(buzon + "/2.eml");
+    ASSERT_TRUE(sobre.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(correo.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sobre.readAll(), "tienda@x.example\nuno@x.example\n");  // only the flagged recipient
+    const QByteArray texto = correo.readAll();
+    EXPECT_TRUE(texto.contains("MermaCONS-D.txt"));
+    EXPECT_TRUE(texto.contains("DevolCONS-D.txt"));
 }
 
 TEST(TicketLiquidacionTest, LayoutAndOnlyDevicesOrWritableFilesAsOutput)
