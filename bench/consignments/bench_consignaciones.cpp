@@ -10,6 +10,7 @@
 #include "platform/Mensajes.h"
 #include "platform/db/TwoPhase.h"
 #include "support/EntornoPrueba.h"
+#include "ApoyoBenchConsignaciones.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,28 +21,11 @@
 #include <map>
 #include <memory>
 
+using namespace bench_consig;
+
 namespace {
 
-constexpr int kLineas = 100;
 
-QString Codigo(int i) { return QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0')); }
-
-void Trabajo(EntornoPrueba &env)
-{
-    db::Transaction t(env.tienda);
-    db::Query q(&env.tienda, &t);
-    q.setSql(QStringLiteral("insert into TEMPORAL_COMPRAS (COMPUTADORA, NRO_CAJA, COD_BARRAS, COD_FAMILIA, NOMBRE, CANTIDAD, "
-                            "IMPORE_COSTO, IMP_UNIT_SIN_IV, IMP_UNIT_CON_IV, GRAVADO, IVI, PORCE_IV, PORCE_DESC, "
-                            "IMPORTE_DESCUENTO, IMPORTE_TOLAL_IV, TOTAL_SIN_IV, TOTAL_CON_IV, PRECIO_VENTA, FRACCIONADO) "
-                            "values ('PRUEBA', 1, :cod, 'MED-ANA', 'ARTICULO', 2, 100, 100, 113, 'S', 'N', 13, 0, 0, 26, "
-                            "200, 226, 0, 'N')"));
-    for (int i = 0; i < kLineas; ++i) {
-        q.paramByName("cod").setAsString(Codigo(i));
-        q.execQuery();
-    }
-    q.close();
-    t.commit();
-}
 
 // The receipt's statements without the receipt.
 class Piso {
@@ -50,15 +34,7 @@ public:
     void Correr(const QString &numero)
     {
         db::Transaction &ts = env_.transUpdate, &ti = env_.transUpdateInv;
-        auto Q = [this](db::Database &b, db::Transaction &t, const QString &sql) -> db::Query & {
-            auto &q = cache_[sql];
-            if (!q) {
-                q = std::make_unique<db::Query>(&b, &t);
-                q->setSql(sql);
-            }
-            q->close();
-            return *q;
-        };
+        auto &Q = sentencias_;
         auto S = [&](const QString &sql) -> db::Query & { return Q(env_.tienda, ts, sql); };
         auto I = [&](const QString &sql) -> db::Query & { return Q(env_.inventario, ti, sql); };
         {
@@ -139,14 +115,9 @@ public:
 
 private:
     EntornoPrueba &env_;
-    std::map<QString, std::unique_ptr<db::Query>> cache_;
+    bench_consig::Sentencias sentencias_;
 };
 
-double Mediana(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 } // namespace
 
