@@ -31,9 +31,9 @@ QString Monto(Currency c) { return FormatCurrency(QStringLiteral("#,##0.00"), c)
 TfrmDevolucionConsig::TfrmDevolucionConsig(TFDatosComp &datos, int idConsignacion,
                                            std::unique_ptr<DevolucionConsignacion> devolucion, QWidget *parent)
     : QWidget(parent, Qt::Window), id_(idConsignacion),
-      devolucion_(devolucion ? std::move(devolucion) : DevolucionConsignacion::DesdeDatosComp(datos)),
-      carpetaEnvio(QCoreApplication::applicationDirPath())
+      devolucion_(devolucion ? std::move(devolucion) : DevolucionConsignacion::DesdeDatosComp(datos))
 {
+    carpetaEnvio = QCoreApplication::applicationDirPath();
     salidaTicket = CampoRegistro(datos.DatosCaja, QStringLiteral("TICKET")).trimmed();
     auto campo = [&datos](const char *c) { return CampoRegistro(datos.DatosEmpresa, QString::fromLatin1(c)); };
     empresa = {campo("NOMBRE_EMPRESA"), campo("DIRECCION"), campo("CIUDAD"),
