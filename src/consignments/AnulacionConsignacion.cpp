@@ -28,7 +28,9 @@ QString Nro(const QString &comprobante) { return QStringLiteral("La consignació
 struct LineaConsignacion {
     int id = 0;
     QString articulo, gravado, ivi;
-    Currency unitario, cantidad, porcImpuesto;
+    Currency unitario;
+    Currency cantidad;  // still on hand
+    Currency porcImpuesto;
 };
 
 } // namespace
@@ -157,15 +159,22 @@ AnulacionConsignacion::Resultado AnulacionConsignacion::Anular(int id)
             return Rechazar(QString(), Resultado::Cancelada);
         aviso = Nro(e.comprobante) + QStringLiteral(" no pudo ser anulada ");
 
+        // Only what each line still has on hand goes back out: what was sold, invoiced or
+        // returned already left the stock. A line without EXISTENCIA keeps what is neither
+        // invoiced nor returned.
         std::vector<LineaConsignacion> lineas;
         db::Query &q = consultas_.Sql(BaseCompra::Tienda, QStringLiteral("select ID_DETALLE_CONSIGNACION, CODIGO_ARTICULO, "
                                                                         "GRAVADO, IMPUESTO_INCLUIDO, IMPORTE_UNITARIO, "
-                                                                        "CANTIDAD, PORC_IMPUESTO from DETALLE_CONSIGNACION "
+                                                                        "coalesce(EXISTENCIA, CANTIDAD - coalesce(PROCESADOS, 0)), "
+                                                                        "PORC_IMPUESTO from DETALLE_CONSIGNACION "
                                                                         "where ID_CONSIGNACION = :ID"));
         q.paramByName("ID").setAsInteger(id);
-        for (q.execQuery(); !q.eof(); q.next())
-            lineas.push_back({q.field(0).asInteger(), q.field(1).asString(), q.field(2).asString(), q.field(3).asString(),
-                              q.field(4).asCurrency(), q.field(5).asCurrency(), q.field(6).asCurrency()});
+        for (q.execQuery(); !q.eof(); q.next()) {
+            const Currency enExistencia = q.field(5).asCurrency();
+            if (enExistencia > Currency())
+                lineas.push_back({q.field(0).asInteger(), q.field(1).asString(), q.field(2).asString(),
+                                  q.field(3).asString(), q.field(4).asCurrency(), enExistencia, q.field(6).asCurrency()});
+        }
         q.close();
 
         RegistrosCompra registros(consultas_);

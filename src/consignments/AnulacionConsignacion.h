@@ -1,8 +1,9 @@
 #pragma once
-// Annulment and deletion of a consignment from the browser. Annulling takes the received
-// goods back out of stock (average cost reversed, warehouse "0" lowered) with every article
-// row locked, and marks the consignment and its lines annulled only while they are not: two
-// stations annulling the same consignment never take its stock back twice. Deleting removes
+// Annulment and deletion of a consignment from the browser. Annulling takes what each line
+// still has on hand (EXISTENCIA: neither sold, invoiced nor returned) back out of stock
+// (average cost reversed, warehouse "0" lowered) with every article row locked, and marks
+// the consignment and its lines annulled only while they are not: two stations annulling
+// the same consignment never take its stock back twice. Deleting removes
 // an annulled consignment, lines first. Each is one unit of work over the store and inventory
 // update transactions, committed together (two-phase) or rolled back entirely.
 

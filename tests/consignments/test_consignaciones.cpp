@@ -6,6 +6,7 @@
 #include "records/CasosPrecioCompra.h"
 
 #include "consignments/AnulacionConsignacion.h"
+#include "consignments/DevolucionConsignacion.h"
 #include "consignments/ListadoConsignaciones.h"
 #include "consignments/RecepcionConsignacion.h"
 #include "purchases/EntradaCompra.h"
@@ -63,6 +64,22 @@ protected:
     {
         return EntornoPrueba::Moneda(env.inventario, QStringLiteral("select EXISTENCIA from EXISTENCIAS where COD_ART = '%1' "
                                                                     "and COD_BODEGA = '0'").arg(cod));
+    }
+    // Gives back `cantidad` of the consignment's line of `codigo` (outside distributor mode).
+    void DevolverParte(int id, const QString &codigo, const char *cantidad)
+    {
+        AjustesDevolucionConsig a;
+        a.actualizaExist = true;
+        a.computadora = kEstacion;
+        DevolucionConsignacion d(Propias(), a);
+        d.EstablecerMensajes(&env.mensajes);
+        auto lineas = d.Lineas(id);
+        for (auto &l : lineas)
+            if (l.codigo == codigo) {
+                l.marcada = true;
+                l.cantidad = C(cantidad);
+            }
+        ASSERT_EQ(d.Devolver(id, lineas), DevolucionConsignacion::Resultado::Hecha) << d.UltimoError().toStdString();
     }
     QString T(const QString &sql) { return EntornoPrueba::Texto(env.tienda, sql); }
     int N(const QString &sql) { return EntornoPrueba::Entero(env.tienda, sql); }
@@ -357,6 +374,30 @@ TEST_F(Facturacion, InvoicingPartThenTheRestSettlesTheConsignment)
     EXPECT_EQ(e->CantidadLineas(), 0);
 }
 
+TEST_F(Facturacion, AnnullingAfterSalesAnInvoiceAndAReturnLeavesTheStockAsBeforeTheReceipt)
+{
+    Linea(env.tienda, kEstacion, 1, "ART-1", 10, "1000");
+    const Currency antes = Inv("STOCK", "ART-1");
+    const int id = Recibir("CONS-H");
+    ASSERT_GT(id, 0);
+    // 4 sold at the till: out of stock and of the line's existence.
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update DETALLE_CONSIGNACION set EXISTENCIA = EXISTENCIA - 4 where "
+                                                       "ID_CONSIGNACION = %1").arg(id));
+    EntornoPrueba::Ejecutar(env.inventario, "update INVENTARIO set STOCK = STOCK - 4 where COD_BARRAS = 'ART-1'");
+    auto e = Entrada();
+    FacturacionConsignacion f(*env.datos);
+    ASSERT_EQ(f.Cargar(*e, id), FacturacionConsignacion::Resultado::Cargada) << f.UltimoError().toStdString();
+    e->EstablecerComprobante("FAC-H");
+    ASSERT_GT(Publicar(*e), 0) << env.mensajes.textos().join('|').toStdString();
+    DevolverParte(id, "ART-1", "2");
+    ASSERT_EQ(Detalle(id), "ART-1:6");  // invoiced and returned together
+    ASSERT_EQ(Inv("STOCK", "ART-1"), antes + C("4"));
+
+    auto a = AnulacionConsignacion::DesdeDatosComp(*env.datos);
+    EXPECT_EQ(a->Anular(id), AnulacionConsignacion::Resultado::Hecha) << a->UltimoError().toStdString();
+    EXPECT_EQ(Inv("STOCK", "ART-1"), antes);
+}
+
 TEST_F(Facturacion, NothingPendingClearsTheEntryAndAFailedLoadLeavesItAsItWas)
 {
     Linea(env.tienda, kEstacion, 1, "ART-1", 3, "1000");
@@ -441,6 +482,46 @@ TEST_F(Anulacion, AnnulmentTakesTheStockBackOnceAndOnlyAnnulledOnesAreDeleted)
     EXPECT_EQ(N(QStringLiteral("select count(*) from CONSIGNACIONES where ID_CONSIGNACION = %1").arg(id)), 0);
     EXPECT_EQ(N(QStringLiteral("select count(*) from DETALLE_CONSIGNACION where ID_CONSIGNACION = %1").arg(id)), 0);
     EXPECT_EQ(Inv("STOCK", "ART-1"), C("10"));
+}
+
+TEST_F(Anulacion, AfterAPartialReturnOnlyWhatIsStillOnHandLeavesTheStockOnce)
+{
+    DevolverParte(id, "ART-1", "2");
+    ASSERT_EQ(Inv("STOCK", "ART-1"), C("13"));
+    ASSERT_EQ(Bodega0("ART-1"), C("13"));
+
+    PrepararFallas(env.tienda, {"CONSIGNACIONES", "DETALLE_CONSIGNACION"});
+    PrepararFallas(env.inventario, {"INVENTARIO", "EXISTENCIAS"});
+    struct Caso {
+        db::Database *base;
+        const char *clave;
+    } casos[] = {{&env.inventario, "INVENTARIO:U"}, {&env.inventario, "EXISTENCIAS:U"},
+                 {&env.tienda, "CONSIGNACIONES:U"}, {&env.tienda, "DETALLE_CONSIGNACION:U"}};
+    for (const Caso &caso : casos) {
+        SCOPED_TRACE(caso.clave);
+        Fallar(*caso.base, caso.clave);
+        const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario);
+        EXPECT_EQ(Nueva()->Anular(id), AnulacionConsignacion::Resultado::Fallida);
+        EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
+        EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
+        Fallar(*caso.base, {});
+    }
+
+    EXPECT_EQ(Nueva()->Anular(id), AnulacionConsignacion::Resultado::Hecha);
+    EXPECT_EQ(Inv("STOCK", "ART-1"), C("10"));
+    EXPECT_EQ(Bodega0("ART-1"), C("10"));
+    EXPECT_EQ(Nueva()->Anular(id), AnulacionConsignacion::Resultado::Rechazada);
+    EXPECT_EQ(Inv("STOCK", "ART-1"), C("10"));
+
+    // A line with nothing on hand any more gives nothing back.
+    Linea(env.tienda, kEstacion, 1, "ART-1", 3, "1000");
+    const int vendida = Recibir("CONS-V");
+    ASSERT_GT(vendida, 0);
+    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("update DETALLE_CONSIGNACION set EXISTENCIA = 0 where "
+                                                       "ID_CONSIGNACION = %1").arg(vendida));
+    const QString inventario = EntornoPrueba::Volcado(env.inventario);
+    EXPECT_EQ(Nueva()->Anular(vendida), AnulacionConsignacion::Resultado::Hecha);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), inventario);
 }
 
 TEST_F(Anulacion, AFullyInvoicedConsignmentCountsAsReturnedAndIsNotAnnulled)
