@@ -3,6 +3,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/ScriptRunner.h"
 #include "platform/db/Transaction.h"
+#include "platform/db/TwoPhase.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -91,11 +92,31 @@ QString CreacionDeTabla(const QString &rol, const QString &tabla)
     return m.hasMatch() ? m.captured(0).chopped(1) : QString();
 }
 
+// The tables of the role's script that `base` lacks, created from that script, each committed.
+void CrearTablasFaltantes(db::Database &base, const QString &rol, const QStringList &tablas, QStringList &cambios)
+{
+    db::Transaction t(base, db::TransactionKind::Update);
+    for (const QString &tabla : tablas) {
+        const QString ddlTexto = CreacionDeTabla(rol, tabla);
+        if (ddlTexto.isEmpty() || ExisteTabla(base, t, tabla))
+            continue;
+        db::Query ddl(&base, &t);
+        ddl.setSql(ddlTexto);
+        ddl.execQuery();
+        t.commit();
+        cambios << QStringLiteral("Creada la tabla %1").arg(tabla);
+    }
+    if (t.active())
+        t.commit();
+}
+
 } // namespace
 
 QStringList ActualizarEsquema(db::Database &base, const QString &rol)
 {
     QStringList cambios;
+    // The bookkeeping of grouped commits, in every database that takes part in one.
+    CrearTablasFaltantes(base, rol, {QString::fromLatin1(db::kGroupTable), QString::fromLatin1(db::kMembersTable)}, cambios);
     if (rol == QLatin1String("inventario")) {
         bool falta = false;
         {
@@ -112,15 +133,8 @@ QStringList ActualizarEsquema(db::Database &base, const QString &rol)
     }
     if (rol != QLatin1String("tienda"))
         return cambios;
-    const QString estaciones = QStringLiteral("ESTACIONES_EN_USO");
+    CrearTablasFaltantes(base, rol, {QStringLiteral("ESTACIONES_EN_USO")}, cambios);
     db::Transaction t(base, db::TransactionKind::Update);
-    if (!ExisteTabla(base, t, estaciones)) {
-        db::Query ddl(&base, &t);
-        ddl.setSql(CreacionDeTabla(rol, estaciones));
-        ddl.execQuery();
-        t.commit();
-        cambios << QStringLiteral("Creada la tabla %1").arg(estaciones);
-    }
     const int largo = LargoColumna(base, t, QStringLiteral("USUARIOS"), QStringLiteral("CLAVE"));
     if (largo > 0 && largo < 128) {
         db::Query ddl(&base, &t);
