@@ -70,9 +70,10 @@ ResultadoCli DevolverConsignacion(int idConsignacion, const DevolucionJson &d, c
             if (pedida.cantidad)
                 l->cantidad = *pedida.cantidad;
         }
+        // Every line with something on hand; one named in the file keeps the quantity it gave.
         if (d.todas)
             for (LineaDevolucionConsig &l : lineas)
-                l.marcada = true;
+                l.marcada = l.marcada || l.cantidad > Currency();
         if (devolucion->Devolver(idConsignacion, lineas) != DevolucionConsignacion::Resultado::Hecha)
             return {1, QString(), avisos.primero.isEmpty() ? devolucion->UltimoError() : avisos.primero};
         r.salida = DevolucionConsignacion::kDevueltos;

@@ -108,6 +108,14 @@ std::vector<LineaDevolucionConsig> DevolucionConsignacion::Lineas(int id)
     return lineas;
 }
 
+QString DevolucionConsignacion::TextoCantidadCero(int linea, const QString &codigo)
+{
+    return QStringLiteral("La línea %1 (artículo %2) está marcada para devolver con \"Cantidad\" 0: indique una "
+                          "cantidad mayor que cero o desmárquela.")
+        .arg(linea)
+        .arg(codigo);
+}
+
 DevolucionConsignacion::Resultado DevolucionConsignacion::Rechazar(const QString &texto, Resultado r)
 {
     const bool conDistribuidora = dis_ && dis_->Conectada();
@@ -158,6 +166,10 @@ DevolucionConsignacion::Resultado DevolucionConsignacion::Devolver(int id, const
     for (const LineaDevolucionConsig *l : marcadas)
         if (l->cantidad > l->total || l->cantidad < Currency())
             return Rechazar(kCantidadIncorrecta, Resultado::Invalida);
+    // A ticked line must give something back.
+    for (size_t i = 0; i < lineas.size(); ++i)
+        if (lineas[i].marcada && lineas[i].cantidad == Currency())
+            return Rechazar(TextoCantidadCero(static_cast<int>(i) + 1, lineas[i].codigo), Resultado::Invalida);
 
     const BanderaTransaccion global(transaccionGlobal);
     try {
@@ -301,7 +313,8 @@ EnvioDevolucion DevolucionConsignacion::ReenviarArchivos(const AjustesBaseDistri
         r.archivos = EscribirArchivosDistribuidora(config.direccionReportes, nroFactura, config.codigoTerminal, filas,
                                                    CantidadesArchivo::Reenvio);
         ColaCorreo cola(carpetaLog + QStringLiteral("/CorreoPendiente"));
-        r.envio = EnviarArchivosDistribuidora(config, r.archivos, carpetaLog, cola, 1, {}, segundos);
+        r.envio = EnviarArchivosDistribuidora(config, r.archivos, carpetaLog, cola, 1, {}, segundos,
+                                              PendientesMismosArchivos::Reemplazar);
     } catch (const std::exception &e) {
         r.error = TextoDeError(e);
     }

@@ -71,6 +71,8 @@ public:
     static inline const QString kAnulada = QStringLiteral("La consignacion está anulada");
     static inline const QString kYaDevuelta = QStringLiteral("La consignacion ya fue devuelta");
     static inline const QString kMovimiento = QStringLiteral("Devolución por consignacion - Número de Consignación =");
+    // A ticked line with quantity 0; `linea` counts from 1 in the order of the lines given.
+    static QString TextoCantidadCero(int linea, const QString &codigo);
 
     DevolucionConsignacion(const ConexionesCompra &conexiones, AjustesDevolucionConsig ajustes);
     ~DevolucionConsignacion();

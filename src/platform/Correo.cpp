@@ -294,10 +294,12 @@ bool ColaCorreo::Quitar(const QString &id)
     return true;
 }
 
-ColaCorreo::Reenvio ColaCorreo::Reenviar(const Correo &correo)
+ColaCorreo::Reenvio ColaCorreo::Reenviar(const Correo &correo, const std::function<bool(const Pendiente &)> &omitir)
 {
     Reenvio r;
     for (const Pendiente &p : Pendientes()) {
+        if (omitir && omitir(p))
+            continue;
         const QString error = correo.Enviar(p.mensaje);
         if (error.isEmpty() && Quitar(p.id)) {
             ++r.enviados;

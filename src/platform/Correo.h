@@ -83,13 +83,13 @@ public:
     // Keeps `m` (with copies of its attachments); returns its id. Throws ErrorCorreo.
     QString Encolar(const MensajeCorreo &m, const QString &error);
     std::vector<Pendiente> Pendientes() const;
-    // Sends each pending message once; those delivered leave the queue.
+    // Sends each pending message once, except those `omitir` picks; those delivered leave the queue.
     struct Reenvio {
         int enviados = 0;
         int pendientes = 0;
         QStringList errores;
     };
-    Reenvio Reenviar(const Correo &correo);
+    Reenvio Reenviar(const Correo &correo, const std::function<bool(const Pendiente &)> &omitir = {});
     bool Quitar(const QString &id);
 
 private:

@@ -119,12 +119,23 @@ ServidorCorreo ServidorDistribuidora(const ConfigCorreoDistribuidora &c, int seg
 
 EnvioDistribuidora EnviarArchivosDistribuidora(const ConfigCorreoDistribuidora &config, const ArchivosGenerados &archivos,
                                                const QString &carpetaLog, ColaCorreo &cola, int intentos,
-                                               const std::function<void(int)> &alFallar, int segundos)
+                                               const std::function<void(int)> &alFallar, int segundos,
+                                               PendientesMismosArchivos mismos)
 {
     EnvioDistribuidora r;
     const Correo correo(ServidorDistribuidora(config, segundos));
+    // Queued sends of the same return file (same consignment).
+    QStringList reemplazados;
+    if (mismos == PendientesMismosArchivos::Reemplazar) {
+        const QString devol = QFileInfo(archivos.devol).fileName();
+        for (const ColaCorreo::Pendiente &p : cola.Pendientes())
+            for (const QString &adjunto : p.mensaje.adjuntos)
+                if (QFileInfo(adjunto).fileName() == devol)
+                    reemplazados << p.id;
+    }
     if (!cola.Pendientes().empty())
-        r.reenviadosDeCola = cola.Reenviar(correo).enviados;
+        r.reenviadosDeCola =
+            cola.Reenviar(correo, [&](const ColaCorreo::Pendiente &p) { return reemplazados.contains(p.id); }).enviados;
     const MensajeCorreo m = CorreoDistribuidora(config, archivos);
     const QString log = carpetaLog.isEmpty() ? QString() : QDir(carpetaLog).filePath(NombreLogEnvio());
     const ResultadoEnvio e = correo.EnviarConIntentos(m, intentos, log, alFallar);
@@ -139,6 +150,9 @@ EnvioDistribuidora EnviarArchivosDistribuidora(const ConfigCorreoDistribuidora &
             r.error += QStringLiteral("\r\n") + x.mensaje();
         }
     }
+    if (r.enviado || r.encolado)
+        for (const QString &id : reemplazados)
+            cola.Quitar(id);
     r.pendientesEnCola = static_cast<int>(cola.Pendientes().size());
     return r;
 }

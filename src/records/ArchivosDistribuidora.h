@@ -88,9 +88,17 @@ struct EnvioDistribuidora {
     int pendientesEnCola = 0;  // still queued afterwards (this one included)
 };
 
+// What to do with queued sends of the same consignment's files.
+enum class PendientesMismosArchivos {
+    Enviar,      // each is sent before these files (a return's own files hold only its lines)
+    Reemplazar,  // these files hold every stored line, so they stand for the queued ones
+};
+
 // Sends the files (earlier queued sends first, once each), up to `intentos` attempts, each
 // failure logged in `carpetaLog` + NombreLogEnvio() with the password masked and reported to
 // `alFallar(intento)`; a send that fails them all is queued in `cola`, so it is never lost.
+// Replaced queued sends leave the queue only once these files were sent or queued.
 EnvioDistribuidora EnviarArchivosDistribuidora(const ConfigCorreoDistribuidora &config, const ArchivosGenerados &archivos,
                                                const QString &carpetaLog, ColaCorreo &cola, int intentos = 3,
-                                               const std::function<void(int)> &alFallar = {}, int segundos = 10);
+                                               const std::function<void(int)> &alFallar = {}, int segundos = 10,
+                                               PendientesMismosArchivos mismos = PendientesMismosArchivos::Enviar);

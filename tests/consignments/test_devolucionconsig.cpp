@@ -7,6 +7,7 @@
 #include "consignments/DevolucionConsignacion.h"
 #include "consignments/RecepcionConsignacion.h"
 #include "consignments/TicketLiquidacion.h"
+#include "data/CreacionBases.h"
 #include "platform/ErrorCompras.h"
 
 #include <QDir>
@@ -27,6 +28,20 @@ using namespace posteo;
 namespace {
 
 const QString kEstacion = QStringLiteral("PRUEBA");
+
+// A loopback port nobody listens on (yet).
+int PuertoLibre()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
 
 class Devolucion : public ::testing::Test {
 protected:
@@ -132,6 +147,12 @@ TEST_F(Devolucion, PartThenTheRestReducesLinesAndStockOnlyByWhatWasGivenBack)
     EXPECT_TRUE(env.mensajes.Mostro(DevolucionConsignacion::kSinSeleccion));
     EXPECT_EQ(d->Devolver(id, Marcar(*d, "ART-1", "5.0001")), DevolucionConsignacion::Resultado::Invalida);
     EXPECT_TRUE(env.mensajes.Mostro(DevolucionConsignacion::kCantidadIncorrecta));
+    // A ticked line giving back nothing is named, even beside a good one.
+    auto cero = Marcar(*d, QString());
+    cero[1].cantidad = Currency();
+    EXPECT_EQ(d->Devolver(id, cero), DevolucionConsignacion::Resultado::Invalida);
+    EXPECT_TRUE(env.mensajes.Mostro(DevolucionConsignacion::TextoCantidadCero(2, "ART-2")));
+    EXPECT_TRUE(DevolucionConsignacion::TextoCantidadCero(2, "ART-2").contains("La línea 2 (artículo ART-2)"));
     EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
     EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
 
@@ -197,7 +218,7 @@ TEST_F(Devolucion, DistributorModeClosesLinesTakesTheWholeExistenceAndRecordsThe
     EXPECT_EQ(dis.Archivos("CONS-D").size(), 2u);
     EXPECT_EQ(d->Devolver(id, Marcar(*d, "ART-2")), DevolucionConsignacion::Resultado::SinSeleccion);
     EntornoPrueba::Ejecutar(env.tienda, "update DETALLE_CONSIGNACION set PROCESADOS = 0 where CODIGO_ARTICULO = 'ART-2'");
-    EXPECT_EQ(d->Devolver(id, Marcar(*d, "ART-2")), DevolucionConsignacion::Resultado::Rechazada);
+    EXPECT_EQ(d->Devolver(id, Marcar(*d, "ART-2", "1")), DevolucionConsignacion::Resultado::Rechazada);
     EXPECT_TRUE(env.mensajes.Mostro(DevolucionConsignacion::kYaDevuelta));
 }
 
@@ -302,16 +323,7 @@ TEST_F(Devolucion, TheSettlementReachesAMailServerWithTheQueuedOneFirst)
     const QString reportes = carpeta.filePath("reportes"), buzon = carpeta.filePath("buzon");
     ASSERT_TRUE(QDir().mkpath(reportes));
     ASSERT_TRUE(QDir().mkpath(buzon));
-    // A free loopback port for the server.
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &n);
-    ::close(s);
-    const int puerto = ntohs(a.sin_port);
+    const int puerto = PuertoLibre();
 
     BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
     dis.Conectar();
@@ -333,9 +345,9 @@ TEST_F(Devolucion, TheSettlementReachesAMailServerWithTheQueuedOneFirst)
     servidor.start("/usr/bin/python3", {COMPRAS_SMTP_PRUEBA, QString::number(puerto), buzon, "acepta"});
     ASSERT_TRUE(servidor.waitForReadyRead(15000));
     ASSERT_TRUE(servidor.readAll().contains("listo"));
-    // Everything sold but one of ART-2: a shrinkage line.
-    EntornoPrueba::Ejecutar(env.tienda, "update DETALLE_CONSIGNACION set EXISTENCIA = 1 where CODIGO_ARTICULO = 'ART-2'");
-    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-2", "0")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
+    // One of ART-2 sold, one given back, one unaccounted for: the shrinkage file goes too.
+    EntornoPrueba::Ejecutar(env.tienda, "update DETALLE_CONSIGNACION set EXISTENCIA = 2 where CODIGO_ARTICULO = 'ART-2'");
+    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-2", "1")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
     e = d->EnviarLiquidacion(carpeta.path(), {}, 5);
     servidor.kill();
     servidor.waitForFinished(5000);
@@ -352,6 +364,86 @@ TEST_F(Devolucion, TheSettlementReachesAMailServerWithTheQueuedOneFirst)
     const QByteArray texto = correo.readAll();
     EXPECT_TRUE(texto.contains("MermaCONS-D.txt"));
     EXPECT_TRUE(texto.contains("DevolCONS-D.txt"));
+}
+
+TEST_F(Devolucion, AFailedResendKeepsOneQueuedSendPerConsignment)
+{
+    QTemporaryDir carpeta;
+    const QString reportes = carpeta.filePath("reportes"), buzon = carpeta.filePath("buzon");
+    ASSERT_TRUE(QDir().mkpath(reportes));
+    ASSERT_TRUE(QDir().mkpath(buzon));
+    const int puerto = PuertoLibre();
+    const AjustesBaseDistribuidora base = AjustesBaseDistribuidora::DesdeDatosComp(*env.datos);
+    BaseDistribuidora dis(base);
+    dis.Conectar();
+    EntornoPrueba::Ejecutar(dis.base(), QStringLiteral("update CONFIG set ENVIA_REPORTES = 'S', DIRECCION_REPORTES = '%1/', "
+                                                       "SMTP_SERVER = '127.0.0.1', PORT = %2, \"USER\" = '', "
+                                                       "CORREO_SALIDA = 'tienda@x.example', CORREO1 = 'uno@x.example', "
+                                                       "CORREO1_RECIBE_MERMA = 'S'")
+                                            .arg(reportes)
+                                            .arg(puerto));
+    // Another consignment's send waits in the queue as well: it is not replaced.
+    ColaCorreo cola(carpeta.filePath("CorreoPendiente"));
+    QFile otro(carpeta.filePath("DevolOTRA.txt"));
+    ASSERT_TRUE(otro.open(QIODevice::WriteOnly));
+    otro.write("x");
+    otro.close();
+    cola.Encolar({"tienda@x.example", {"uno@x.example"}, kAsuntoDevolucion, kAsuntoDevolucion, {otro.fileName()}}, "caido");
+
+    // The server is down for the return and for two resends.
+    auto d = Nueva(true);
+    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-1", "5")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
+    ASSERT_TRUE(d->EnviarLiquidacion(carpeta.path(), {}, 2).envio.encolado);
+    for (int i = 0; i < 2; ++i) {
+        const EnvioDevolucion r = DevolucionConsignacion::ReenviarArchivos(base, "CONS-D", carpeta.path(), 2);
+        EXPECT_TRUE(r.envio.encolado) << r.error.toStdString();
+        EXPECT_EQ(r.envio.pendientesEnCola, 2);
+    }
+
+    QProcess servidor;
+    servidor.start("/usr/bin/python3", {COMPRAS_SMTP_PRUEBA, QString::number(puerto), buzon, "acepta"});
+    ASSERT_TRUE(servidor.waitForReadyRead(15000));
+    const EnvioDevolucion r = DevolucionConsignacion::ReenviarArchivos(base, "CONS-D", carpeta.path(), 5);
+    servidor.kill();
+    servidor.waitForFinished(5000);
+    EXPECT_TRUE(r.envio.enviado) << r.envio.error.toStdString();
+    EXPECT_EQ(r.envio.reenviadosDeCola, 1);  // the other consignment's
+    EXPECT_EQ(r.envio.pendientesEnCola, 0);
+    // The other consignment's mail and this one's, each once.
+    const QStringList correos = QDir(buzon).entryList({"*.eml"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(correos.size(), 2);
+    QFile primero(buzon + "/1.eml"), segundo(buzon + "/2.eml");
+    ASSERT_TRUE(primero.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(segundo.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(primero.readAll().contains("DevolOTRA.txt"));
+    EXPECT_TRUE(segundo.readAll().contains("DevolCONS-D.txt"));
+}
+
+TEST_F(Devolucion, AnOlderDistributorDatabaseGetsTheGroupedCommitTablesFromCheck)
+{
+    {
+        BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
+        dis.Conectar();
+        EntornoPrueba::Ejecutar(dis.base(), "drop table TRANSACCIONES_2PC_MIEMBROS");
+        EntornoPrueba::Ejecutar(dis.base(), "drop table TRANSACCIONES_2PC");
+    }
+    BaseDistribuidora dis(AjustesBaseDistribuidora::DesdeDatosComp(*env.datos));
+    dis.Conectar();
+    const QString t = EntornoPrueba::Volcado(env.tienda), i = EntornoPrueba::Volcado(env.inventario),
+                  x = EntornoPrueba::Volcado(dis.base());
+    auto d = Nueva(true);
+    EXPECT_EQ(d->Devolver(id, Marcar(*d, "ART-1")), DevolucionConsignacion::Resultado::Fallida);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.tienda), t);
+    EXPECT_EQ(EntornoPrueba::Volcado(env.inventario), i);
+    EXPECT_EQ(EntornoPrueba::Volcado(dis.base()), x);
+
+    EXPECT_EQ(ActualizarEsquema(dis.base(), "distribuidora"),
+              (QStringList{"Creada la tabla TRANSACCIONES_2PC", "Creada la tabla TRANSACCIONES_2PC_MIEMBROS"}));
+    EXPECT_TRUE(ActualizarEsquema(dis.base(), "distribuidora").isEmpty());
+    ASSERT_EQ(d->Devolver(id, Marcar(*d, "ART-1")), DevolucionConsignacion::Resultado::Hecha) << d->UltimoError().toStdString();
+    EXPECT_EQ(Inv("STOCK", "ART-1"), C("10"));
+    EXPECT_EQ(dis.Archivos("CONS-D").size(), 1u);
+    EXPECT_TRUE(ActualizarEsquema(dis.base(), "distribuidora").isEmpty());
 }
 
 TEST(TicketLiquidacionTest, LayoutAndOnlyDevicesOrWritableFilesAsOutput)
