@@ -4,10 +4,13 @@
 #include "data/Comp_fdatos.h"
 #include "platform/Formato.h"
 #include "platform/Mensajes.h"
+#include "platform/VariablesHost.h"
+#include "platform/report/Reporte.h"
 #include "records/ErrorRegistro.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
@@ -39,6 +42,9 @@ TfrmDevolucionConsig::TfrmDevolucionConsig(TFDatosComp &datos, int idConsignacio
     empresa = {campo("NOMBRE_EMPRESA"), campo("DIRECCION"), campo("CIUDAD"),
                CampoRegistro(datos.DatosMoneda, QStringLiteral("SIGLAS_CED_JURIDICA")), campo("CEDULA"), campo("TELEFONO"),
                campo("FAX")};
+    const QString reportes = QCoreApplication::applicationDirPath() + QStringLiteral("/Reportes");
+    carpetaReportes = QDir(reportes).exists() ? reportes : VerVariable(QStringLiteral("PathReportes"));
+    MostrarReporte = [this](Reporte &r) { r.ShowReport(this); };
     lineasPie = datos.Config(QStringLiteral("T_LINEAS_PIE")).trimmed().toInt();
     cortaPapel = datos.Config(QStringLiteral("T_CORTA_PAPEL")) == QLatin1String("S");
     setObjectName(QStringLiteral("frmDevolucionConsig"));
@@ -200,6 +206,13 @@ void TfrmDevolucionConsig::ImprimirTicket()
     } catch (const std::exception &e) {
         // The return is already saved: only the ticket is missing.
         mensajes().Advertencia(QStringLiteral("No se pudo imprimir el ticket de liquidación.\r\n") + TextoDeError(e));
+    }
+    try {
+        ReporteLiquidacion r(carpetaReportes, empresa, filas.front().nroFactura, filas);
+        if (MostrarReporte)
+            MostrarReporte(r.reporte());
+    } catch (const std::exception &e) {
+        mensajes().Advertencia(QStringLiteral("No se pudo mostrar la liquidación en pantalla.\r\n") + TextoDeError(e));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 class TFDatosComp;
+class Reporte;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -39,6 +40,10 @@ public:
     EmpresaReporte empresa;
     int lineasPie = 0;
     bool cortaPapel = false;
+    // Where the settlement's template is: "Reportes" beside the program, else PathReportes.
+    QString carpetaReportes;
+    // Shows the settlement on screen (the preview by default).
+    std::function<void(Reporte &)> MostrarReporte;
 
     QTableWidget *gridDevoluciones;
     QPushButton *btnAceptar, *btnCancelar, *btnMarcarTodo, *btnDesmarcarTodo;

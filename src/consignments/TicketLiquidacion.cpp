@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCompras.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -89,4 +90,23 @@ void EscribirSalidaTicket(const QString &ruta, const QByteArray &datos)
     }
     if (::close(fd) != 0)
         throw falla(QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+ReporteLiquidacion::ReporteLiquidacion(const QString &carpeta, const EmpresaReporte &empresa, const QString &comprobante,
+                                       const std::vector<FilaLiquidacion> &filas)
+    : filas_({QStringLiteral("NombreArticulo"), QStringLiteral("CodigoArticulo"), QStringLiteral("Total"),
+              QStringLiteral("Devolucion"), QStringLiteral("Diferencia"), QStringLiteral("Facturado"),
+              QStringLiteral("Edicion"), QStringLiteral("CodigoInterno"), QStringLiteral("NroFactura"),
+              QStringLiteral("Fecha"), QStringLiteral("Devolver")}),
+      reporte_(std::make_unique<Reporte>())
+{
+    for (const FilaLiquidacion &f : filas)
+        filas_.append({f.nombreArticulo, f.codigoArticulo, Numero(f.total), Numero(f.devolucion), Numero(f.diferencia),
+                       Numero(f.facturado), f.edicion, f.codigoInterno, f.nroFactura, f.fecha, f.devolver});
+    dsReporte_.setDataSet(&filas_);
+    reporte_->setDataSet(&dsReporte_);
+    reporte_->LoadFromFile(QDir(carpeta).filePath(kPlantilla));
+    VariablesEncabezado(empresa, QStringLiteral("   Fax: "), reporte_->Variables);
+    reporte_->Variables[QStringLiteral("Comprobante")] = Reporte::QuotedStr(QStringLiteral("Comprobante# ") + comprobante);
+    reporte_->PrepareReport();
 }

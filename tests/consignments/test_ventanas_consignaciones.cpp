@@ -201,6 +201,9 @@ TEST_F(VentanasConsignacion, InDistributorModeTheReturnPrintsTheTicketAndSaysSen
     const QString ticket = dir.filePath("ticket.txt");
     dev->salidaTicket = ticket;
     dev->carpetaEnvio = dir.path();
+    dev->carpetaReportes = COMPRAS_REPORTES_FUENTE;
+    const QString liquidacion = dir.filePath("liquidacion.pdf");
+    dev->MostrarReporte = APdf(liquidacion);
     dev->gridDevoluciones->item(0, TfrmDevolucionConsig::colCantidad)->setText("3");
     dev->btnMarcarTodo->click();
     dev->btnAceptar->click();
@@ -215,6 +218,11 @@ TEST_F(VentanasConsignacion, InDistributorModeTheReturnPrintsTheTicketAndSaysSen
     EXPECT_TRUE(texto.contains("LIQUIDACION DE DOCUMENTOS"));
     EXPECT_TRUE(texto.contains("COMPROBANTE NUMERO: CV-8"));
     EXPECT_TRUE(texto.contains("                 5     3     0     2\r\n"));
+    // And on screen.
+    const QString pantalla = textoPdf(liquidacion);
+    EXPECT_TRUE(pantalla.contains("LIQUIDACION DE DOCUMENTOS")) << pantalla.toStdString();
+    EXPECT_TRUE(pantalla.contains("Comprobante# CV-8"));
+    EXPECT_TRUE(pantalla.contains("ART-1"));
     EXPECT_FALSE(Ventana<TfrmDevolucionConsig>());
     EXPECT_FALSE(detalle->btnDevolucion->isEnabled());
     EXPECT_TRUE(detalle->btnReenviar->isVisible());
