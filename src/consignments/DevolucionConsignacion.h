@@ -103,7 +103,8 @@ public:
     static QString TextoEnvio(const EnvioDevolucion &envio);
     bool Distribuidora() const { return ajustes_.sisDistribuidora; }
     // The files of consignment `nroFactura` written again from the rows stored in the
-    // distributor's database and sent once (with whatever is still queued); never throws.
+    // distributor's database and sent once, after whatever other consignments still have
+    // queued; they replace this consignment's queued sends. Never throws.
     static EnvioDevolucion ReenviarArchivos(const AjustesBaseDistribuidora &distribuidora, const QString &nroFactura,
                                             const QString &carpetaLog, int segundos = 10);
 

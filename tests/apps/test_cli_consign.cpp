@@ -160,6 +160,10 @@ TEST_F(ConsignacionCli, ReturnPartThenEverythingLeft)
     const ResultadoCli mal = devolver(demasiado.constData());
     EXPECT_NE(mal.codigo, 0);
     EXPECT_EQ(mal.mensaje, "La cantidad a devolver es incorrecta. Favor Verifique");
+    const QByteArray cero = QStringLiteral(R"({"lineas": [{"codigo": "%1", "cantidad": 0}]})").arg(kArticulo).toUtf8();
+    const ResultadoCli nula = devolver(cero.constData());
+    EXPECT_NE(nula.codigo, 0);
+    EXPECT_TRUE(nula.mensaje.contains(kArticulo)) << nula.mensaje.toStdString();
     EXPECT_EQ(Stock(), antes + C("6"));
 
     ASSERT_EQ(devolver(R"({"todas": true})").codigo, 0);
