@@ -53,9 +53,9 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${arquitectura})
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries the binaries link come from dpkg-shlibdeps; what they load at run time is named here:
-# the embedded engine, the display plugins and Qt's Spanish translations.
+# the embedded engine, the display plugins, Qt's Spanish translations and libcurl (e-mail).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "firebird3.0-server-core, qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "firebird3.0-server-core, qt6-qpa-plugins, qt6-translations-l10n, libcurl4")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_PACKAGE_FILE_NAME compras_${PROJECT_VERSION}_${arquitectura})
 include(CPack)

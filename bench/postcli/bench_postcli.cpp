@@ -1,14 +1,17 @@
-// "compras post" of a 100-line invoice (two of each article at 100, taxed 13 %, paid on credit),
-// in one run:
+// "compras post" of a 1-line and a 100-line invoice (two of each article at 100, taxed 13 %, paid
+// on credit), in one run:
 //   - posting alone: the work tables filled by the entry beforehand, then the posting;
 //   - entering and posting in process, as the command does (PostearFactura);
 //   - the entry alone, line by line (AgregarArticulo) and in one go (AgregarArticulos);
-//   - the whole command, a new process per invoice over the same databases.
+//   - the whole command, a new process per invoice over the same databases;
+//   - the floor: the posting's bare statements, prepared once, in one two-phase commit.
+// Wall time and CPU time (user + system; the child's for the command) of each.
 //
 //   bench_postcli [repeticiones] [ruta de compras]     (default 15, build/bin/compras)
 
 #include "cli/FacturaJson.h"
 #include "cli/PosteoCli.h"
+#include "posting/PisoPosteo.h"
 #include "purchases/EntradaCompra.h"
 #include "purchases/ProcesoCompra.h"
 #include "support/EntornoPrueba.h"
@@ -21,6 +24,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 
 namespace {
 
@@ -28,16 +33,34 @@ constexpr int kLineas = 100;
 
 QString Codigo(int i) { return QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0')); }
 
-QByteArray Json(const QString &numero)
+QByteArray Json(const QString &numero, int cuantas)
 {
     QStringList lineas;
-    for (int i = 0; i < kLineas; ++i)
+    for (int i = 0; i < cuantas; ++i)
         lineas << QStringLiteral(R"({"codigo": "%1", "cantidad": 2, "costo": 100})").arg(Codigo(i));
     return QStringLiteral(R"({"proveedor": 12, "comprobante": "%1", "fecha": "%2", "moneda": 1, "lineas": [%3],
-        "pago": {"credito": 22600, "dias": 30}})")
+        "pago": {"credito": %4, "dias": 30}})")
         .arg(numero, QDate::currentDate().toString(Qt::ISODate), lineas.join(QStringLiteral(", ")))
+        .arg(226 * cuantas)
         .toUtf8();
 }
+
+// CPU milliseconds (user + system) of this process, or of its waited-for children.
+double CpuMs(int quien)
+{
+    if (quien == RUSAGE_SELF) {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    }
+    rusage u{};
+    getrusage(quien, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+struct Tiempos {
+    std::vector<double> pared, cpu;
+};
 
 double Mediana(std::vector<double> v)
 {
@@ -77,97 +100,117 @@ int main(int argc, char **argv)
         t.commit();
     }
     auto proceso = ProcesoCompra::DesdeDatosComp(*env.datos);
-    PagoCompra pago;
-    pago.credito = Currency(22600);
-    pago.diasCredito = 30;
-    std::vector<ArticuloTecleado> tecleadas;
-    for (int i = 0; i < kLineas; ++i)
-        tecleadas.push_back({Codigo(i), Currency(2), Currency(100), std::nullopt, std::nullopt});
-
-    std::vector<double> tPosteo, tCompleto, tUnoAUno, tLote, tOrden;
+    Piso piso(env);
     QElapsedTimer t;
-    for (int r = 0; r < repeticiones + 2; ++r) {  // the first two warm the caches
-        const bool medir = r >= 2;
-        const QString numero = QStringLiteral("B-%1").arg(r);
+    for (const int cuantas : {1, kLineas}) {
+        PagoCompra pago;
+        pago.credito = Currency(226 * cuantas);
+        pago.diasCredito = 30;
+        std::vector<ArticuloTecleado> tecleadas;
+        for (int i = 0; i < cuantas; ++i)
+            tecleadas.push_back({Codigo(i), Currency(2), Currency(100), std::nullopt, std::nullopt});
 
-        {
-            // The station's document as the entry leaves it; only the posting is timed.
-            EntradaCompra e(*env.datos);
-            e.Iniciar();
-            e.EstablecerProveedor(12, QStringLiteral("COMERCIALIZADORA EL ROBLE S.A."));
-            e.EstablecerComprobante(numero + QStringLiteral("P"));
-            if (!e.AgregarArticulos(tecleadas) && Fallo("la entrada", e.UltimoError()))
-                return 1;
-        }
-        const TotalesCompra tot = proceso->TotalesDeEstacion();
-        t.start();
-        const int id = proceso->Procesar(proceso->DocumentoDeEstacion(), tot, pago);
-        const double msPosteo = t.nsecsElapsed() / 1e6;
-        if (id <= 0 && Fallo("el posteo", proceso->UltimoError()))
-            return 1;
+        Tiempos tPosteo, tCompleto, tOrden, tPiso;
+        std::vector<double> tUnoAUno, tLote;
+        for (int r = 0; r < repeticiones + 2; ++r) {  // the first two warm the caches
+            const bool medir = r >= 2;
+            const QString numero = QStringLiteral("B%1-%2").arg(cuantas).arg(r);
+            auto medida = [&](Tiempos &donde, double cpuAntes, int quien) {
+                if (medir) {
+                    donde.pared.push_back(t.nsecsElapsed() / 1e6);
+                    donde.cpu.push_back(CpuMs(quien) - cpuAntes);
+                }
+            };
 
-        QString error;
-        const auto factura = LeerFacturaJson(Json(numero + QStringLiteral("E")), error);
-        if (!factura && Fallo("el archivo", error))
-            return 1;
-        t.restart();
-        const ResultadoCli c = PostearFactura(*factura, QStringLiteral("PRUEBA"));
-        const double msCompleto = t.nsecsElapsed() / 1e6;
-        if (c.codigo != 0 && Fallo("compras post en proceso", c.mensaje))
-            return 1;
-
-        {
-            EntradaCompra e(*env.datos);
-            e.Iniciar();
-            e.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
-            t.restart();
-            for (const ArticuloTecleado &l : tecleadas)
-                if (e.AgregarArticulo(l.codigo, l.cantidad, l.costo) == EntradaCompra::Resultado::Error
-                    && Fallo("la entrada línea por línea", e.UltimoError()))
+            {
+                // The station's document as the entry leaves it; only the posting is timed.
+                EntradaCompra e(*env.datos);
+                e.Iniciar();
+                e.EstablecerProveedor(12, QStringLiteral("COMERCIALIZADORA EL ROBLE S.A."));
+                e.EstablecerComprobante(numero + QStringLiteral("P"));
+                if (!e.AgregarArticulos(tecleadas) && Fallo("la entrada", e.UltimoError()))
                     return 1;
-            const double msUno = t.nsecsElapsed() / 1e6;
-            e.LimpiarFactura();
-            t.restart();
-            if (!e.AgregarArticulos(tecleadas) && Fallo("la entrada en un paso", e.UltimoError()))
-                return 1;
-            const double msLote = t.nsecsElapsed() / 1e6;
-            e.LimpiarFactura();
-            if (medir) {
-                tUnoAUno.push_back(msUno);
-                tLote.push_back(msLote);
             }
-        }
+            const TotalesCompra tot = proceso->TotalesDeEstacion();
+            double cpu = CpuMs(RUSAGE_SELF);
+            t.start();
+            const int id = proceso->Procesar(proceso->DocumentoDeEstacion(), tot, pago);
+            medida(tPosteo, cpu, RUSAGE_SELF);
+            if (id <= 0 && Fallo("el posteo", proceso->UltimoError()))
+                return 1;
 
-        const QString archivo = env.carpeta.path() + QStringLiteral("/factura.json");
-        QFile f(archivo);
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write(Json(numero + QStringLiteral("C")));
-        f.close();
-        QProcess p;
-        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-        entorno.insert(QStringLiteral("ComputerName"), QStringLiteral("BENCH-CLI"));
-        p.setProcessEnvironment(entorno);
-        t.restart();
-        p.start(compras, {QStringLiteral("post"), env.carpeta.path(), archivo});
-        p.waitForFinished(60000);
-        const double msOrden = t.nsecsElapsed() / 1e6;
-        if ((p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            && Fallo("compras post", QString::fromLocal8Bit(p.readAllStandardError()) + p.errorString()))
-            return 1;
+            Trabajo(env, numero + QStringLiteral("F"), cuantas);
+            cpu = CpuMs(RUSAGE_SELF);
+            t.restart();
+            piso.Correr(numero + QStringLiteral("F"), cuantas);
+            medida(tPiso, cpu, RUSAGE_SELF);
 
-        if (medir) {
-            tPosteo.push_back(msPosteo);
-            tCompleto.push_back(msCompleto);
-            tOrden.push_back(msOrden);
+            QString error;
+            const auto factura = LeerFacturaJson(Json(numero + QStringLiteral("E"), cuantas), error);
+            if (!factura && Fallo("el archivo", error))
+                return 1;
+            cpu = CpuMs(RUSAGE_SELF);
+            t.restart();
+            const ResultadoCli c = PostearFactura(*factura, QStringLiteral("PRUEBA"));
+            medida(tCompleto, cpu, RUSAGE_SELF);
+            if (c.codigo != 0 && Fallo("compras post en proceso", c.mensaje))
+                return 1;
+
+            {
+                EntradaCompra e(*env.datos);
+                e.Iniciar();
+                e.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+                t.restart();
+                for (const ArticuloTecleado &l : tecleadas)
+                    if (e.AgregarArticulo(l.codigo, l.cantidad, l.costo) == EntradaCompra::Resultado::Error
+                        && Fallo("la entrada línea por línea", e.UltimoError()))
+                        return 1;
+                const double msUno = t.nsecsElapsed() / 1e6;
+                e.LimpiarFactura();
+                t.restart();
+                if (!e.AgregarArticulos(tecleadas) && Fallo("la entrada en un paso", e.UltimoError()))
+                    return 1;
+                const double msLote = t.nsecsElapsed() / 1e6;
+                e.LimpiarFactura();
+                if (medir) {
+                    tUnoAUno.push_back(msUno);
+                    tLote.push_back(msLote);
+                }
+            }
+
+            const QString archivo = env.carpeta.path() + QStringLiteral("/factura.json");
+            QFile f(archivo);
+            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            f.write(Json(numero + QStringLiteral("C"), cuantas));
+            f.close();
+            QProcess p;
+            QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+            entorno.insert(QStringLiteral("ComputerName"), QStringLiteral("BENCH-CLI"));
+            p.setProcessEnvironment(entorno);
+            cpu = CpuMs(RUSAGE_CHILDREN);
+            t.restart();
+            p.start(compras, {QStringLiteral("post"), env.carpeta.path(), archivo});
+            p.waitForFinished(60000);
+            medida(tOrden, cpu, RUSAGE_CHILDREN);
+            if ((p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+                && Fallo("compras post", QString::fromLocal8Bit(p.readAllStandardError()) + p.errorString()))
+                return 1;
         }
+        const double posteo = Mediana(tPosteo.pared), completo = Mediana(tCompleto.pared);
+        std::printf("factura de %d %s a crédito, %d repeticiones, mediana (pared / CPU):\n", cuantas,
+                    cuantas == 1 ? "línea" : "líneas", repeticiones);
+        std::printf("  piso (sentencias del posteo, solas):    %8.2f / %8.2f ms\n", Mediana(tPiso.pared), Mediana(tPiso.cpu));
+        std::printf("  posteo solo (documento ya entrado):     %8.2f / %8.2f ms\n", posteo, Mediana(tPosteo.cpu));
+        std::printf("  entrada + posteo en proceso:            %8.2f / %8.2f ms   -> %.2fx el posteo\n", completo,
+                    Mediana(tCompleto.cpu), completo / posteo);
+        std::printf("  entrada línea por línea:                %8.2f ms\n", Mediana(tUnoAUno));
+        std::printf("  entrada en un paso:                     %8.2f ms\n", Mediana(tLote));
+        std::printf("  compras post (proceso completo):        %8.2f / %8.2f ms   -> %.2fx el piso (pared mín. %.2f, "
+                    "máx. %.2f)\n",
+                    Mediana(tOrden.pared), Mediana(tOrden.cpu), Mediana(tOrden.pared) / Mediana(tPiso.pared),
+                    *std::min_element(tOrden.pared.begin(), tOrden.pared.end()),
+                    *std::max_element(tOrden.pared.begin(), tOrden.pared.end()));
+        std::fflush(stdout);
     }
-    const double posteo = Mediana(tPosteo), completo = Mediana(tCompleto);
-    std::printf("factura de %d líneas a crédito, %d repeticiones, mediana:\n", kLineas, repeticiones);
-    std::printf("  posteo solo (documento ya entrado):     %8.2f ms\n", posteo);
-    std::printf("  entrada + posteo en proceso:            %8.2f ms   -> %.2fx el posteo\n", completo, completo / posteo);
-    std::printf("  entrada línea por línea:                %8.2f ms\n", Mediana(tUnoAUno));
-    std::printf("  entrada en un paso:                     %8.2f ms\n", Mediana(tLote));
-    std::printf("  compras post (proceso completo):        %8.2f ms   (mín. %.2f, máx. %.2f)\n", Mediana(tOrden),
-                *std::min_element(tOrden.begin(), tOrden.end()), *std::max_element(tOrden.begin(), tOrden.end()));
     return 0;
 }

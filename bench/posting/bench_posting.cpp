@@ -4,6 +4,7 @@
 //
 //   bench_posting [repeticiones]     (default 20)
 
+#include "posting/PisoPosteo.h"
 #include "purchases/AnulacionCompra.h"
 #include "support/EntornoPrueba.h"
 #include "platform/Mensajes.h"
@@ -19,200 +20,6 @@
 namespace {
 
 constexpr int kLineas = 100;
-
-void Trabajo(EntornoPrueba &env, const QString &numero)
-{
-    db::Transaction t(env.tienda);
-    db::Query q(&env.tienda, &t);
-    q.setSql(QStringLiteral("insert into TEMPORAL_ENC_COMPRA (FECHA, COMPROBANTE, CODIGO_PROVEEDOR, POCE_DESCUENTO, TIPO, "
-                            "NRO_CAJA, COMPUTADORA) values (current_date, :c, 12, 0, 1, 1, 'PRUEBA')"));
-    q.paramByName("c").setAsString(numero);
-    q.execQuery();
-    q.setSql(QStringLiteral("insert into TEMPORAL_COMPRAS (COMPUTADORA, NRO_CAJA, COD_BARRAS, COD_FAMILIA, NOMBRE, CANTIDAD, "
-                            "IMPORE_COSTO, IMP_UNIT_SIN_IV, IMP_UNIT_CON_IV, GRAVADO, IVI, PORCE_IV, PORCE_DESC, "
-                            "IMPORTE_DESCUENTO, SUBTOTAL_GRAVADO, SUBTOTAL_NO_GRAVADO, TOTAL_GRAVADO, TOTAL_NO_GRAVADO, "
-                            "IMPORTE_TOLAL_IV, TOTAL_SIN_IV, TOTAL_CON_IV, PRECIO_VENTA, FRACCIONADO, PROCESA_CONSIGNACION) "
-                            "values ('PRUEBA', 1, :cod, 'MED-ANA', 'ARTICULO', 2, 100, 100, 113, 'S', 'N', 13, 0, 0, 200, "
-                            "0, 200, 0, 26, 200, 226, 0, 'N', 'N')"));
-    for (int i = 0; i < kLineas; ++i) {
-        q.paramByName("cod").setAsString(QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0')));
-        q.execQuery();
-    }
-    q.close();
-    t.commit();
-}
-
-void Nota(EntornoPrueba &env, const QString &numero)
-{
-    EntornoPrueba::Ejecutar(env.tienda, QStringLiteral("insert into NOTAS_CREDITO_PROV (COMPROBANTE, COD_PROVEEDOR, "
-                                                       "IMP_TOTAL, FECHA, ANULADA, ASIGNADA, TIPO_NC) values ('%1', 12, "
-                                                       "3000, current_date, 'N', 'N', 2)").arg(numero));
-}
-
-// The posting's statements without the posting: one invoice of kLineas lines.
-class Piso {
-public:
-    explicit Piso(EntornoPrueba &env) : env_(env) {}
-    void Correr(const QString &numero, const QString &nota)
-    {
-        db::Transaction &ts = env_.transUpdate, &ti = env_.transUpdateInv, &tc = env_.estacion->transUpdateConta;
-        auto Q = [this](db::Database &b, db::Transaction &t, const QString &sql) -> db::Query & {
-            auto &q = cache_[sql];
-            if (!q) {
-                q = std::make_unique<db::Query>(&b, &t);
-                q->setSql(sql);
-            }
-            q->close();
-            return *q;
-        };
-        auto S = [&](const QString &sql) -> db::Query & { return Q(env_.tienda, ts, sql); };
-        auto I = [&](const QString &sql) -> db::Query & { return Q(env_.inventario, ti, sql); };
-        auto K = [&](const QString &sql) -> db::Query & { return Q(env_.contabilidad, tc, sql); };
-        const QDateTime ahora = QDateTime::currentDateTime();
-        {
-            db::Query &q = S("select * from TEMPORAL_COMPRAS where NRO_CAJA = 1 and COMPUTADORA = 'PRUEBA' order by ID_TEMP_COMPRA");
-            for (q.execQuery(); !q.eof(); q.next())
-                q.row();
-            q.close();
-        }
-        I("select COD_PROVEEDOR from PROVEEDORES where COD_PROVEEDOR = 12 with lock").execQuery();
-        db::Query &dup = S("select first 1 ID_COMPRA from FACTURAS_COMPRA where CODIGO_PROVEEDOR = 12 and COMPROBANTE = :c");
-        dup.paramByName("c").setAsString(numero);
-        dup.execQuery();
-        dup.close();
-        db::Query &h = S("insert into FACTURAS_COMPRA (COMPUTADORA, NRO_CAJA, FECHA_CARGA, FECHA, COMPROBANTE, CODIGO_PROVEEDOR, "
-                         "NOMBRE, IMPORTE_TOTAL, IMPORTE_EFECTIVO, IMPORTE_CREDITO, IMPORTE_NC, ANULADA) values ('PRUEBA', 1, "
-                         ":f, current_date, :c, 12, 'X', 22600, 10000, 9600, 3000, 'N') returning ID_COMPRA");
-        h.paramByName("f").setAsDateTime(ahora);
-        h.paramByName("c").setAsString(numero);
-        h.execQuery();
-        const int id = h.field(0).asInteger();
-        h.close();
-        std::vector<int> detalles;
-        for (int i = 0; i < kLineas; ++i) {
-            const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
-            db::Query &a = I("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO where COD_BARRAS = :c with lock");
-            a.paramByName("c").setAsString(cod);
-            a.execQuery();
-            a.close();
-            db::Query &d = S("insert into DETALLE_FACTURAS_COMPRA (COMPUTADORA, NRO_CAJA, ID_COMPRA, FECHA, COMPROBANTE, "
-                             "CODIGO_FAMILIA, CODIGO_ARTICULO, DESCRIPCION, GRAVADO, IMPUESTO_INCLUIDO, FRACCIONADO, "
-                             "IMPORTE_UNITARIO, IMPORTE_IMPUESTO, IMPORTE_TOTAL, IMPORTE_DESCUENTO, CANTIDAD, "
-                             "PORC_IMPUESTO, PORC_DESCUENTO, MONEDA_CARGA, PRECIO_ANTERIOR, PROMEDIO_ANTERIOR, "
-                             "TIPO_CAMBIO, TIPO_CAMBIO_2, CANTIDAD_ANTERIOR, PRECIO_VENTA_SIN_IV) values ('PRUEBA', 1, "
-                             ":id, current_date, :n, 'MED-ANA', :c, 'ARTICULO', 'S', 'N', 'N', 100, 26, 200, 0, 2, 13, 0, "
-                             "1, 100, 100, 520, 1, 10, 0) returning ID_DETALLE_FACTURA");
-            d.paramByName("id").setAsInteger(id);
-            d.paramByName("n").setAsString(numero);
-            d.paramByName("c").setAsString(cod);
-            d.execQuery();
-            detalles.push_back(d.field(0).asInteger());
-            d.close();
-        }
-        for (int i = 0; i < kLineas; ++i) {
-            const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
-            db::Query &a = I("select * from INVENTARIO where COD_BARRAS = :c with lock");
-            a.paramByName("c").setAsString(cod);
-            a.execQuery();
-            a.row();
-            a.close();
-            db::Query &c = I("update compuesto set costo = :p where cod_articulo = :c");
-            c.paramByName("p").setAsCurrency(Currency(100));
-            c.paramByName("c").setAsString(cod);
-            c.execQuery();
-            db::Query &u = I("UPDATE INVENTARIO SET STOCK = :s, PREVEN_1 = :p1, PRECIOSINIV_1 = :s1, PRECIOCONIV_1 = :c1, "
-                             "PREVEN_2 = :p2, PRECIOSINIV_2 = :s2, PRECIOCONIV_2 = :c2, COSTO_PROMEDIO = :cp, "
-                             "PRECIO_COMPRA = :pc, FK_PROVEEDOR = 12, FECHA_ULTIMACOMPRA = current_date, GRAVADO = 'S', "
-                             "IMPUESTO_INCLUIDO = 'N' WHERE COD_BARRAS = :c");
-            for (const char *p : {"s", "p1", "s1", "c1", "p2", "s2", "c2", "cp", "pc"})
-                u.paramByName(p).setAsCurrency(Currency(100));
-            u.paramByName("c").setAsString(cod);
-            u.execQuery();
-            db::Query &m = I("Update Inventario set COMPRA_MONEDA1 = 520, COMPRA_MONEDA2 = 1 where COD_BARRAS = :c");
-            m.paramByName("c").setAsString(cod);
-            m.execQuery();
-            db::Query &mv = S("insert into MOVIMIENTOS_STOCK (FECHA, TIPO_MOVIMIENTO, DESCRIPCION_MOV, FAMILIA, COD_BARRAS, "
-                              "NOMBRE_ARTICULO, COMPROBANTE, CANTIDAD, FRACCIONADO, CREATE_USERID, CREATE_TMSTMP, "
-                              "UPDATE_USERID, UPDATE_TMSTMP, TIPO_CAMBIO, TIPO_CAMBIO_2, ID_TRANSACCION) values "
-                              "(current_date, 3, 'x', 'MED-ANA', :c, 'ARTICULO', :n, 2, 'N', 'ADMIN', :t, 'ADMIN', :t, 520, "
-                              "1, :id)");
-            mv.paramByName("c").setAsString(cod);
-            mv.paramByName("n").setAsString(numero);
-            mv.paramByName("t").setAsDateTime(ahora);
-            mv.paramByName("id").setAsInteger(id);
-            mv.execQuery();
-        }
-        for (int i = 0; i < kLineas; ++i) {
-            db::Query &p = I("select PRECIOSINIV_1 from INVENTARIO where COD_BARRAS = :c");
-            p.paramByName("c").setAsString(QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0')));
-            p.execQuery();
-            p.close();
-            db::Query &u = S("update DETALLE_FACTURAS_COMPRA set PRECIO_VENTA_SIN_IV = 130 where ID_DETALLE_FACTURA = :id");
-            u.paramByName("id").setAsInteger(detalles[i]);
-            u.execQuery();
-        }
-        db::Query &ult = S("select first 1 ID_CAJA, TURNO, SALDO, FECHA_HORA from CAJA_DIARIA order by FECHA_HORA desc, "
-                           "TURNO desc, ID_CAJA desc");
-        ult.execQuery();
-        const int idCaja = ult.field(0).asInteger();
-        ult.close();
-        db::Query &lk = S("select TURNO, SALDO from CAJA_DIARIA where ID_CAJA = :id with lock");
-        lk.paramByName("id").setAsInteger(idCaja);
-        lk.execQuery();
-        lk.close();
-        ult.execQuery();
-        ult.close();
-        db::Query &caja = S("insert into CAJA_DIARIA (FECHA_HORA, CODIGO_MOVIMIENTO, COMPROBANTE, IMPORTE_EFECTIVO, TURNO, "
-                            "SALDO) values (:f, 3, :n, 10000, 1, 0)");
-        caja.paramByName("f").setAsDateTime(ahora);
-        caja.paramByName("n").setAsString(numero);
-        caja.execQuery();
-        db::Query &cp = S("insert into CUENTA_PROVEEDOR (COD_PROVEEDOR, COD_TIPO_MOV, COMPROBANTE, IMPORTE, FECHA) values "
-                          "(12, :t, :n, 9600, current_date)");
-        cp.paramByName("t").setAsInteger(1);
-        cp.paramByName("n").setAsString(numero);
-        cp.execQuery();
-        db::Query &nc = S("update NOTAS_CREDITO_PROV set ASIGNADA = 'S', APLICA_FECHA = :f, APLICA_FACTURA = :n where "
-                          "COMPROBANTE = :c and COD_PROVEEDOR = 12");
-        nc.paramByName("f").setAsDateTime(ahora);
-        nc.paramByName("n").setAsString(numero);
-        nc.paramByName("c").setAsString(nota);
-        nc.execQuery();
-        db::Query &sn = S("select sum(IMP_TOTAL) from NOTAS_CREDITO_PROV where COMPROBANTE = :c and COD_PROVEEDOR = 12");
-        sn.paramByName("c").setAsString(nota);
-        sn.execQuery();
-        sn.close();
-        cp.paramByName("t").setAsInteger(5);
-        cp.paramByName("n").setAsString(numero);
-        cp.execQuery();
-        db::Query &nn = S("insert into NOTAS_CREDITO_PROV (COMPROBANTE, COD_PROVEEDOR, IMP_TOTAL, FECHA, ANULADA, ASIGNADA, "
-                          "TIPO_NC) values (:c, 12, 100, current_date, 'N', 'N', 3)");
-        nn.paramByName("c").setAsString(nota + QStringLiteral("-S"));
-        nn.execQuery();
-        K("select ID_PERIODO from PERIODOS where ID_PERIODO = 1 and FK_EMPRESA = 1 with lock").execQuery();
-        db::Query &mx = K("select max(ID_ASIENTO) from ASIENTOS where FK_EMPRESA = 1 and FK_PERIODO = 1");
-        mx.execQuery();
-        const int n = mx.field(0).asInteger() + 1;
-        mx.close();
-        db::Query &ah = K("insert into ASIENTOS (ID_ASIENTO, FK_EMPRESA, FK_PERIODO, FECHA, DESCRIPCION, BLANCEADO) values "
-                          "(:n, 1, 1, current_date, 'x', 'N')");
-        ah.paramByName("n").setAsInteger(n);
-        ah.execQuery();
-        for (int l = 0; l < 4; ++l) {
-            db::Query &al = K("insert into LINEAS_ASIENTO (FK_EMPRESA, FK_PERIODO, FK_ASIENTO, CUENTA, IMPORTE_DEBE, "
-                              "IMPORTE_HABER) values (1, 1, :n, 'C', 1, 0)");
-            al.paramByName("n").setAsInteger(n);
-            al.execQuery();
-        }
-        for (const char *t : {"TEMPORAL_ENC_COMPRA", "TEMPORAL_COMPRAS"})
-            S(QStringLiteral("delete from %1 where NRO_CAJA = 1 and COMPUTADORA = 'PRUEBA'").arg(QLatin1String(t))).execQuery();
-        db::CommitTwoPhase({&ts, &ti, &tc});
-    }
-
-private:
-    EntornoPrueba &env_;
-    std::map<QString, std::unique_ptr<db::Query>> cache_;
-};
 
 double Mediana(std::vector<double> v)
 {
@@ -252,7 +59,7 @@ int main(int argc, char **argv)
     std::vector<double> tPosteo, tAnulacion, tBorrado, tPiso;
     for (int r = 0; r < repeticiones + 2; ++r) {  // the first two warm the caches
         const QString numero = QStringLiteral("B-%1").arg(r), nota = QStringLiteral("NB-%1").arg(r);
-        Trabajo(env, numero);
+        Trabajo(env, numero, kLineas);
         Nota(env, nota);
         const TotalesCompra tot = proceso->TotalesDeEstacion();  // 100 x 2 x 100 + 13 % = 22600
         // Notes of 3000 pay 2000; the other 1000 becomes a new note.
@@ -281,10 +88,10 @@ int main(int argc, char **argv)
         anulacion->BorrarCompra(id);
         const double msB = t.nsecsElapsed() / 1e6;
 
-        Trabajo(env, numero + QStringLiteral("P"));
+        Trabajo(env, numero + QStringLiteral("P"), kLineas);
         Nota(env, nota + QStringLiteral("P"));
         t.restart();
-        piso.Correr(numero + QStringLiteral("P"), nota + QStringLiteral("P"));
+        piso.Correr(numero + QStringLiteral("P"), kLineas, nota + QStringLiteral("P"));
         const double msP = t.nsecsElapsed() / 1e6;
         if (r >= 2) {
             tPosteo.push_back(ms);

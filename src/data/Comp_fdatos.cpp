@@ -250,11 +250,11 @@ void TFDatosComp::Conectar(db::Database *dbTienda, db::Transaction *transLectura
         ds->setReadTransaction(transLecturaInv);
         ds->setUpdateTransaction(transUpdateInv);
     }
-    // Lookup sources first, so the fields that read them are filled from the start.
-    for (db::Dataset *ds : inventario_)
-        ds->open();
-    for (db::Dataset *ds : tienda_)
-        ds->open();
+    // Lookup sources first, so the fields that read them are filled from the start (a deferred
+    // source opens when a lookup first reads it).
+    for (auto *lista : {&inventario_, &tienda_})
+        for (db::Dataset *ds : *lista)
+            AbrirAlUsar ? ds->openOnUse() : ds->open();
 
     NroCaja = caja ? caja->fieldByName(QStringLiteral("NRO_CAJA")).asInteger() : 0;
 }

@@ -21,7 +21,8 @@ public:
     explicit TFDatosComp(QObject *parent = nullptr);
     ~TFDatosComp() override;
 
-    // Binds the shared queries and datasets to the host's connections and opens the datasets.
+    // Binds the shared queries and datasets to the host's connections and opens the datasets
+    // (with AbrirAlUsar, each one when it is first used).
     void Conectar(db::Database *dbTienda, db::Transaction *transLectura, db::Transaction *transUpdate,
                   db::Database *dbInventario, db::Transaction *transLecturaInv, db::Transaction *transUpdateInv,
                   db::Dataset *permisos, db::Dataset *config, db::Dataset *empresa, db::Dataset *cambio,
@@ -49,6 +50,8 @@ public:
     Currency TipoCambio;
     Currency TipoCambio2;
     bool TransaccionGlobal = false;
+    // Set by programs that use few of the shared datasets (the command line) before connecting.
+    static inline bool AbrirAlUsar = false;
     bool CamposImpresion = false;
     QString SisDistribuidora = QStringLiteral("N");
 

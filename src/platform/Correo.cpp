@@ -15,8 +15,9 @@
 #include <QUuid>
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
-#include <mutex>
+#include <type_traits>
 
 namespace {
 
@@ -67,10 +68,52 @@ size_t LeerCuerpo(char *buffer, size_t tam, size_t n, void *usuario)
     return k;
 }
 
-void IniciarCurl()
+// libcurl is loaded when the first message goes out: a program that sends none (the command line,
+// most windows) starts without it and the score of libraries it brings.
+struct Curl {
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_perform) easy_perform = nullptr;
+    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_slist_append) slist_append = nullptr;
+    decltype(&curl_slist_free_all) slist_free_all = nullptr;
+    QString error;  // why it is not there
+};
+
+const Curl &CargarCurl()
 {
-    static std::once_flag una;
-    std::call_once(una, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    static const Curl curl = [] {
+        Curl c;
+        void *lib = nullptr;
+        for (const char *nombre : {"libcurl.so.4", "libcurl-gnutls.so.4"})
+            if ((lib = dlopen(nombre, RTLD_NOW | RTLD_LOCAL)))
+                break;
+        if (!lib) {
+            c.error = QStringLiteral("No se pudo cargar la biblioteca de correo libcurl: %1").arg(QString::fromLocal8Bit(dlerror()));
+            return c;
+        }
+        bool completa = true;
+        auto simbolo = [&](auto &destino, const char *nombre) {
+            destino = reinterpret_cast<std::remove_reference_t<decltype(destino)>>(dlsym(lib, nombre));
+            completa = completa && destino;
+        };
+        decltype(&curl_global_init) global_init = nullptr;
+        simbolo(global_init, "curl_global_init");
+        simbolo(c.easy_init, "curl_easy_init");
+        simbolo(c.easy_setopt, "curl_easy_setopt");
+        simbolo(c.easy_perform, "curl_easy_perform");
+        simbolo(c.easy_strerror, "curl_easy_strerror");
+        simbolo(c.easy_cleanup, "curl_easy_cleanup");
+        simbolo(c.slist_append, "curl_slist_append");
+        simbolo(c.slist_free_all, "curl_slist_free_all");
+        if (!completa || global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+            c.error = QStringLiteral("No se pudo iniciar la biblioteca de correo libcurl");
+            c.easy_init = nullptr;
+        }
+        return c;
+    }();
+    return curl;
 }
 
 } // namespace
@@ -140,8 +183,10 @@ QString Correo::Enviar(const MensajeCorreo &m) const
     } catch (const ErrorCompras &e) {
         return e.mensaje();
     }
-    IniciarCurl();
-    CURL *c = curl_easy_init();
+    const Curl &curl = CargarCurl();
+    if (!curl.easy_init)
+        return curl.error;
+    CURL *c = curl.easy_init();
     if (!c)
         return QStringLiteral("No se pudo iniciar el cliente de correo");
     char errbuf[CURL_ERROR_SIZE] = {0};
@@ -150,37 +195,37 @@ QString Correo::Enviar(const MensajeCorreo &m) const
     const QByteArray de = "<" + SinSaltos(m.remitente).toUtf8() + ">";
     curl_slist *para = nullptr;
     for (const QString &d : m.destinatarios)
-        para = curl_slist_append(para, ("<" + SinSaltos(d).toUtf8() + ">").constData());
+        para = curl.slist_append(para, ("<" + SinSaltos(d).toUtf8() + ">").constData());
     Lectura lectura{&cuerpo};
     const long segundos = std::max(1, s_.segundos);
-    curl_easy_setopt(c, CURLOPT_URL, url.constData());
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, segundos);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, segundos * 3);
-    curl_easy_setopt(c, CURLOPT_USE_SSL, s_.exigirTls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_TRY));
+    curl.easy_setopt(c, CURLOPT_URL, url.constData());
+    curl.easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
+    curl.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl.easy_setopt(c, CURLOPT_CONNECTTIMEOUT, segundos);
+    curl.easy_setopt(c, CURLOPT_TIMEOUT, segundos * 3);
+    curl.easy_setopt(c, CURLOPT_USE_SSL, s_.exigirTls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_TRY));
     const QByteArray ca = s_.certificadosCa.toLocal8Bit();
     if (!ca.isEmpty())
-        curl_easy_setopt(c, CURLOPT_CAINFO, ca.constData());
+        curl.easy_setopt(c, CURLOPT_CAINFO, ca.constData());
     if (!usuario.isEmpty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, usuario.constData());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, clave.constData());
+        curl.easy_setopt(c, CURLOPT_USERNAME, usuario.constData());
+        curl.easy_setopt(c, CURLOPT_PASSWORD, clave.constData());
     }
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, de.constData());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, para);
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, &LeerCuerpo);
-    curl_easy_setopt(c, CURLOPT_READDATA, &lectura);
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
-    const CURLcode r = curl_easy_perform(c);
+    curl.easy_setopt(c, CURLOPT_MAIL_FROM, de.constData());
+    curl.easy_setopt(c, CURLOPT_MAIL_RCPT, para);
+    curl.easy_setopt(c, CURLOPT_READFUNCTION, &LeerCuerpo);
+    curl.easy_setopt(c, CURLOPT_READDATA, &lectura);
+    curl.easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl.easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
+    const CURLcode r = curl.easy_perform(c);
     QString error;
     if (r != CURLE_OK) {
         error = QString::fromUtf8(errbuf).trimmed();
         if (error.isEmpty())
-            error = QString::fromUtf8(curl_easy_strerror(r));
+            error = QString::fromUtf8(curl.easy_strerror(r));
     }
-    curl_slist_free_all(para);
-    curl_easy_cleanup(c);
+    curl.slist_free_all(para);
+    curl.easy_cleanup(c);
     return error;
 }
 

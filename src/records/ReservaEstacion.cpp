@@ -59,7 +59,6 @@ bool ReservaEstacion::Reclamar()
 {
     if (Reclamada())
         return true;
-    AsegurarFila(base_, estacion_);
     try {
         db::Query q(&base_, trans_.get());
         q.setSql(QStringLiteral("update ESTACIONES_EN_USO set PROCESO = :pid, DESDE = current_timestamp "
@@ -67,7 +66,15 @@ bool ReservaEstacion::Reclamar()
         q.paramByName(QStringLiteral("pid")).setAsInteger(static_cast<int>(QCoreApplication::applicationPid()));
         LigarEstacion(q, estacion_);
         q.execQuery();
-        const auto filas = q.rowsAffected();
+        auto filas = q.rowsAffected();
+        if (filas == 0) {
+            // A station's first claim: its row is added and committed apart (one more commit,
+            // once per station), and the read-committed claim sees it.
+            q.close();
+            AsegurarFila(base_, estacion_);
+            q.execQuery();
+            filas = q.rowsAffected();
+        }
         q.close();
         if (filas != 1)
             throw ErrorRegistro(QStringLiteral("Error al reservar la estación %1 (caja %2) en ESTACIONES_EN_USO")

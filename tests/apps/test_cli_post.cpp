@@ -116,9 +116,9 @@ TEST(PosteoCli, EveryRefusedInvoiceLeavesTheDatabasesAsTheyWere)
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from FACTURAS_COMPRA where COMPROBANTE = 'F-1001'"), 0);
 }
 
-TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
+namespace {
+void PostearYAnularDeCadaForma(EntornoPrueba &env)
 {
-    EntornoPrueba env;
     const double stock = EntornoPrueba::Real(env.inventario, "select STOCK from INVENTARIO where COD_BARRAS = '7501031311309'");
     struct Caso { const char *numero; QString pago; } casos[] = {
         {"F-CAJA", R"("efectivo": 33.90, "origen": "caja")"},
@@ -158,6 +158,34 @@ TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
                      stock);
     EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ASIGNADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-1205'"), "N");
     EXPECT_EQ(EntornoPrueba::Texto(env.tienda, "select ANULADA from NOTAS_CREDITO_PROV where COMPROBANTE = 'NC-SALDO'"), "S");
+}
+} // namespace
+
+TEST(PosteoCli, PostsEachWayOfPayingAndAnnulsBackToTheStart)
+{
+    EntornoPrueba env;
+    PostearYAnularDeCadaForma(env);
+}
+
+// As the command connects: the shared datasets open when first used, and those the work needs are.
+TEST(PosteoCli, ConLosConjuntosCompartidosAbiertosAlUsarlos)
+{
+    struct Diferidos {
+        Diferidos() { TFDatosComp::AbrirAlUsar = true; }
+        ~Diferidos() { TFDatosComp::AbrirAlUsar = false; }
+    } diferidos;
+    EntornoPrueba env;
+    auto pendientes = [&env] {
+        int n = 0;
+        for (const auto *lista : {&env.datos->datasetsTienda(), &env.datos->datasetsInventario()})
+            for (const db::Dataset *ds : *lista)
+                n += ds->openPending() ? 1 : 0;
+        return n;
+    };
+    const int todos = static_cast<int>(env.datos->datasetsTienda().size() + env.datos->datasetsInventario().size());
+    EXPECT_EQ(pendientes(), todos);
+    PostearYAnularDeCadaForma(env);
+    EXPECT_GT(pendientes(), todos / 2);
 }
 
 TEST(ArchivoFactura, LimitesDecimalesYMensajesEnEspanol)
@@ -437,4 +465,23 @@ TEST(PosteoCli, ElImporteDeNotasEsSiempreElQueDanLasNotas)
     EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from NOTAS_CREDITO_PROV where ASIGNADA = 'S' and "
                                                 "COMPROBANTE in ('NC-2001', 'NC-2002')"),
               2);
+}
+
+// Every commit is a forced write: the entry's lines and header go in with the posting's own commit
+// (the work tables never hold a committed line of this run), and a refusal commits nothing at all.
+TEST(PosteoCli, LaEntradaSeConfirmaConElPosteoYUnRechazoNoConfirmaNada)
+{
+    EntornoPrueba env;
+    auto transacciones = [&env](const QByteArray &json, int codigo) {
+        const int antes = EntornoPrueba::Entero(env.tienda, "select MON$NEXT_TRANSACTION from MON$DATABASE");
+        const ResultadoCli r = Postear(json);
+        EXPECT_EQ(r.codigo, codigo) << r.mensaje.toStdString();
+        return EntornoPrueba::Entero(env.tienda, "select MON$NEXT_TRANSACTION from MON$DATABASE") - antes - 1;
+    };
+    // the update transaction of the entry and posting, and the group's record of it
+    EXPECT_LE(transacciones(Factura(R"("credito": 33.90, "dias": 30)"), 0), 2);
+    const Bases antes = Volcar(env);
+    EXPECT_LE(transacciones(QByteArray(Factura(R"("credito": 1.00, "dias": 30)")).replace("F-1001", "F-1002"), 1), 1);
+    EXPECT_TRUE(Volcar(env) == antes);
+    EXPECT_EQ(TrabajoPendiente(env), 0);
 }

@@ -163,6 +163,23 @@ TEST(ReservaDeEstacion, ASecondClaimOfTheSameStationWaitsThenFailsUntilTheFirstE
     EXPECT_TRUE(tercera.Reclamar());
 }
 
+// Each commit is a forced write: a station claimed before is claimed in the claim's own
+// transaction alone (no commit); only a station's first claim adds its row.
+TEST(ReservaDeEstacion, AKnownStationIsClaimedWithoutAnotherTransaction)
+{
+    EntornoPrueba env;
+    const EstacionCompra caja{1, QStringLiteral("CAJA-NUEVA")};
+    auto siguiente = [&env] { return EntornoPrueba::Entero(env.tienda, "select MON$NEXT_TRANSACTION from MON$DATABASE"); };
+    auto transacciones = [&](auto &&hacer) {
+        const int antes = siguiente();
+        hacer();
+        return siguiente() - antes - 1;  // less the one that reads the counter
+    };
+    EXPECT_EQ(transacciones([&] { EXPECT_TRUE(ReservaEstacion(env.tienda, caja, 1).Reclamar()); }), 2);
+    EXPECT_EQ(EntornoPrueba::Entero(env.tienda, "select count(*) from ESTACIONES_EN_USO where COMPUTADORA = 'CAJA-NUEVA'"), 1);
+    EXPECT_EQ(transacciones([&] { EXPECT_TRUE(ReservaEstacion(env.tienda, caja, 1).Reclamar()); }), 1);
+}
+
 TEST(ReservaDeEstacion, ClaimsThroughTheWorkstationAndClearsOnlyItsOwnLines)
 {
     EntornoPrueba env;

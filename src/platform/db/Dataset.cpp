@@ -76,8 +76,24 @@ void Dataset::onReadTransactionEnd()
     firstPending_ = false;
 }
 
+void Dataset::openOnUse()
+{
+    if (state_ == State::Inactive)
+        openOnUse_ = true;
+}
+
+void Dataset::pending() const
+{
+    if (!openOnUse_)
+        return;
+    auto *self = const_cast<Dataset *>(this);
+    self->openOnUse_ = false;
+    self->open();
+}
+
 void Dataset::open()
 {
+    openOnUse_ = false;
     if (active())
         return;
     if (!db_ || !readTx_)
@@ -104,6 +120,7 @@ void Dataset::open()
 
 void Dataset::close()
 {
+    openOnUse_ = false;
     if (state_ == State::Inactive)
         return;
     query_.close();
@@ -122,6 +139,8 @@ void Dataset::close()
 
 void Dataset::refresh()
 {
+    if (openOnUse_)
+        return;
     ensureKeys();
     std::vector<Value> keys;
     if (current_ >= 0 && current_ < fetchedCount())
@@ -207,6 +226,7 @@ bool Dataset::fetchOne()
 
 int Dataset::fetchMore(int count)
 {
+    pending();
     if (!active())
         return 0;
     const int before = fetchedCount();
@@ -234,11 +254,13 @@ int Dataset::recordCount()
 
 bool Dataset::isEmpty() const
 {
+    pending();
     return rows_.empty();
 }
 
 void Dataset::requireBrowse() const
 {
+    pending();
     if (state_ == State::Edit || state_ == State::Insert)
         const_cast<Dataset *>(this)->cancel();
 }
@@ -342,6 +364,7 @@ Value Dataset::lookup(const QString &keyField, const Value &key, const QString &
 
 int Dataset::fieldIndex(const QString &name) const
 {
+    pending();
     for (int i = 0; i < fieldNames_.size(); ++i)
         if (fieldNames_[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -358,6 +381,7 @@ Field Dataset::fieldByName(const QString &name)
 
 const Value &Dataset::valueAt(int index) const
 {
+    pending();
     if (state_ == State::Edit || state_ == State::Insert)
         return index < static_cast<int>(editRow_.size()) ? editRow_[index] : nullValue();
     if (current_ < 0 || current_ >= fetchedCount())
@@ -376,6 +400,7 @@ void Dataset::setValueAt(int index, const Value &value)
 
 void Dataset::append()
 {
+    pending();
     if (!active())
         throw DbError(QStringLiteral("El conjunto de datos %1 está cerrado").arg(objectName()));
     requireBrowse();
@@ -386,6 +411,7 @@ void Dataset::append()
 
 void Dataset::edit()
 {
+    pending();
     if (state_ == State::Edit || state_ == State::Insert)
         return;
     if (current_ < 0 || current_ >= fetchedCount())

@@ -58,34 +58,39 @@ public:
     std::function<void(Dataset &)> beforePost;
 
     void open();
+    // Opens on first use instead of now, as if it had been opened here: it counts as active, any
+    // look at its rows or fields opens it, and a refresh before that does nothing (the first look
+    // reads the rows of that moment). An explicit close() (or a new select) drops the pending open.
+    void openOnUse();
+    bool openPending() const { return openOnUse_; }
     void close();
     void refresh();  // reopen, keeping the current row by key where possible
-    bool active() const { return state_ != State::Inactive; }
-    State state() const { return state_; }
+    bool active() const { return openOnUse_ || state_ != State::Inactive; }
+    State state() const { pending(); return state_; }
 
     // Navigation over the buffer; moving past the fetched rows fetches more.
     void first();
     void next();
     void prior();
     void last();
-    bool eof() const { return eof_; }
-    bool bof() const { return bof_; }
+    bool eof() const { pending(); return eof_; }
+    bool bof() const { pending(); return bof_; }
     bool isEmpty() const;
-    int recNo() const { return current_; }      // 0-based, -1 when empty
+    int recNo() const { pending(); return current_; }  // 0-based, -1 when empty
     void setRecNo(int row);
     bool locate(const QString &field, const Value &value, bool caseInsensitive = false);
-    int fetchedCount() const { return static_cast<int>(rows_.size()); }
-    bool allFetched() const { return cursorDone_; }
+    int fetchedCount() const { pending(); return static_cast<int>(rows_.size()); }
+    bool allFetched() const { pending(); return cursorDone_; }
     int fetchMore(int count);  // returns how many rows arrived
     void fetchAll();
     int recordCount();         // fetches all
 
-    int fieldCount() const { return static_cast<int>(fieldNames_.size()); }
-    const QStringList &fieldNames() const { return fieldNames_; }
+    int fieldCount() const { pending(); return static_cast<int>(fieldNames_.size()); }
+    const QStringList &fieldNames() const { pending(); return fieldNames_; }
     int fieldIndex(const QString &name) const;
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
     Field fieldByName(const QString &name);
-    const Value &valueAtRow(int row, int column) const { return rows_.at(row).at(column); }
+    const Value &valueAtRow(int row, int column) const { pending(); return rows_.at(row).at(column); }
     // Value of a lookup: first row whose `keyField` equals `key`. Rows are indexed by key on
     // first use, so a lookup field over a large source costs one hash probe per row.
     Value lookup(const QString &keyField, const Value &key, const QString &resultField);
@@ -113,6 +118,7 @@ private:
         Dataset *source;
         QString sourceKey, sourceResult, keyField;
     };
+    void pending() const;  // the open deferred by openOnUse()
     void ensureKeys();
     void calculate(std::vector<Value> &row);
     bool fetchOne();
@@ -140,6 +146,7 @@ private:
     bool bof_ = true;
     bool cursorDone_ = true;
     bool firstPending_ = false;  // the query holds a fetched row not yet buffered
+    bool openOnUse_ = false;
     // Key text -> first row holding it, per key column; dropped whenever rows change.
     std::map<int, QHash<QString, int>> lookupIndex_;
 };

@@ -168,3 +168,69 @@ TEST_F(DatasetTest, GridModelGrowsAsTheViewAsksForRows)
     EXPECT_EQ(model.data(model.index(249, 1), Qt::DisplayRole).toString(), "375.00");
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("Código"));
 }
+
+TEST_F(DatasetTest, OpenOnUseRunsTheSelectAtTheFirstLookAndNotBefore)
+{
+    // The parameter is bound after openOnUse: a select run at once would have found nothing.
+    Dataset d;
+    bind(d, "select * from ARTI where COD >= :desde order by COD");
+    d.openOnUse();
+    EXPECT_TRUE(d.openPending());
+    d.paramByName("desde").setAsString("A248");
+    EXPECT_FALSE(d.eof());
+    EXPECT_FALSE(d.openPending());
+    EXPECT_EQ(d.fieldByName("COD").asString(), "A248");
+    EXPECT_EQ(d.recordCount(), 3);
+
+    // Whatever the first look is, the rows are there.
+    const std::pair<const char *, std::function<void(Dataset &)>> miradas[] = {
+        {"state", [](Dataset &x) { EXPECT_EQ(x.state(), Dataset::State::Browse); }},
+        {"isEmpty", [](Dataset &x) { EXPECT_FALSE(x.isEmpty()); }},
+        {"hasField", [](Dataset &x) { EXPECT_TRUE(x.hasField("NOMBRE")); }},
+        {"fieldByName", [](Dataset &x) { EXPECT_EQ(x.fieldByName("COD").asString(), "A001"); }},
+        {"locate", [](Dataset &x) { EXPECT_TRUE(x.locate("COD", Value::text("A200"))); }},
+        {"lookup", [](Dataset &x) { EXPECT_DOUBLE_EQ(x.lookup("COD", Value::text("A002"), "EXIST").asFloat(), 3.0); }},
+        {"fetchedCount", [](Dataset &x) { EXPECT_EQ(x.fetchedCount(), 1); }},
+        {"last", [](Dataset &x) { x.last(); EXPECT_EQ(x.fieldByName("COD").asString(), "A250"); }},
+        {"edit", [](Dataset &x) { x.edit(); EXPECT_EQ(x.state(), Dataset::State::Edit); x.cancel(); }},
+    };
+    for (const auto &[nombre, mirar] : miradas) {
+        Dataset e;
+        bind(e, "select * from ARTI order by COD");
+        e.openOnUse();
+        mirar(e);
+        EXPECT_FALSE(e.openPending()) << nombre;
+    }
+
+    // Counted as open, and refreshed, it still waits for its first use.
+    Dataset espera;
+    bind(espera, "select * from ARTI where COD = :c");
+    espera.openOnUse();
+    EXPECT_TRUE(espera.active());
+    espera.refresh();
+    EXPECT_TRUE(espera.openPending());
+    espera.paramByName("c").setAsString("A007");
+    EXPECT_EQ(espera.recordCount(), 1);
+
+    // A lookup field reads a source that has not been opened yet.
+    Dataset prov;
+    bind(prov, "select * from PROV");
+    prov.openOnUse();
+    Dataset conProv;
+    bind(conProv, "select COD, 2 as FK from ARTI where COD = 'A001'");
+    conProv.addLookupField("NombreProv", &prov, "COD", "NOMBRE", "FK");
+    conProv.open();
+    EXPECT_EQ(conProv.fieldByName("NombreProv").asString(), "Distribuidora Sur");
+
+    // Closed (or given a new select) before any use, it stays closed as an open one would.
+    Dataset cerrado;
+    bind(cerrado, "select * from ARTI");
+    cerrado.openOnUse();
+    cerrado.close();
+    EXPECT_FALSE(cerrado.active());
+    EXPECT_TRUE(cerrado.eof());
+    cerrado.openOnUse();
+    cerrado.setSelectSql("select * from ARTI where COD = 'A001'");
+    EXPECT_FALSE(cerrado.active());
+    EXPECT_FALSE(cerrado.openPending());
+}
