@@ -20,6 +20,22 @@ bool esMarca(QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xE000 + M
 
 bool sinFondo(const QTextFormat &f) { return f.background().style() == Qt::NoBrush; }
 
+// A text's own background that changes nothing: none, or the solid colour its table cell
+// already paints beneath it.
+bool fondoCubierto(const QTextBlock &b, const QTextCharFormat &f)
+{
+    if (sinFondo(f))
+        return true;
+    const QBrush fondo = f.background();
+    if (fondo.style() != Qt::SolidPattern || fondo.color().alpha() != 255)
+        return false;
+    auto *tabla = qobject_cast<QTextTable *>(QTextCursor(b).currentFrame());
+    if (!tabla)
+        return false;
+    const QTextTableCell celda = tabla->cellAt(b.position());
+    return celda.isValid() && celda.format().background() == fondo;
+}
+
 // Only tables whose every column has a set width: their cells do not size to their text.
 bool marcoAdmitido(QTextFrame *marco)
 {
@@ -95,7 +111,12 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
     QAbstractTextDocumentLayout *disposicion = doc.documentLayout();
     auto molde = std::unique_ptr<MoldeBanda>(new MoldeBanda);
     molde->alto_ = doc.size().height();
-    QHash<QString, std::pair<std::shared_ptr<QFontMetricsF>, std::shared_ptr<QHash<QString, double>>>> porFuente;
+    struct PorFuente {
+        std::shared_ptr<QFontMetricsF> metricas;
+        std::shared_ptr<QHash<QString, double>> anchos;
+        std::shared_ptr<Trazados> trazados;
+    };
+    QHash<QString, PorFuente> porFuente;
     std::vector<int> quitados;  // blocks painted line by line
     // Single-line blocks, with values or fixed, are painted per instance over the
     // rest. A fixed text of another shape stays in the rest; a
@@ -118,7 +139,7 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
                 uniforme = false;
             primero = false;
         }
-        const bool simple = capa && capa->lineCount() == 1 && uniforme && sinFondo(fc) && !fc.isImageFormat()
+        const bool simple = capa && capa->lineCount() == 1 && uniforme && fondoCubierto(b, fc) && !fc.isImageFormat()
                             && fc.verticalAlignment() == QTextCharFormat::AlignNormal && !b.textList()
                             && !texto.front().isSpace() && !texto.back().isSpace() && !texto.contains(QLatin1Char('\t'))
                             && (fb.alignment() & Qt::AlignJustify) != Qt::AlignJustify;
@@ -162,16 +183,18 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
         l.base = origen.y() + linea.y() + linea.ascent();
 
         auto &m = porFuente[l.fuente.key()];
-        if (!m.first) {
-            m.first = std::make_shared<QFontMetricsF>(l.fuente);
-            m.second = std::make_shared<QHash<QString, double>>();
+        if (!m.metricas) {
+            m.metricas = std::make_shared<QFontMetricsF>(l.fuente);
+            m.anchos = std::make_shared<QHash<QString, double>>();
+            m.trazados = std::make_shared<Trazados>();
             // Printable ASCII is taken to be in the font without asking per character.
             for (char32_t c = 0x21; c < 0x7F; ++c)
-                if (!m.first->inFontUcs4(c))
+                if (!m.metricas->inFontUcs4(c))
                     return nullptr;
         }
-        l.metricas = m.first;
-        l.anchos = m.second;
+        l.metricas = m.metricas;
+        l.anchos = m.anchos;
+        l.trazados = m.trazados;
         if (!conValores) {
             bool enFuente = !texto.isRightToLeft();
             for (QChar c : texto)
@@ -235,6 +258,29 @@ double MoldeBanda::xDe(const Linea &l, double avance) const
     }
 }
 
+const MoldeBanda::Trazado &MoldeBanda::trazar(const Linea &l, const QString &texto, QPaintDevice *dispositivo)
+{
+    Trazados &c = *l.trazados;
+    const int dpi = dispositivo ? dispositivo->logicalDpiY() : 0;
+    if (c.dpi != dpi || c.porTexto.size() >= kMaxAnchosGuardados) {
+        c.porTexto.clear();
+        c.dpi = dpi;
+    }
+    auto it = c.porTexto.find(texto);
+    if (it != c.porTexto.end())
+        return it.value();
+    // Shaped as QPainter::drawText would: one line, no wrapping.
+    QTextLayout capa(texto, l.fuente, dispositivo);
+    capa.beginLayout();
+    QTextLine linea = capa.createLine();
+    linea.setLineWidth(1e9);
+    capa.endLayout();
+    Trazado t;
+    t.glifos = capa.glyphRuns();
+    t.ascenso = linea.ascent();
+    return c.porTexto.insert(texto, std::move(t)).value();
+}
+
 bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto> &salida)
 {
     salida.clear();
@@ -276,9 +322,10 @@ void MoldeBanda::Pintar(QPainter &p, const std::vector<Texto> &textos) const
         if (textos[i].texto.isEmpty())
             continue;
         const Linea &l = lineas_[i];
-        p.setFont(l.fuente);
+        const Trazado &t = trazar(l, textos[i].texto, p.device());
         p.setPen(l.color);
-        p.drawText(QPointF(textos[i].x, l.base), textos[i].texto);
+        for (const QGlyphRun &g : t.glifos)
+            p.drawGlyphRun(QPointF(textos[i].x, l.base - t.ascenso), g);
     }
     p.restore();
 }

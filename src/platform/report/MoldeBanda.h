@@ -12,12 +12,14 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QString>
 
 #include <memory>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 class QTextDocument;
 
@@ -51,6 +53,16 @@ private:
         QString literal;
         int marca = -1;
     };
+    // A text shaped once per font and device resolution, painted again from its glyphs.
+    struct Trazado {
+        QList<QGlyphRun> glifos;
+        double ascenso = 0;
+    };
+    struct Trazados {
+        int dpi = 0;
+        QHash<QString, Trazado> porTexto;
+    };
+
     struct Linea {
         std::vector<Pieza> piezas;
         QFont fuente;
@@ -59,12 +71,14 @@ private:
         double x = 0, ancho = 0, base = 0;
         std::shared_ptr<QFontMetricsF> metricas;
         std::shared_ptr<QHash<QString, double>> anchos;
+        std::shared_ptr<Trazados> trazados;
         bool fija = false;  // no values: `texto` is painted as it stands
         Texto texto;
     };
 
     double medir(Linea &l, const QString &texto) const;
     double xDe(const Linea &l, double avance) const;
+    static const Trazado &trazar(const Linea &l, const QString &texto, QPaintDevice *dispositivo);
 
     std::vector<Linea> lineas_;
     std::unique_ptr<QTextDocument> fondo_;  // the band without its single-line texts
