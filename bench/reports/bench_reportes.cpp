@@ -50,6 +50,19 @@ void Cargar(db::Database &base, int facturas, int delMes, int lineas)
     QElapsedTimer t;
     t.start();
     const int chico = std::max(1, delMes / 10);
+    // The secondary indexes are built once at the end: kept up row by row they make the
+    // engine rewrite their pages many times over.
+    const QStringList indices = {QStringLiteral("IX_FC_FECHA"),      QStringLiteral("IX_FC_COMPROBANTE"),
+                                 QStringLiteral("IX_FC_PROVEEDOR"),  QStringLiteral("IX_DFC_ID_COMPRA"),
+                                 QStringLiteral("IX_DFC_COMPROBANTE"), QStringLiteral("IX_DFC_ARTICULO")};
+    auto activar = [&](bool activo) {
+        db::Transaction ddl(base);
+        for (const QString &i : indices)
+            base.executeImmediate(ddl, QStringLiteral("alter index %1 %2").arg(i, activo ? QStringLiteral("active")
+                                                                                       : QStringLiteral("inactive")));
+        ddl.commit();
+    };
+    activar(false);
     db::Transaction tr(base);
     base.executeImmediate(tr, QStringLiteral(
         "execute block as\n"
@@ -86,6 +99,7 @@ void Cargar(db::Database &base, int facturas, int delMes, int lineas)
                  .arg(fechaSql(kMes), fechaSql(kMesChico))
                  .arg(lineas));
     tr.commit();
+    activar(true);
     std::printf("carga: %d facturas (%d del mes, %d lineas cada una) en %.1f s\n", facturas, delMes, lineas,
                 t.elapsed() / 1000.0);
 }
@@ -149,30 +163,12 @@ int main(int argc, char **argv)
         db::Transaction tr(env.tienda);
         long filas = 0;
         double t = Sentencia(env.tienda, tr,
-                             QStringLiteral("select * from FACTURAS_COMPRA\n where FECHA >= :FechaIni and FECHA <= :FechaFin \n"
-                                            " and ANULADA = 'N'\n order by FECHA"),
-                             kMes, "FechaIni", "FechaFin", &filas);
+                             ReportesPeriodo::SentenciaFacturas(false, QStringLiteral(" order by FECHA")), kMes,
+                             "FechaIni", "FechaFin", &filas);
         std::printf("sentencia del resumen: %ld filas en %.2f s\n", filas, t);
-        t = Sentencia(env.tienda, tr,
-                      QStringLiteral(
-                          "select f.ID_COMPRA, f.FECHA, f.COMPROBANTE, f.NOMBRE, d.CODIGO_ARTICULO, d.DESCRIPCION,\n"
-                          " d.IMPORTE_UNITARIO, d.CANTIDAD, d.IMPORTE_TOTAL as TOTAL_LINEA, f.SUBTOTAL_GRAVADO,\n"
-                          " f.SUBTOTAL_NO_GRAVADO, f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV,\n"
-                          " f.IMPORTE_TOTAL, f.IMPORTE_NC, f.TIPO_CAMBIO, f.TIPO_CAMBIO_2\n"
-                          " from FACTURAS_COMPRA f join DETALLE_FACTURAS_COMPRA d on d.ID_COMPRA = f.ID_COMPRA\n"
-                          " where f.FECHA >= :FechaIni and f.FECHA <= :FechaFin and f.ANULADA = 'N'\n"
-                          " order by cast(f.ID_COMPRA as varchar(12)), d.FECHA, d.ID_DETALLE_FACTURA"),
-                      kMes, "FechaIni", "FechaFin", &filas);
+        t = Sentencia(env.tienda, tr, ReportesPeriodo::SentenciaDetalle(), kMes, "FechaIni", "FechaFin", &filas);
         std::printf("sentencia del detalle: %ld filas en %.2f s\n", filas, t);
-        t = Sentencia(env.tienda, tr,
-                      QStringLiteral(
-                          "select f.ID_COMPRA, f.FECHA, f.NOMBRE, f.COMPROBANTE, f.SUBTOTAL_GRAVADO, f.SUBTOTAL_NO_GRAVADO,\n"
-                          " f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV, f.IMPORTE_TOTAL,\n"
-                          " f.TIPO_CAMBIO, f.TIPO_CAMBIO_2, d.ID_DETALLE_FACTURA, d.CODIGO_ARTICULO, d.DESCRIPCION, d.CANTIDAD,\n"
-                          " d.IMPORTE_UNITARIO, d.IMPORTE_TOTAL as TOTAL_LINEA, d.TIPO_CAMBIO as TC_LINEA, d.TIPO_CAMBIO_2 as TC2_LINEA\n"
-                          " from FACTURAS_compra f left join DETALLE_FACTURAS_compra d on d.ID_COMPRA = f.ID_COMPRA\n"
-                          "where f.fecha between :fecha1 and :fecha2\n order by f.FECHA, f.COMPROBANTE, f.ID_COMPRA, d.ID_DETALLE_FACTURA"),
-                      kMes, "fecha1", "fecha2", &filas);
+        t = Sentencia(env.tienda, tr, ExportacionCompras::SentenciaDetalle(), kMes, "fecha1", "fecha2", &filas);
         std::printf("sentencia de la exportación detallada: %ld filas en %.2f s\n", filas, t);
         tr.commit();
         std::printf("pico de memoria tras las sentencias: %ld KB\n", PicoMemoriaKb());
