@@ -170,19 +170,24 @@ void ExportacionCompras::ReporteResumido(const PedidoExportacion &p)
         excel_.SetColumnWidth(i + 1, anchos[i]);
 }
 
+QString ExportacionCompras::SentenciaDetalle()
+{
+    return QStringLiteral(
+        "select f.ID_COMPRA, f.FECHA, f.NOMBRE, f.COMPROBANTE, f.SUBTOTAL_GRAVADO, f.SUBTOTAL_NO_GRAVADO,\n"
+        " f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV, f.IMPORTE_TOTAL,\n"
+        " f.TIPO_CAMBIO, f.TIPO_CAMBIO_2, d.ID_DETALLE_FACTURA, d.CODIGO_ARTICULO, d.DESCRIPCION, d.CANTIDAD,\n"
+        " d.IMPORTE_UNITARIO, d.IMPORTE_TOTAL as TOTAL_LINEA, d.TIPO_CAMBIO as TC_LINEA, d.TIPO_CAMBIO_2 as TC2_LINEA\n"
+        " from FACTURAS_compra f left join DETALLE_FACTURAS_compra d on d.ID_COMPRA = f.ID_COMPRA\n"
+        "where f.fecha between :fecha1 and :fecha2\n order by f.FECHA, f.COMPROBANTE, f.ID_COMPRA, d.ID_DETALLE_FACTURA");
+}
+
 void ExportacionCompras::ReporteDetallado(const PedidoExportacion &p)
 {
     excel_.SetActiveFont(0);
     ContarFacturas(p);
     // Every invoice with its own lines (by ID_COMPRA); an invoice without lines keeps its block.
     db::Query q(c_.tienda, c_.lectura);
-    q.setSql(QStringLiteral(
-        "select f.ID_COMPRA, f.FECHA, f.NOMBRE, f.COMPROBANTE, f.SUBTOTAL_GRAVADO, f.SUBTOTAL_NO_GRAVADO,\n"
-        " f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV, f.IMPORTE_TOTAL,\n"
-        " f.TIPO_CAMBIO, f.TIPO_CAMBIO_2, d.ID_DETALLE_FACTURA, d.CODIGO_ARTICULO, d.DESCRIPCION, d.CANTIDAD,\n"
-        " d.IMPORTE_UNITARIO, d.IMPORTE_TOTAL as TOTAL_LINEA, d.TIPO_CAMBIO as TC_LINEA, d.TIPO_CAMBIO_2 as TC2_LINEA\n"
-        " from FACTURAS_compra f left join DETALLE_FACTURAS_compra d on d.ID_COMPRA = f.ID_COMPRA\n"
-        "where f.fecha between :fecha1 and :fecha2\n order by f.FECHA, f.COMPROBANTE, f.ID_COMPRA, d.ID_DETALLE_FACTURA"));
+    q.setSql(SentenciaDetalle());
     parametrosPeriodo(q, p);
     const int iId = 0;
     int fila = 3;

@@ -46,6 +46,9 @@ public:
     // Cells left empty for want of an exchange rate in the last export.
     int CeldasSinConvertir() const { return sinConvertir_; }
 
+    // The detail's statement, parameters :fecha1 and :fecha2.
+    static QString SentenciaDetalle();
+
 private:
     void Inicio(const PedidoExportacion &p);
     int ContarFacturas(const PedidoExportacion &p);

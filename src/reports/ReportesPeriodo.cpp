@@ -138,13 +138,31 @@ void ReportesPeriodo::VariablesComunes(const PedidoReportePeriodo &p, QMap<QStri
     v[QStringLiteral("FechaFinal")] = q(p.hasta.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
-std::unique_ptr<FuenteDatosReporte> ReportesPeriodo::FuenteFacturas(const PedidoReportePeriodo &p, bool conAnuladas,
-                                                                    const QString &orden)
+QString ReportesPeriodo::SentenciaFacturas(bool conAnuladas, const QString &orden)
 {
     QString sql = QStringLiteral("select * from FACTURAS_COMPRA\n where FECHA >= :FechaIni and FECHA <= :FechaFin ");
     if (!conAnuladas)
         sql += QStringLiteral("\n and ANULADA = 'N'");
-    sql += QLatin1Char('\n') + orden;
+    return sql + QLatin1Char('\n') + orden;
+}
+
+QString ReportesPeriodo::SentenciaDetalle()
+{
+    // Lines belong to their invoice by ID_COMPRA; invoices come in the text order of their ids.
+    return QStringLiteral(
+        "select f.ID_COMPRA, f.FECHA, f.COMPROBANTE, f.NOMBRE, d.CODIGO_ARTICULO, d.DESCRIPCION,\n"
+        " d.IMPORTE_UNITARIO, d.CANTIDAD, d.IMPORTE_TOTAL as TOTAL_LINEA, f.SUBTOTAL_GRAVADO,\n"
+        " f.SUBTOTAL_NO_GRAVADO, f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV,\n"
+        " f.IMPORTE_TOTAL, f.IMPORTE_NC, f.TIPO_CAMBIO, f.TIPO_CAMBIO_2\n"
+        " from FACTURAS_COMPRA f join DETALLE_FACTURAS_COMPRA d on d.ID_COMPRA = f.ID_COMPRA\n"
+        " where f.FECHA >= :FechaIni and f.FECHA <= :FechaFin and f.ANULADA = 'N'\n"
+        " order by cast(f.ID_COMPRA as varchar(12)), d.FECHA, d.ID_DETALLE_FACTURA");
+}
+
+std::unique_ptr<FuenteDatosReporte> ReportesPeriodo::FuenteFacturas(const PedidoReportePeriodo &p, bool conAnuladas,
+                                                                    const QString &orden)
+{
+    const QString sql = SentenciaFacturas(conAnuladas, orden);
     QStringList calculados = kCalculadosFactura;
     for (const QString &n : kCalculadosFactura)
         calculados << n + QStringLiteral("_M");
@@ -194,15 +212,7 @@ void ReportesPeriodo::Totales(const PedidoReportePeriodo &p, QMap<QString, QStri
 
 std::unique_ptr<FuenteDatosReporte> ReportesPeriodo::FuenteDetalle(const PedidoReportePeriodo &p)
 {
-    // Lines belong to their invoice by ID_COMPRA; invoices come in the text order of their ids.
-    const QString sql = QStringLiteral(
-        "select f.ID_COMPRA, f.FECHA, f.COMPROBANTE, f.NOMBRE, d.CODIGO_ARTICULO, d.DESCRIPCION,\n"
-        " d.IMPORTE_UNITARIO, d.CANTIDAD, d.IMPORTE_TOTAL as TOTAL_LINEA, f.SUBTOTAL_GRAVADO,\n"
-        " f.SUBTOTAL_NO_GRAVADO, f.IMPORTE_DESCUENTO, f.TOTAL_GRAVADO, f.TOTAL_NO_GRAVADO, f.IMPORTE_IV,\n"
-        " f.IMPORTE_TOTAL, f.IMPORTE_NC, f.TIPO_CAMBIO, f.TIPO_CAMBIO_2\n"
-        " from FACTURAS_COMPRA f join DETALLE_FACTURAS_COMPRA d on d.ID_COMPRA = f.ID_COMPRA\n"
-        " where f.FECHA >= :FechaIni and f.FECHA <= :FechaFin and f.ANULADA = 'N'\n"
-        " order by cast(f.ID_COMPRA as varchar(12)), d.FECHA, d.ID_DETALLE_FACTURA");
+    const QString sql = SentenciaDetalle();
     QStringList calculados;
     for (int i = 1; i <= 15; ++i)
         calculados << QStringLiteral("CAMPO%1").arg(i);

@@ -44,6 +44,9 @@ public:
     Reporte &reporte() { return *reporte_; }
 
     static QString Titulo(TipoReportePeriodo tipo);
+    // The statements the reports read, parameters :FechaIni and :FechaFin.
+    static QString SentenciaFacturas(bool conAnuladas, const QString &orden);
+    static QString SentenciaDetalle();
 
 private:
     void VariablesComunes(const PedidoReportePeriodo &p, QMap<QString, QString> &v) const;

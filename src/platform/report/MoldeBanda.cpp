@@ -20,6 +20,22 @@ bool esMarca(QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xE000 + M
 
 bool sinFondo(const QTextFormat &f) { return f.background().style() == Qt::NoBrush; }
 
+// A text's own background that changes nothing: none, or the solid colour its table cell
+// already paints beneath it.
+bool fondoCubierto(const QTextBlock &b, const QTextCharFormat &f)
+{
+    if (sinFondo(f))
+        return true;
+    const QBrush fondo = f.background();
+    if (fondo.style() != Qt::SolidPattern || fondo.color().alpha() != 255)
+        return false;
+    auto *tabla = qobject_cast<QTextTable *>(QTextCursor(b).currentFrame());
+    if (!tabla)
+        return false;
+    const QTextTableCell celda = tabla->cellAt(b.position());
+    return celda.isValid() && celda.format().background() == fondo;
+}
+
 // Only tables whose every column has a set width: their cells do not size to their text.
 bool marcoAdmitido(QTextFrame *marco)
 {
@@ -53,53 +69,85 @@ bool textoAdmitido(const QString &t)
     return !t.isRightToLeft();
 }
 
+// Whether a document shows anything: text, rules, list marks, images, backgrounds or borders.
+bool muestraAlgo(QTextFrame *marco)
+{
+    const QTextFrameFormat ff = marco->frameFormat();
+    if (ff.background().style() != Qt::NoBrush || (ff.border() > 0 && ff.borderStyle() != QTextFrameFormat::BorderStyle_None))
+        return true;
+    if (auto *tabla = qobject_cast<QTextTable *>(marco)) {
+        for (int r = 0; r < tabla->rows(); ++r)
+            for (int c = 0; c < tabla->columns(); ++c) {
+                const QTextTableCellFormat fc = tabla->cellAt(r, c).format().toTableCellFormat();
+                if (fc.background().style() != Qt::NoBrush || fc.topBorder() > 0 || fc.bottomBorder() > 0
+                    || fc.leftBorder() > 0 || fc.rightBorder() > 0)
+                    return true;
+            }
+    }
+    for (auto it = marco->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame *hijo = it.currentFrame()) {
+            if (muestraAlgo(hijo))
+                return true;
+            continue;
+        }
+        const QTextBlock b = it.currentBlock();
+        const QTextBlockFormat fb = b.blockFormat();
+        if (!b.text().isEmpty() || b.textList() || fb.background().style() != Qt::NoBrush
+            || fb.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
+            return true;
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            if (f.fragment().charFormat().background().style() != Qt::NoBrush)
+                return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
 {
     if (!marcoAdmitido(doc.rootFrame()))
         return nullptr;
-    // The band without the lines that hold values.
-    std::unique_ptr<QTextDocument> vacio(doc.clone());
-    vacio->setDocumentMargin(doc.documentMargin());
-    for (QTextBlock b = vacio->begin(); b.isValid(); b = b.next()) {
-        const QString t = b.text();
-        if (std::any_of(t.cbegin(), t.cend(), esMarca)) {
-            QTextCursor c(b);
-            c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
-            c.removeSelectedText();
-        }
-    }
-    vacio->setTextWidth(doc.textWidth());
-    if (std::abs(doc.size().height() - vacio->size().height()) > 0.01)
-        return nullptr;
     QAbstractTextDocumentLayout *disposicion = doc.documentLayout();
     auto molde = std::unique_ptr<MoldeBanda>(new MoldeBanda);
     molde->alto_ = doc.size().height();
-    QHash<QString, std::pair<std::shared_ptr<QFontMetricsF>, std::shared_ptr<QHash<QString, double>>>> porFuente;
-    // Lines with values are painted per instance over the rest (fixed text,
-    // rules, backgrounds, borders), laid out once.
+    struct PorFuente {
+        std::shared_ptr<QFontMetricsF> metricas;
+        std::shared_ptr<QHash<QString, double>> anchos;
+        std::shared_ptr<Trazados> trazados;
+    };
+    QHash<QString, PorFuente> porFuente;
+    std::vector<int> quitados;  // blocks painted line by line
+    // Single-line blocks, with values or fixed, are painted per instance over the
+    // rest. A fixed text of another shape stays in the rest; a
+    // value in such a block refuses the band.
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const QString texto = b.text();
-        if (!std::any_of(texto.cbegin(), texto.cend(), esMarca))
+        if (texto.isEmpty())
             continue;
+        const bool conValores = std::any_of(texto.cbegin(), texto.cend(), esMarca);
         const QTextBlockFormat fb = b.blockFormat();
         const QTextLayout *capa = b.layout();
-        if (!capa || capa->lineCount() != 1)
-            return nullptr;
         // One character format for the whole block.
         QTextCharFormat fc;
-        bool primero = true;
+        bool uniforme = true, primero = true;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
             if (primero)
                 fc = f;
             else if (f != fc)
-                return nullptr;
+                uniforme = false;
             primero = false;
         }
-        if (!sinFondo(fc) || fc.isImageFormat() || fc.verticalAlignment() != QTextCharFormat::AlignNormal)
-            return nullptr;
+        const bool simple = capa && capa->lineCount() == 1 && uniforme && fondoCubierto(b, fc) && !fc.isImageFormat()
+                            && fc.verticalAlignment() == QTextCharFormat::AlignNormal && !b.textList()
+                            && !texto.front().isSpace() && !texto.back().isSpace() && !texto.contains(QLatin1Char('\t'))
+                            && (fb.alignment() & Qt::AlignJustify) != Qt::AlignJustify;
+        if (!simple) {
+            if (conValores)
+                return nullptr;
+            continue;
+        }
 
         Linea l;
         QString literal;
@@ -115,8 +163,6 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
         }
         if (!literal.isEmpty())
             l.piezas.push_back({literal, -1});
-        if (texto.front().isSpace() || texto.back().isSpace() || texto.contains(QLatin1Char('\t')))
-            return nullptr;
 
         l.fuente = fc.font().resolve(doc.defaultFont());
         // The document paints in the default palette's text colour unless told otherwise.
@@ -137,19 +183,57 @@ std::unique_ptr<MoldeBanda> MoldeBanda::Crear(const QTextDocument &doc)
         l.base = origen.y() + linea.y() + linea.ascent();
 
         auto &m = porFuente[l.fuente.key()];
-        if (!m.first) {
-            m.first = std::make_shared<QFontMetricsF>(l.fuente);
-            m.second = std::make_shared<QHash<QString, double>>();
+        if (!m.metricas) {
+            m.metricas = std::make_shared<QFontMetricsF>(l.fuente);
+            m.anchos = std::make_shared<QHash<QString, double>>();
+            m.trazados = std::make_shared<Trazados>();
             // Printable ASCII is taken to be in the font without asking per character.
             for (char32_t c = 0x21; c < 0x7F; ++c)
-                if (!m.first->inFontUcs4(c))
+                if (!m.metricas->inFontUcs4(c))
                     return nullptr;
         }
-        l.metricas = m.first;
-        l.anchos = m.second;
+        l.metricas = m.metricas;
+        l.anchos = m.anchos;
+        l.trazados = m.trazados;
+        if (!conValores) {
+            bool enFuente = !texto.isRightToLeft();
+            for (QChar c : texto)
+                enFuente = enFuente && !c.isSurrogate() && (c.unicode() < 0x7F || l.metricas->inFont(c));
+            if (!enFuente)
+                continue;
+            l.fija = true;
+            l.texto = {texto, molde->xDe(l, molde->medir(l, texto))};
+        }
+        quitados.push_back(b.blockNumber());
         molde->lineas_.push_back(std::move(l));
     }
-    molde->fondo_ = std::move(vacio);
+
+    // The rest: the band without the blocks painted line by line, at the same height.
+    // Fixed texts go back to it when taking them out changes the height.
+    std::unique_ptr<QTextDocument> resto;
+    for (bool conFijas : {true, false}) {
+        resto.reset(doc.clone());
+        resto->setDocumentMargin(doc.documentMargin());
+        for (std::size_t i = 0; i < quitados.size(); ++i) {
+            if (!conFijas && molde->lineas_[i].fija)
+                continue;
+            const QTextBlock b = resto->findBlockByNumber(quitados[i]);
+            QTextCursor c(b);
+            c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+        resto->setTextWidth(doc.textWidth());
+        if (std::abs(doc.size().height() - resto->size().height()) <= 0.01) {
+            if (!conFijas)
+                std::erase_if(molde->lineas_, [](const Linea &l) { return l.fija; });
+            break;
+        }
+        if (!conFijas)
+            return nullptr;
+    }
+    molde->conFondo_ = muestraAlgo(resto->rootFrame());
+    if (molde->conFondo_)
+        molde->fondo_ = std::move(resto);
     return molde;
 }
 
@@ -174,11 +258,38 @@ double MoldeBanda::xDe(const Linea &l, double avance) const
     }
 }
 
+const MoldeBanda::Trazado &MoldeBanda::trazar(const Linea &l, const QString &texto, QPaintDevice *dispositivo)
+{
+    Trazados &c = *l.trazados;
+    const int dpi = dispositivo ? dispositivo->logicalDpiY() : 0;
+    if (c.dpi != dpi || c.porTexto.size() >= kMaxAnchosGuardados) {
+        c.porTexto.clear();
+        c.dpi = dpi;
+    }
+    auto it = c.porTexto.find(texto);
+    if (it != c.porTexto.end())
+        return it.value();
+    // Shaped as QPainter::drawText would: one line, no wrapping.
+    QTextLayout capa(texto, l.fuente, dispositivo);
+    capa.beginLayout();
+    QTextLine linea = capa.createLine();
+    linea.setLineWidth(1e9);
+    capa.endLayout();
+    Trazado t;
+    t.glifos = capa.glyphRuns();
+    t.ascenso = linea.ascent();
+    return c.porTexto.insert(texto, std::move(t)).value();
+}
+
 bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto> &salida)
 {
     salida.clear();
     salida.reserve(lineas_.size());
     for (Linea &l : lineas_) {
+        if (l.fija) {
+            salida.push_back(l.texto);
+            continue;
+        }
         QString t;
         for (const Pieza &p : l.piezas) {
             if (p.marca < 0) {
@@ -205,14 +316,16 @@ bool MoldeBanda::Componer(const std::vector<QString> &valores, std::vector<Texto
 void MoldeBanda::Pintar(QPainter &p, const std::vector<Texto> &textos) const
 {
     p.save();
-    fondo_->drawContents(&p);
+    if (conFondo_)
+        fondo_->drawContents(&p);
     for (std::size_t i = 0; i < textos.size() && i < lineas_.size(); ++i) {
         if (textos[i].texto.isEmpty())
             continue;
         const Linea &l = lineas_[i];
-        p.setFont(l.fuente);
+        const Trazado &t = trazar(l, textos[i].texto, p.device());
         p.setPen(l.color);
-        p.drawText(QPointF(textos[i].x, l.base), textos[i].texto);
+        for (const QGlyphRun &g : t.glifos)
+            p.drawGlyphRun(QPointF(textos[i].x, l.base - t.ascenso), g);
     }
     p.restore();
 }

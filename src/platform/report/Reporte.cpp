@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -26,6 +27,7 @@
 
 #include <kainjow/mustache.hpp>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -239,40 +241,45 @@ struct BandaPreparada {
     Nivel *nivel = nullptr;
 };
 
-// Lays bands out one after the other into page-sized pictures, spooled to disk.
+std::unique_ptr<QTextDocument> maquetar(const QString &html, const QString &css, double ancho)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setUndoRedoEnabled(false);
+    doc->setDocumentMargin(0);
+    doc->setDefaultStyleSheet(css);
+    doc->setHtml(envolver(html));
+    doc->setTextWidth(ancho);
+    return doc;
+}
+
+// What a page holds, as the spool keeps it: a band at `y`, from `desde` on its own height,
+// `alto` tall; laid out from its HTML, or a molded band's texts.
+enum class Trazo : qint8 { Documento = 0, Molde = 1 };
+
+// Lays bands out one after the other into pages. Nothing is painted here: each page
+// goes to the spool as the bands it holds and where, to be painted later straight on
+// the output device.
 class Paginador {
 public:
     Paginador(double ancho, double alto, const QString &css, QIODevice &spool)
-        : ancho_(ancho), alto_(alto), css_(css), spool_(spool)
+        : ancho_(ancho), alto_(alto), css_(css), spool_(spool), ds_(&spool)
     {
         offsets.push_back(spool_.pos());
-        empezarPagina();
     }
 
-    std::unique_ptr<QTextDocument> maquetar(const QString &html) const
-    {
-        auto doc = std::make_unique<QTextDocument>();
-        doc->setUndoRedoEnabled(false);
-        doc->setDocumentMargin(0);
-        doc->setDefaultStyleSheet(css_);
-        doc->setHtml(envolver(html));
-        doc->setTextWidth(ancho_);
-        return doc;
-    }
-
-    // A laid-out band: a whole document, or the lines of a molded one.
+    // A laid-out band: HTML to lay out again when painted, or a molded one's lines.
     struct Pieza {
-        std::unique_ptr<QTextDocument> doc;
-        const MoldeBanda *molde = nullptr;
+        QString html;
+        int molde = -1;
         std::vector<MoldeBanda::Texto> textos;
         double alto = 0;
     };
 
-    static Pieza pieza(std::unique_ptr<QTextDocument> doc)
+    Pieza pieza(const QString &html) const
     {
         Pieza p;
-        p.alto = doc->size().height();
-        p.doc = std::move(doc);
+        p.alto = maquetar(html, css_, ancho_)->size().height();
+        p.html = html;
         return p;
     }
 
@@ -318,7 +325,7 @@ public:
     int pagina() const { return static_cast<int>(offsets.size()); }
 
     std::vector<QString> repetidos;
-    std::vector<qint64> offsets;  // start of each page's picture in the spool, plus the end
+    std::vector<qint64> offsets;  // start of each page in the spool, plus the end
 
 private:
     struct Pendiente {
@@ -327,31 +334,21 @@ private:
         QString repetir;
     };
 
-    void empezarPagina()
-    {
-        picture_ = std::make_unique<QPicture>();
-        painter_ = std::make_unique<QPainter>(picture_.get());
-        y_ = 0;
-    }
-
     void cerrarPagina()
     {
-        painter_->end();
-        painter_.reset();
-        if (spool_.write(picture_->data(), picture_->size()) != static_cast<qint64>(picture_->size()))
+        if (ds_.status() != QDataStream::Ok)
             throw ErrorReporte(kErrorSpool.arg(spool_.errorString()));
         offsets.push_back(spool_.pos());
-        picture_.reset();
+        y_ = 0;
     }
 
     void nuevaPagina()
     {
         cerrarPagina();
-        empezarPagina();
         if (!repitiendo_) {
             repitiendo_ = true;
             for (const QString &html : repetidos) {
-                Pieza p = pieza(maquetar(html));
+                Pieza p = pieza(html);
                 dibujar(p, p.alto);
             }
             repitiendo_ = false;
@@ -361,7 +358,7 @@ private:
     void dibujar(const Pieza &doc, double h)
     {
         if (y_ + h <= alto_ + 0.01) {
-            pintar(doc, 0, h);
+            anotar(doc, 0, h);
             return;
         }
         // Taller than what is left: cut it across pages.
@@ -373,33 +370,30 @@ private:
                 continue;
             }
             double tramo = std::min(libre, h - hecho);
-            pintar(doc, hecho, tramo);
+            anotar(doc, hecho, tramo);
             hecho += tramo;
             if (hecho < h - 0.01)
                 nuevaPagina();
         }
     }
 
-    void pintar(const Pieza &pieza, double desde, double alto)
+    void anotar(const Pieza &pieza, double desde, double alto)
     {
-        painter_->save();
-        painter_->translate(0, y_ - desde);
-        if (pieza.doc) {
-            pieza.doc->drawContents(painter_.get(), QRectF(0, desde, ancho_, alto));
+        ds_ << static_cast<qint8>(pieza.molde >= 0 ? Trazo::Molde : Trazo::Documento) << y_ << desde << alto;
+        if (pieza.molde >= 0) {
+            ds_ << static_cast<qint32>(pieza.molde) << static_cast<quint32>(pieza.textos.size());
+            for (const auto &t : pieza.textos)
+                ds_ << t.texto << t.x;
         } else {
-            if (desde > 0 || alto < pieza.alto - 0.01)
-                painter_->setClipRect(QRectF(0, desde, ancho_, alto));
-            pieza.molde->Pintar(*painter_, pieza.textos);
+            ds_ << pieza.html;
         }
-        painter_->restore();
         y_ += alto;
     }
 
     double ancho_, alto_;
     QString css_;
     QIODevice &spool_;
-    std::unique_ptr<QPicture> picture_;
-    std::unique_ptr<QPainter> painter_;
+    QDataStream ds_;
     double y_ = 0;
     bool repitiendo_ = false;
     std::vector<Pendiente> pendientes_;
@@ -419,10 +413,18 @@ struct Reporte::Impl {
     std::vector<std::unique_ptr<Acumulado>> acumulados;
     std::unordered_map<const BandaPlantilla *, Acumulado *> acumuladoDe;  // footers and summary
     std::unordered_map<const BandaPlantilla *, BandaPreparada> preparadas;
-    // Bands laid out once; null for those that need a document per instance.
-    std::unordered_map<const BandaPlantilla *, std::unique_ptr<MoldeBanda>> moldes;
+    // Bands laid out once; null `molde` for those that need a document per instance.
+    struct Moldeada {
+        std::unique_ptr<MoldeBanda> molde;
+        int id = -1;                    // index in porId
+        bool puedeVaciarse = false;     // empty values leave it blank
+        const BandaPlantilla *banda = nullptr;
+    };
+    std::unordered_map<const BandaPlantilla *, Moldeada> moldes;
+    std::vector<const Moldeada *> porId;
     std::vector<QString> valoresBanda;
     std::vector<MoldeBanda::Texto> textosBanda;
+    std::unique_ptr<QDataStream> dsBandas;
     QHash<QString, QString> variables;  // upper-case name -> unquoted value
     std::vector<Ambito *> ambitos;
     Ambito *ambitoReporte = nullptr;
@@ -433,6 +435,7 @@ struct Reporte::Impl {
     double dpi = 96;
     QSizeF pagina;   // device pixels at dpi
     QMarginsF margenes;
+    double anchoCuerpo = 0;
     double altoEncabezado = 0, altoPie = 0;
     QDateTime impresion;
 
@@ -457,6 +460,9 @@ struct Reporte::Impl {
         acumuladoDe.clear();
         preparadas.clear();
         moldes.clear();
+        porId.clear();
+        bandasDePagina.clear();
+        dsBandas.reset();
         spoolPaginas.reset();
         spoolBandas.reset();
         offsets.clear();
@@ -697,6 +703,22 @@ struct Reporte::Impl {
 
     // --- running -----------------------------------------------------------
 
+    QVariant valorDe(const Resolvedor &r, const Ambito *ambito, int numeroPagina, int totalPaginas) const
+    {
+        switch (r.tipo) {
+        case Resolvedor::Campo: return r.nivel->actual[r.indice];
+        case Resolvedor::Variable: return r.texto;
+        case Resolvedor::Pagina: return numeroPagina;
+        case Resolvedor::TotalPaginas: return totalPaginas;
+        case Resolvedor::Linea: return r.nivel->linea;
+        case Resolvedor::FechaImpresion: return impresion.date();
+        case Resolvedor::HoraImpresion: return impresion.time().toString(QStringLiteral("hh:mm:ss"));
+        case Resolvedor::Suma: return QString::fromStdString(ambito->sumas[r.indice].toString());
+        case Resolvedor::Cuenta: return ambito->cuenta;
+        }
+        return QVariant();
+    }
+
     // The band's HTML; `textos`, when given, gets each key's text (empty for conditions).
     QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas,
                        std::vector<QString> *textos = nullptr) const
@@ -707,19 +729,7 @@ struct Reporte::Impl {
             textos->assign(b->refs.size(), QString());
         for (std::size_t k = 0; k < b->refs.size(); ++k) {
             const auto &ref = b->refs[k];
-            const Resolvedor &r = bp.resolvedores[k];
-            QVariant v;
-            switch (r.tipo) {
-            case Resolvedor::Campo: v = r.nivel->actual[r.indice]; break;
-            case Resolvedor::Variable: v = r.texto; break;
-            case Resolvedor::Pagina: v = numeroPagina; break;
-            case Resolvedor::TotalPaginas: v = totalPaginas; break;
-            case Resolvedor::Linea: v = r.nivel->linea; break;
-            case Resolvedor::FechaImpresion: v = impresion.date(); break;
-            case Resolvedor::HoraImpresion: v = impresion.time().toString(QStringLiteral("hh:mm:ss")); break;
-            case Resolvedor::Suma: v = QString::fromStdString(ambito->sumas[r.indice].toString()); break;
-            case Resolvedor::Cuenta: v = ambito->cuenta; break;
-            }
+            const QVariant v = valorDe(bp.resolvedores[k], ambito, numeroPagina, totalPaginas);
             const std::string clave = "_" + std::to_string(k);
             if (ref.condicion) {
                 datos.set(clave, mu::data(compararCondicion(textoDe(v), ref.operador, ref.literal)));
@@ -733,6 +743,27 @@ struct Reporte::Impl {
         return QString::fromStdString(b->mustache->render(datos));
     }
 
+    // Each key's text, without the HTML (bands with values only, no conditions).
+    void textosDe(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas,
+                  std::vector<QString> &textos) const
+    {
+        const BandaPreparada &bp = preparadas.at(b);
+        textos.resize(b->refs.size());
+        for (std::size_t k = 0; k < b->refs.size(); ++k) {
+            const QVariant v = valorDe(bp.resolvedores[k], ambito, numeroPagina, totalPaginas);
+            textos[k] = b->refs[k].formato.isEmpty() ? textoDe(v) : formatear(v, b->refs[k].formato);
+        }
+    }
+
+    // The HTML of a band with values only, from its keys' texts.
+    static QString renderizarTextos(const BandaPlantilla *b, const std::vector<QString> &textos)
+    {
+        mu::data datos{mu::data::type::object};
+        for (std::size_t k = 0; k < b->refs.size(); ++k)
+            datos.set("_" + std::to_string(k), mu::data(k < textos.size() ? textos[k].toStdString() : std::string()));
+        return QString::fromStdString(b->mustache->render(datos));
+    }
+
     Ambito *ambitoDe(const BandaPlantilla *pie)
     {
         auto it = acumuladoDe.find(pie);
@@ -742,53 +773,87 @@ struct Reporte::Impl {
         return nullptr;
     }
 
-    // Places a body band and keeps its text for the workbook export.
+    // Keeps a placed band for the workbook export: a molded band's texts, or its HTML.
+    void anotarBanda(int id, const std::vector<QString> &textos, const QString &html)
+    {
+        QDataStream &ds = *dsBandas;
+        ds << static_cast<qint32>(id);
+        if (id >= 0) {
+            ds << static_cast<quint32>(textos.size());
+            for (const QString &t : textos)
+                ds << t;
+        } else {
+            ds << html.toUtf8();
+        }
+        if (ds.status() != QDataStream::Ok)
+            fallar(kErrorSpool.arg(spoolBandas->errorString()));
+    }
+
+    // Places a body band.
     void emitir(const BandaPlantilla *b, bool conSiguiente, bool repetible = false)
     {
         if (!b)
             return;
-        MoldeBanda *molde = moldeDe(b);
-        QString html = renderizar(b, ambitoDe(b), paginador->pagina(), 0, molde ? &valoresBanda : nullptr);
+        const Moldeada *m = moldeDe(b);
+        const Ambito *ambito = ambitoDe(b);
+        const int numero = paginador->pagina();
+        // A molded band needs no HTML unless it may come out blank or is reprinted.
+        if (m && !m->puedeVaciarse && !repetible) {
+            textosDe(b, ambito, numero, 0, valoresBanda);
+            if (m->molde->Componer(valoresBanda, textosBanda)) {
+                anotarBanda(m->id, valoresBanda, QString());
+                Paginador::Pieza p;
+                p.molde = m->id;
+                p.textos.swap(textosBanda);
+                p.alto = m->molde->Alto();
+                paginador->colocar(std::move(p), conSiguiente);
+                return;
+            }
+        }
+        QString html = renderizar(b, ambito, numero, 0, m ? &valoresBanda : nullptr);
         if (html.trimmed().isEmpty())
             return;
-        QByteArray utf8 = html.toUtf8();
-        QDataStream ds(spoolBandas.get());
-        ds << utf8;
-        if (ds.status() != QDataStream::Ok)
-            fallar(kErrorSpool.arg(spoolBandas->errorString()));
+        anotarBanda(-1, {}, html);
         const QString repetir = repetible ? html : QString();
-        if (molde && molde->Componer(valoresBanda, textosBanda)) {
+        if (m && m->molde->Componer(valoresBanda, textosBanda)) {
             Paginador::Pieza p;
-            p.molde = molde;
-            p.textos = textosBanda;
-            p.alto = molde->Alto();
+            p.molde = m->id;
+            p.textos.swap(textosBanda);
+            p.alto = m->molde->Alto();
             paginador->colocar(std::move(p), conSiguiente, repetir);
             return;
         }
-        paginador->colocar(Paginador::pieza(paginador->maquetar(html)), conSiguiente, repetir);
+        paginador->colocar(paginador->pieza(html), conSiguiente, repetir);
     }
 
     // The band laid out once with markers in place of its values, when its shape allows it:
-    // plain values only (no conditions or raw HTML, which change the markup).
-    MoldeBanda *moldeDe(const BandaPlantilla *b)
+    // plain values only (no conditions or raw HTML, which change the markup). Null otherwise.
+    const Moldeada *moldeDe(const BandaPlantilla *b)
     {
         auto it = moldes.find(b);
         if (it != moldes.end())
-            return it->second.get();
-        std::unique_ptr<MoldeBanda> molde;
+            return it->second.molde ? &it->second : nullptr;
+        Moldeada m;
+        m.banda = b;
         bool admitida = b->refs.size() <= static_cast<std::size_t>(MoldeBanda::kMaxMarcas)
                         && !b->html.contains(QLatin1String("{{{"));
         for (const auto &ref : b->refs)
             admitida = admitida && !ref.condicion;
         if (admitida) {
-            mu::data datos{mu::data::type::object};
+            std::vector<QString> marcas;
             for (std::size_t k = 0; k < b->refs.size(); ++k)
-                datos.set("_" + std::to_string(k), mu::data(QString(MoldeBanda::Marca(static_cast<int>(k))).toStdString()));
-            const QString html = QString::fromStdString(b->mustache->render(datos));
+                marcas.push_back(QString(MoldeBanda::Marca(static_cast<int>(k))));
+            const QString html = renderizarTextos(b, marcas);
             if (!html.trimmed().isEmpty())
-                molde = MoldeBanda::Crear(*paginador->maquetar(html));
+                m.molde = MoldeBanda::Crear(*maquetar(html, plantilla->css, anchoCuerpo));
+            m.puedeVaciarse = renderizarTextos(b, {}).trimmed().isEmpty();
         }
-        return moldes.emplace(b, std::move(molde)).first->second.get();
+        Moldeada &guardada = moldes.emplace(b, std::move(m)).first->second;
+        if (!guardada.molde)
+            return nullptr;
+        guardada.id = static_cast<int>(porId.size());
+        porId.push_back(&guardada);
+        return &guardada;
     }
 
     void abrirAmbito(const BandaPlantilla *pie, std::vector<std::unique_ptr<Ambito>> &duenos)
@@ -911,19 +976,14 @@ struct Reporte::Impl {
         }
     }
 
-    double altoDe(const BandaPlantilla *b, double ancho)
+    double altoDe(const BandaPlantilla *b)
     {
         if (!b)
             return 0;
         QString html = renderizar(b, nullptr, 9999, 9999);
         if (html.trimmed().isEmpty())
             return 0;
-        QTextDocument doc;
-        doc.setDocumentMargin(0);
-        doc.setDefaultStyleSheet(plantilla->css);
-        doc.setHtml(envolver(html));
-        doc.setTextWidth(ancho);
-        return doc.size().height();
+        return maquetar(html, plantilla->css, anchoCuerpo)->size().height();
     }
 
     void preparar()
@@ -943,8 +1003,9 @@ struct Reporte::Impl {
         const QMarginsF &m = plantilla->margenesMm;
         margenes = QMarginsF(m.left() * mm, m.top() * mm, m.right() * mm, m.bottom() * mm);
         const double ancho = pagina.width() - margenes.left() - margenes.right();
-        altoEncabezado = altoDe(plantilla->encabezadoPagina, ancho);
-        altoPie = altoDe(plantilla->piePagina, ancho);
+        anchoCuerpo = ancho;
+        altoEncabezado = altoDe(plantilla->encabezadoPagina);
+        altoPie = altoDe(plantilla->piePagina);
         const double alto = pagina.height() - margenes.top() - margenes.bottom() - altoEncabezado - altoPie;
         if (ancho < 20 || alto < 20)
             fallar(QStringLiteral("La plantilla de reporte \"%1\" no deja espacio para el cuerpo de la página").arg(archivo));
@@ -953,6 +1014,7 @@ struct Reporte::Impl {
         spoolBandas = std::make_unique<QTemporaryFile>();
         if (!spoolPaginas->open() || !spoolBandas->open())
             fallar(QStringLiteral("No se pudo crear un archivo temporal para el reporte \"%1\"").arg(archivo));
+        dsBandas = std::make_unique<QDataStream>(spoolBandas.get());
 
         Paginador pag(ancho, alto, plantilla->css, *spoolPaginas);
         paginador = &pag;
@@ -993,36 +1055,130 @@ struct Reporte::Impl {
         preparado = true;
     }
 
+    // A page header or footer whose only changing value is the page number: laid out
+    // once with a marker for it, the number put in place page after page.
+    struct BandaDePagina {
+        std::unique_ptr<QTextDocument> doc;  // null: not of that shape
+        std::vector<std::pair<int, int>> numeros;  // position and length of each page number
+    };
+    std::unordered_map<const BandaPlantilla *, BandaDePagina> bandasDePagina;
+
+    BandaDePagina &bandaDePagina(const BandaPlantilla *b)
+    {
+        auto it = bandasDePagina.find(b);
+        if (it != bandasDePagina.end())
+            return it->second;
+        BandaDePagina &bp = bandasDePagina[b];
+        const BandaPreparada &prep = preparadas.at(b);
+        std::vector<QString> textos;
+        textosDe(b, nullptr, 1, paginas, textos);
+        const QChar marca = MoldeBanda::Marca(0);
+        for (std::size_t k = 0; k < b->refs.size(); ++k) {
+            const auto &ref = b->refs[k];
+            if (ref.condicion || std::any_of(textos[k].cbegin(), textos[k].cend(), [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xF900; }))
+                return bp;
+            if (prep.resolvedores[k].tipo == Resolvedor::Pagina) {
+                if (!ref.formato.isEmpty())
+                    return bp;
+                textos[k] = QString(marca);
+            }
+        }
+        if (b->html.contains(QLatin1String("{{{")))
+            return bp;
+        const QString html = renderizarTextos(b, textos);
+        if (html.trimmed().isEmpty())
+            return bp;
+        auto doc = maquetar(html, plantilla->css, anchoCuerpo);
+        for (QTextBlock bl = doc->begin(); bl.isValid(); bl = bl.next()) {
+            const QString t = bl.text();
+            for (int i = 0; i < t.size(); ++i)
+                if (t[i] == marca)
+                    bp.numeros.push_back({bl.position() + i, 1});
+        }
+        bp.doc = std::move(doc);
+        return bp;
+    }
+
     void dibujarDocumento(QPainter &p, const BandaPlantilla *b, int numero, double x, double y, bool abajo)
     {
         if (!b)
             return;
-        QString html = renderizar(b, nullptr, numero, paginas);
-        if (html.trimmed().isEmpty())
-            return;
-        QTextDocument doc;
-        doc.setDocumentMargin(0);
-        doc.setDefaultStyleSheet(plantilla->css);
-        doc.setHtml(envolver(html));
-        doc.setTextWidth(pagina.width() - margenes.left() - margenes.right());
-        double h = doc.size().height();
+        std::unique_ptr<QTextDocument> propio;
+        QTextDocument *doc = nullptr;
+        if (BandaDePagina &bp = bandaDePagina(b); bp.doc) {
+            // Last number first, so the positions before it stay put.
+            const QString texto = QString::number(numero);
+            int desplazamiento = 0;
+            for (auto &n : bp.numeros)
+                desplazamiento += static_cast<int>(texto.size()) - n.second;
+            for (auto n = bp.numeros.rbegin(); n != bp.numeros.rend(); ++n) {
+                QTextCursor c(bp.doc.get());
+                c.setPosition(n->first);
+                c.setPosition(n->first + n->second, QTextCursor::KeepAnchor);
+                c.insertText(texto);
+                desplazamiento -= static_cast<int>(texto.size()) - n->second;
+                n->first += desplazamiento;
+                n->second = static_cast<int>(texto.size());
+            }
+            doc = bp.doc.get();
+        } else {
+            QString html = renderizar(b, nullptr, numero, paginas);
+            if (html.trimmed().isEmpty())
+                return;
+            propio = maquetar(html, plantilla->css, anchoCuerpo);
+            doc = propio.get();
+        }
+        double h = doc->size().height();
         p.save();
         p.translate(x, abajo ? y - h : y);
-        doc.drawContents(&p, QRectF(QPointF(0, 0), doc.size()));
+        doc->drawContents(&p, QRectF(QPointF(0, 0), doc->size()));
         p.restore();
     }
 
+    // Paints page i (from 0) as the spool keeps it.
     void dibujarPagina(QPainter &p, int i)
     {
-        spoolPaginas->seek(offsets[i]);
-        QByteArray bytes = spoolPaginas->read(offsets[i + 1] - offsets[i]);
-        QPicture pic;
-        pic.setData(bytes.constData(), static_cast<uint>(bytes.size()));
         dibujarDocumento(p, plantilla->encabezadoPagina, i + 1, margenes.left(), margenes.top(), false);
-        p.drawPicture(QPointF(margenes.left(), margenes.top() + altoEncabezado), pic);
+        const double arriba = margenes.top() + altoEncabezado;
+        if (!spoolPaginas->seek(offsets[i]))
+            fallar(kErrorSpool.arg(spoolPaginas->errorString()));
+        QDataStream ds(spoolPaginas.get());
+        QString html;
+        while (spoolPaginas->pos() < offsets[i + 1]) {
+            qint8 tipo = 0;
+            double y = 0, desde = 0, alto = 0;
+            ds >> tipo >> y >> desde >> alto;
+            const MoldeBanda *molde = nullptr;
+            if (static_cast<Trazo>(tipo) == Trazo::Molde) {
+                qint32 id = -1;
+                quint32 n = 0;
+                ds >> id >> n;
+                if (id < 0 || id >= static_cast<qint32>(porId.size()) || n > static_cast<quint32>(MoldeBanda::kMaxMarcas))
+                    fallar(kErrorSpool.arg(QStringLiteral("registro dañado")));
+                textosPagina.resize(n);
+                for (auto &t : textosPagina)
+                    ds >> t.texto >> t.x;
+                molde = porId[id]->molde.get();
+            } else {
+                ds >> html;
+            }
+            if (ds.status() != QDataStream::Ok)
+                fallar(kErrorSpool.arg(spoolPaginas->errorString()));
+            p.save();
+            p.translate(margenes.left(), arriba + y - desde);
+            if (molde) {
+                if (desde > 0 || alto < molde->Alto() - 0.01)
+                    p.setClipRect(QRectF(0, desde, anchoCuerpo, alto));
+                molde->Pintar(p, textosPagina);
+            } else {
+                maquetar(html, plantilla->css, anchoCuerpo)->drawContents(&p, QRectF(0, desde, anchoCuerpo, alto));
+            }
+            p.restore();
+        }
         dibujarDocumento(p, plantilla->piePagina, i + 1, margenes.left(), pagina.height() - margenes.bottom(), true);
     }
 
+    std::vector<MoldeBanda::Texto> textosPagina;
     QMap<QString, QString> *PublicVariables = nullptr;
     Acumulado *ambitoAcumulado = nullptr;
 };
@@ -1173,13 +1329,29 @@ void Reporte::ExportToXlsx(const QString &archivo)
     };
     d->spoolBandas->seek(0);
     QDataStream ds(d->spoolBandas.get());
+    std::vector<QString> textos;
     while (!ds.atEnd()) {
-        QByteArray utf8;
-        ds >> utf8;
+        qint32 id = -1;
+        ds >> id;
+        QString html;
+        if (id >= 0) {
+            quint32 n = 0;
+            ds >> n;
+            if (id >= static_cast<qint32>(d->porId.size()) || n > static_cast<quint32>(MoldeBanda::kMaxMarcas))
+                break;
+            textos.assign(n, QString());
+            for (auto &t : textos)
+                ds >> t;
+            html = Impl::renderizarTextos(d->porId[id]->banda, textos);
+        } else {
+            QByteArray utf8;
+            ds >> utf8;
+            html = QString::fromUtf8(utf8);
+        }
         if (ds.status() != QDataStream::Ok)
             break;
         QTextDocument doc;
-        doc.setHtml(envolver(QString::fromUtf8(utf8)));
+        doc.setHtml(envolver(html));
         QTextFrame *raiz = doc.rootFrame();
         for (auto it = raiz->begin(); !it.atEnd(); ++it) {
             if (auto *tabla = qobject_cast<QTextTable *>(it.currentFrame())) {

@@ -74,8 +74,9 @@ public:
     // doubled) is unquoted; anything else is taken as it stands.
     QMap<QString, QString> Variables;
 
-    // Lays out every page (to a temporary spool). Throws ErrorReporte for an
-    // unknown band, variable or field, or an unlinked data source.
+    // Lays out every page without painting it, to a temporary spool the outputs
+    // paint from. Throws ErrorReporte for an unknown band, variable or field, or
+    // an unlinked data source.
     bool PrepareReport();
     int PageCount() const;
 

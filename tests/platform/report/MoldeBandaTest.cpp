@@ -82,6 +82,11 @@ const QString kPie = QStringLiteral(
     "<td width=\"28%\" align=\"right\">{0}</td></tr><tr class=\"negrita\"><td align=\"right\">Total factura</td>"
     "<td align=\"right\">{1}</td></tr></table><hr/>");
 
+// Borders, a fixed heading cell of two formats and a fixed single-line label.
+const QString kBordes = QStringLiteral(
+    "<table width=\"100%\" border=\"1\" cellspacing=\"0\"><tr><td width=\"30%\"><b>Nota</b> fija</td>"
+    "<td width=\"40%\">{0}</td><td width=\"30%\" align=\"right\">{1}</td></tr></table><p>Fin de la factura</p>");
+
 } // namespace
 
 // The molded band paints what the document would, at the same height: left,
@@ -96,6 +101,7 @@ TEST(MoldeBanda, PintaLoMismoQueElDocumento)
                  QStringLiteral("0.00")}},
         {kEncabezado, {QStringLiteral("06/12/2026"), QStringLiteral("PROVEEDOR 7")}},
         {kPie, {QStringLiteral("1,000.00"), QStringLiteral("1,130.00")}},
+        {kBordes, {QStringLiteral("Ferretería"), QStringLiteral("12.50")}},
     };
     for (const auto &[banda, valores] : casos) {
         auto molde = moldeDe(banda, static_cast<int>(valores.size()));
@@ -117,6 +123,16 @@ TEST(MoldeBanda, PintaLoMismoQueElDocumento)
         EXPECT_GT(pixelesEntintados(esperado), 200);
         EXPECT_EQ(pixelesDistintos(esperado, obtenido), 0) << valores[0].toStdString();
     }
+}
+
+// Only bands with something besides their single-line texts replay a background.
+TEST(MoldeBanda, FondoSoloCuandoMuestraAlgo)
+{
+    EXPECT_FALSE(moldeDe(kFila, 5)->TieneFondo());
+    EXPECT_TRUE(moldeDe(kEncabezado, 2)->TieneFondo());  // shaded headings
+    EXPECT_TRUE(moldeDe(kPie, 2)->TieneFondo());         // the rule
+    EXPECT_TRUE(moldeDe(kBordes, 2)->TieneFondo());
+    EXPECT_FALSE(moldeDe(QStringLiteral("<p align=\"right\">Total: {0}</p><p>Fijo</p>"), 1)->TieneFondo());
 }
 
 // Instances that would lay out otherwise are refused, so the engine lays them out as documents.
