@@ -41,7 +41,7 @@ ConsultaFiltrada BusquedaArticulos::Consulta(const QString &texto, const QString
         // Of those, the articles whose own text holds the piece (the wide rows of the others are not read).
         c.Linea(QStringLiteral(" and position(cast(cast(:Pieza as varchar(400) character set UTF8)"
                                " as varchar(1600) character set OCTETS)"
-                               " in cast(INV_BUSQUEDA.TEXTO as varchar(300) character set OCTETS)) > 0"));
+                               " in cast(INV_BUSQUEDA.TEXTO as varchar(1200) character set OCTETS)) > 0"));
         c.Parametro(QStringLiteral("Pieza"), db::Value::text(PiezaFija(t)));
     } else {
         c.Linea(QStringLiteral("select * from INVENTARIO where 1=1"));
@@ -64,6 +64,10 @@ ConsultaFiltrada BusquedaArticulos::Consulta(const QString &texto, const QString
     }
     if (ocultarInactivos)
         c.Linea(QStringLiteral(" and ARTICULO_INACTIVO='N'"));
+    if (eleccion.plan == Plan::PorNombre && eleccion.desde) {
+        c.Linea(QStringLiteral(" and NOMBRE >= :Desde"));
+        c.Parametro(QStringLiteral("Desde"), db::Value::text(*eleccion.desde));
+    }
     if (eleccion.plan == Plan::PorNombre)
         c.Linea(QStringLiteral(" plan (INVENTARIO order IX_INV_NOMBRE)"));
     c.Linea(QStringLiteral(" order by NOMBRE"));
@@ -86,11 +90,16 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
         db::Query q(&base, &tx);
         const QString pieza = PiezaFija(texto);
         if (!pieza.isEmpty()) {
-            // The blocks hold bytes: the piece is looked for as its UTF-8 bytes.
-            q.setSql(QStringLiteral("select first %1 BLOQUE from INV_BUSQUEDA_BLOQUES where TEXTO is null or"
-                                    " position(cast(cast(:Pieza as varchar(400) character set UTF8)"
-                                    " as varchar(1600) character set OCTETS) in TEXTO) > 0")
-                         .arg(kBloquesMaximos + 1));
+            // The blocks hold bytes: the piece is looked for as its UTF-8 bytes. Blocks are
+            // numbered in name order: the first found starts the list.
+            const QString bytes = QStringLiteral("cast(cast(:Pieza as varchar(400) character set UTF8)"
+                                                 " as varchar(1600) character set OCTETS)");
+            q.setSql(QStringLiteral("select first %1 BLOQUE from ("
+                                    "select BLOQUE from INV_BUSQUEDA_BLOQUES where TEXTO is null or position(%2 in TEXTO) > 0"
+                                    " union select BLOQUE from INV_BUSQUEDA_AGREGADOS where position(%2 in TEXTO) > 0)"
+                                    " order by BLOQUE")
+                         .arg(kBloquesMaximos + 1)
+                         .arg(bytes));
             q.paramByName(QStringLiteral("Pieza")).setAsString(pieza);
             q.execQuery();
             while (!q.eof()) {
@@ -102,6 +111,12 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
                 e.plan = Plan::Bloques;
                 return e;
             }
+            q.setSql(QStringLiteral("select DESDE from INV_BUSQUEDA_BLOQUES where BLOQUE = :Bloque"));
+            q.paramByName(QStringLiteral("Bloque")).setAsInteger(e.bloques.front());
+            q.execQuery();
+            if (!q.eof() && !q.field(0).isNull())
+                e.desde = q.field(0).asString();
+            q.close();
             e.bloques.clear();
         }
         q.setSql(QStringLiteral("select 1 from RDB$INDICES where RDB$INDEX_NAME = 'IX_INV_NOMBRE'"));
@@ -110,6 +125,8 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
         q.close();
         // An empty text, or one found in many blocks: the first screen comes soon along the names.
         e.plan = indice ? Plan::PorNombre : Plan::Recorrido;
+        if (!indice)
+            e.desde.reset();
     } catch (const db::DbError &) {
         e = Eleccion{};
     }
