@@ -1,6 +1,5 @@
 #include "catalogs/BuscadorArticulos.h"
 
-#include "catalogs/BusquedaArticulos.h"
 #include "platform/db/DbError.h"
 #include "platform/db/LimiteEspera.h"
 #include "platform/db/Query.h"
@@ -201,7 +200,7 @@ void BuscadorArticulos::Leer(const Pedido &pedido)
             lista->setDatabase(&c.base);
             lista->setReadTransaction(c.lectura.get());
             // A cancel inside the choice leaves the slow plan: the search is not wanted then.
-            const BusquedaArticulos::Eleccion e = BusquedaArticulos::ElegirPlan(c.base, *c.lectura, pedido.texto);
+            const BusquedaArticulos::Eleccion e = BusquedaArticulos::ElegirPlan(c.base, *c.lectura, pedido.texto, &memoria_);
             if (seguir(&c)) {
                 BusquedaArticulos::Consulta(pedido.texto, pedido.origen, pedido.ocultar, e).Abrir(*lista);
                 if (lista->fetchedCount() < kPantalla && !lista->allFetched())

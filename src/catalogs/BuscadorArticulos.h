@@ -4,6 +4,7 @@
 // running for an older one, and only the newest text's list is ever handed back. The list
 // handed back keeps its attachment, so the grid scrolls it without touching the shared ones.
 
+#include "catalogs/BusquedaArticulos.h"
 #include "platform/db/Database.h"
 #include "platform/db/Dataset.h"
 
@@ -76,6 +77,7 @@ private:
     std::uint64_t numeroEnCurso_ = 0;
     std::unique_ptr<Resultado> listo_;    // finished, not yet shown
     std::vector<std::unique_ptr<Conexion>> libres_;
+    BusquedaArticulos::Memoria memoria_;  // worker only
     // Interface thread only.
     std::unique_ptr<Resultado> mostrado_;
 };

@@ -8,6 +8,8 @@
 #include <QChar>
 #include <QString>
 
+#include <cstdint>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -45,10 +47,25 @@ public:
                                      const Eleccion &eleccion);
     // Up to this many blocks holding the text the list is read through them.
     static constexpr int kBloquesMaximos = 200;
+    // What ElegirPlan learnt of the last texts typed: the blocks, as last cut, that hold each
+    // piece (when they were few). A piece that contains one of them is only looked for in its
+    // blocks, so each key typed reads a few blocks instead of all.
+    class Memoria {
+    private:
+        friend class BusquedaArticulos;
+        static constexpr std::size_t kPiezas = 8;
+        struct Pieza {
+            QString pieza;
+            std::vector<int> bloques;
+        };
+        std::int64_t corte_ = -1;  // GEN_INV_BUSQUEDA_CORTE when they were found
+        std::deque<Pieza> piezas_;  // newest first
+    };
     // The plan for `texto`, from the blocks that hold its longest piece without wildcards
     // (their own texts or the texts added to them since they were cut). Recorrido when the
     // blocks cannot be read (a database not yet updated).
-    static Eleccion ElegirPlan(db::Database &base, db::Transaction &tx, const QString &texto);
+    static Eleccion ElegirPlan(db::Database &base, db::Transaction &tx, const QString &texto,
+                               Memoria *memoria = nullptr);
     // The longest part of `texto` (trimmed) without LIKE wildcards: every match contains it.
     static QString PiezaFija(const QString &texto);
 
@@ -68,7 +85,9 @@ public:
     bool FiltrarAlEscribir(db::Dataset &ds, const QString &texto, const QString &origen);
 
 private:
-    static void Abrir(db::Dataset &ds, const QString &texto, const QString &origen, bool ocultarInactivos);
+    static void Abrir(db::Dataset &ds, const QString &texto, const QString &origen, bool ocultarInactivos,
+                      Memoria *memoria = nullptr);
+    Memoria memoria_;
     QString vacioTexto_, vacioOrigen_, vacioSql_;
     db::Value vacioPatron_;
     bool vacioOcultar_ = false;

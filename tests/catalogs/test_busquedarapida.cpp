@@ -64,9 +64,9 @@ protected:
             return {QStringLiteral("(sin lista)")};
         return Columna(*b.Lista());
     }
-    BusquedaArticulos::Eleccion Elegir(const QString &texto)
+    BusquedaArticulos::Eleccion Elegir(const QString &texto, BusquedaArticulos::Memoria *memoria = nullptr)
     {
-        return BusquedaArticulos::ElegirPlan(env.inventario, env.transLecturaInv, texto);
+        return BusquedaArticulos::ElegirPlan(env.inventario, env.transLecturaInv, texto, memoria);
     }
     int Cuenta(const QString &sql) { return EntornoPrueba::Entero(env.inventario, sql); }
     // Leaves the inventory as it was before the search texts existed.
@@ -76,7 +76,7 @@ protected:
                                 "drop trigger INVENTARIO_BUSQUEDA_AD", "drop procedure INV_REHACER_BUSQUEDA",
                                 "drop function INV_BLOQUE_BUSQUEDA", "drop function INV_TEXTO_BUSQUEDA",
                                 "drop table INV_BUSQUEDA_AGREGADOS", "drop table INV_BUSQUEDA_BLOQUES",
-                                "drop table INV_BUSQUEDA"})
+                                "drop table INV_BUSQUEDA", "drop sequence GEN_INV_BUSQUEDA_CORTE"})
             EntornoPrueba::Ejecutar(env.inventario, QString::fromLatin1(sql));
     }
 };
@@ -179,6 +179,45 @@ TEST_F(BusquedaRapida, UnTextoEnMuchosBloquesSeLeePorElNombre)
     ASSERT_EQ(base.size(), n + 2);
     EXPECT_EQ(base.front(), QStringLiteral("MAS-A"));
     EXPECT_EQ(Codigos(QStringLiteral("MASIVO"), kCompra, false, e), base);
+}
+
+// Key after key, a longer text is only looked for in the blocks of a shorter one: the blocks
+// are the same as when looked for everywhere, also for an article added meanwhile and after
+// the blocks are cut again.
+TEST_F(BusquedaRapida, LaMemoriaDeLasTeclasDaLosMismosBloques)
+{
+    db::RunScript(env.inventario, QStringLiteral(
+        "set term ^ ;\n"
+        "execute block as declare i integer = 0; begin\n"
+        "  while (i < 120) do begin\n"
+        "    insert into INVENTARIO (COD_BARRAS, NOMBRE, COMPUESTO) values ('TEC-' || :i, 'TECLA ' || :i, 'N');\n"
+        "    i = i + 1;\n"
+        "  end\n"
+        "end^\n"
+        "set term ; ^\n"
+        "commit;\n"
+        "execute procedure INV_REHACER_BUSQUEDA(1);\n"
+        "commit;\n"));
+    BusquedaArticulos::Memoria memoria;
+    for (const char *texto : {"T", "TE", "TECLA", "TECLA 1", "TECLA 11", "TECLA 110", "TECLA 11", "TECLA 1", "ECLA 1",
+                              "TECLA 1%0", "NADA", "NADA MAS"}) {
+        const QString t = QString::fromUtf8(texto);
+        const BusquedaArticulos::Eleccion recordando = Elegir(t, &memoria), sin = Elegir(t);
+        EXPECT_EQ(recordando.plan, sin.plan) << texto;
+        EXPECT_EQ(recordando.bloques, sin.bloques) << texto;
+    }
+    EXPECT_EQ(Elegir(QStringLiteral("TECLA 110"), &memoria).bloques.size(), 1u);
+
+    EntornoPrueba::Ejecutar(env.inventario, QStringLiteral(
+        "insert into INVENTARIO (COD_BARRAS, NOMBRE, COMPUESTO) values ('TEC-N', 'TECLA 1105', 'N')"));
+    const BusquedaArticulos::Eleccion e = Elegir(QStringLiteral("TECLA 110"), &memoria);
+    EXPECT_EQ(e.bloques, Elegir(QStringLiteral("TECLA 110")).bloques);
+    EXPECT_EQ(Codigos(QStringLiteral("TECLA 110"), kPedido, false, e),
+              (QStringList{QStringLiteral("TEC-110"), QStringLiteral("TEC-N")}));
+
+    db::RunScript(env.inventario, QStringLiteral("execute procedure INV_REHACER_BUSQUEDA(1);\ncommit;\n"));
+    for (const char *texto : {"TECLA 1105", "TECLA 11", "TECLA 110"})
+        EXPECT_EQ(Elegir(QString::fromUtf8(texto), &memoria).bloques, Elegir(QString::fromUtf8(texto)).bloques) << texto;
 }
 
 TEST_F(BusquedaRapida, LosTextosSiguenAlArticuloAlAgregarCambiarYBorrar)

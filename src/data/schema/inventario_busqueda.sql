@@ -14,6 +14,9 @@
 -- or moved: it only makes the block a candidate once too often. INV_REHACER_BUSQUEDA cuts the
 -- blocks again and empties INV_BUSQUEDA_AGREGADOS.
 
+-- Moves on each time the blocks are cut (what a searcher remembers of them is then stale).
+CREATE SEQUENCE GEN_INV_BUSQUEDA_CORTE;
+
 CREATE TABLE INV_BUSQUEDA (
     ARTICULO                VARCHAR(30) NOT NULL,   -- INVENTARIO.COD_BARRAS
     BLOQUE                  INTEGER NOT NULL,
@@ -71,6 +74,7 @@ DECLARE T VARCHAR(300);
 BEGIN
   IF (ARTICULOS_POR_BLOQUE IS NULL OR ARTICULOS_POR_BLOQUE < 1 OR ARTICULOS_POR_BLOQUE > 100) THEN
     ARTICULOS_POR_BLOQUE = 50;
+  B = GEN_ID(GEN_INV_BUSQUEDA_CORTE, 1);
   DELETE FROM INV_BUSQUEDA_AGREGADOS;
   DELETE FROM INV_BUSQUEDA_BLOQUES;
   DELETE FROM INV_BUSQUEDA;
