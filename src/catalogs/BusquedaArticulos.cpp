@@ -113,10 +113,15 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
                     if (pieza.contains(p.pieza) && (!previos || p.bloques.size() < previos->size()))
                         previos = p.bloques;
             }
+            // Up to this many blocks a piece is remembered, though beyond kBloquesMaximos the list
+            // is read along the names: the next keys then read only those blocks.
+            constexpr int kRecordados = 1000;
+            const int marcasPrevias = previos && static_cast<int>(previos->size()) <= kBloquesMaximos ? kBloquesMaximos
+                                                                                                       : kRecordados;
             QString sqlBloques;
             if (previos) {
                 QStringList marcas;
-                for (int i = 0; i < kBloquesMaximos; ++i)
+                for (int i = 0; i < marcasPrevias; ++i)
                     marcas << QStringLiteral(":B%1").arg(i);
                 sqlBloques = QStringLiteral("select BLOQUE from INV_BUSQUEDA_BLOQUES where BLOQUE in (%1)"
                                             " and (TEXTO is null or position(%2 in TEXTO) > 0) order by BLOQUE")
@@ -124,7 +129,7 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
             } else {
                 sqlBloques = QStringLiteral("select first %1 BLOQUE from INV_BUSQUEDA_BLOQUES where TEXTO is null"
                                             " or position(%2 in TEXTO) > 0 order by BLOQUE")
-                                 .arg(kBloquesMaximos + 1)
+                                 .arg(kRecordados + 1)
                                  .arg(bytes);
             }
             std::set<int> halladas;
@@ -137,7 +142,7 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
                 q.setSql(sql);
                 q.paramByName(QStringLiteral("Pieza")).setAsString(pieza);
                 if (previos && sql == sqlBloques)
-                    for (int i = 0; i < kBloquesMaximos; ++i)
+                    for (int i = 0; i < marcasPrevias; ++i)
                         q.paramByName(QStringLiteral("B%1").arg(i))
                             .setAsInteger(i < static_cast<int>(previos->size()) ? (*previos)[i] : -1);
                 q.execQuery();
@@ -150,7 +155,7 @@ BusquedaArticulos::Eleccion BusquedaArticulos::ElegirPlan(db::Database &base, db
                 q.close();
                 muchos = muchos || filas > kBloquesMaximos;
             }
-            if (memoria && static_cast<int>(propios.size()) <= kBloquesMaximos) {
+            if (memoria && static_cast<int>(propios.size()) <= kRecordados) {
                 memoria->piezas_.push_front({pieza, std::move(propios)});
                 if (memoria->piezas_.size() > Memoria::kPiezas)
                     memoria->piezas_.pop_back();
