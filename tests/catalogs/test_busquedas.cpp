@@ -1,5 +1,6 @@
 // Article search and warehouse search over the demo inventory, driven offscreen.
 
+#include "catalogs/BuscadorArticulos.h"
 #include "catalogs/BusquedaArticulos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmbuscarbodega.h"
@@ -17,7 +18,10 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace pruebas;
 
@@ -265,6 +269,37 @@ TEST_F(Busquedas, AgregarArticuloAbreLaFichaYLuegoBuscaElCodigoNuevo)
     EXPECT_TRUE(v->isEnabled());
     EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), QStringList{QStringLiteral("7441001000158")});
     v->close();
+}
+
+// The search runs on its own attachment: closing the window while one reads ends it, shows
+// nothing more and leaves no attachment behind; typing never waits for the list.
+TEST_F(Busquedas, CerrarMientrasBuscaTerminaLaBusquedaYNoDejaConexiones)
+{
+    const QString conexiones = QStringLiteral("select count(*) from MON$ATTACHMENTS where MON$SYSTEM_FLAG = 0");
+    const int antes = EntornoPrueba::Entero(env.inventario, conexiones);
+    QPointer<TfrmBuscarArticulos> v = Abrir(kPedido);
+    v->AplicarBusquedaPendiente();
+    ASSERT_TRUE(v->Lista());
+    EXPECT_GE(v->GridArticulos->model()->rowCount(), 40);  // the first screen, read on the worker
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS").size(), EntornoPrueba::Entero(env.inventario, QStringLiteral("select count(*) from INVENTARIO")));
+    std::atomic<bool> leyendo{false};
+    v->Buscador().AntesDeLeer = [&](const QString &) {
+        leyendo = true;
+        QThread::msleep(300);
+    };
+    QElapsedTimer reloj;
+    reloj.start();
+    Escribir(v->edBuscar, QStringLiteral("crema"));
+    v->FiltrarArticulos();
+    EXPECT_LT(reloj.elapsed(), 250);  // the key came back before the search ended
+    EXPECT_TRUE(v->BusquedaPendiente());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return leyendo.load(); }, 5000));
+    v->close();
+    Procesar();
+    EXPECT_TRUE(v.isNull());
+    EXPECT_TRUE(llamador.isEnabled());
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
+    EXPECT_EQ(EntornoPrueba::Entero(env.inventario, conexiones), antes);
 }
 
 TEST(BusquedaSinPermiso, ElCajeroNoPuedeAgregarArticulos)
