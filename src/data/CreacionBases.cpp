@@ -70,29 +70,6 @@ bool ExisteTabla(db::Database &base, db::Transaction &t, const QString &tabla)
     return existe;
 }
 
-int LargoColumna(db::Database &base, db::Transaction &t, const QString &tabla, const QString &columna)
-{
-    db::Query q(&base, &t);
-    q.setSql(QStringLiteral("select f.RDB$CHARACTER_LENGTH from RDB$RELATION_FIELDS r "
-                            "join RDB$FIELDS f on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE "
-                            "where r.RDB$RELATION_NAME = :t and r.RDB$FIELD_NAME = :c"));
-    q.paramByName(QStringLiteral("t")).setAsString(tabla);
-    q.paramByName(QStringLiteral("c")).setAsString(columna);
-    q.execQuery();
-    const int largo = q.eof() ? -1 : q.field(0).asInteger();
-    q.close();
-    return largo;
-}
-
-// The CREATE TABLE statement of `tabla` in the role's script.
-QString CreacionDeTabla(const QString &rol, const QString &tabla)
-{
-    const QRegularExpression re(QStringLiteral("CREATE\\s+TABLE\\s+%1\\s*\\(.*?\\n\\);").arg(tabla),
-                                QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const auto m = re.match(ScriptEsquema(rol));
-    return m.hasMatch() ? m.captured(0).chopped(1) : QString();
-}
-
 int Contar(db::Database &base, db::Transaction &t, const QString &sql)
 {
     db::Query q(&base, &t);
@@ -128,6 +105,29 @@ void BorrarBusquedaAnterior(db::Database &base)
             base.executeImmediate(t, QStringLiteral("drop %1 %2").arg(QLatin1String(o.clase), QLatin1String(o.nombre)));
         t.commit();
     }
+}
+
+int LargoColumna(db::Database &base, db::Transaction &t, const QString &tabla, const QString &columna)
+{
+    db::Query q(&base, &t);
+    q.setSql(QStringLiteral("select f.RDB$CHARACTER_LENGTH from RDB$RELATION_FIELDS r "
+                            "join RDB$FIELDS f on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE "
+                            "where r.RDB$RELATION_NAME = :t and r.RDB$FIELD_NAME = :c"));
+    q.paramByName(QStringLiteral("t")).setAsString(tabla);
+    q.paramByName(QStringLiteral("c")).setAsString(columna);
+    q.execQuery();
+    const int largo = q.eof() ? -1 : q.field(0).asInteger();
+    q.close();
+    return largo;
+}
+
+// The CREATE TABLE statement of `tabla` in the role's script.
+QString CreacionDeTabla(const QString &rol, const QString &tabla)
+{
+    const QRegularExpression re(QStringLiteral("CREATE\\s+TABLE\\s+%1\\s*\\(.*?\\n\\);").arg(tabla),
+                                QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = re.match(ScriptEsquema(rol));
+    return m.hasMatch() ? m.captured(0).chopped(1) : QString();
 }
 
 } // namespace
