@@ -1,5 +1,8 @@
 // Article search over 200,000 articles: each keystroke of a few typed texts (list opened and
-// its first screen fetched) against the bare statement that scans every article.
+// its first screen fetched) against the bare statement that scans every article; then the
+// same keys through the search's worker: the time to the first screen and the time the
+// calling (interface) thread is busy for each key.
+#include "catalogs/BuscadorArticulos.h"
 #include "catalogs/BusquedaArticulos.h"
 #include "data/CreacionBases.h"
 #include "platform/db/Database.h"
@@ -13,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +25,7 @@
 namespace {
 
 constexpr int kArticulos = 200000;
-constexpr int kVersion = 4;  // of the inventory schema the catalogue was built with
+constexpr int kVersion = 6;  // of the inventory schema the catalogue was built with
 constexpr int kPantalla = 40;   // rows of the first screen
 constexpr double kLimiteMs = 100;
 
@@ -149,7 +153,65 @@ int main(int argc, char **argv)
     }
     ds.close();
     lectura.commit();
+
+    // Through the worker, each key waited for: time to the first screen, and the time the
+    // calling thread spends asking (Buscar) and taking the list in (the queued hand-over).
+    std::printf("\nen segundo plano: %-22s %9s %9s %9s\n", "texto", "pantalla", "ocupado", "filas");
+    double peorHilo = 0, peorOcupado = 0;
+    {
+        BuscadorArticulos buscador(base.params());
+        // The hand-over: from the new list's signal to the end of taking it in (the old list closed).
+        QElapsedTimer entrega;
+        QObject::connect(&buscador, &BuscadorArticulos::listaNueva, [&entrega] { entrega.start(); });
+        const auto tecla = [&](const QString &texto, bool mostrar) {
+            QElapsedTimer t;
+            t.start();
+            buscador.Buscar(texto, origen, false);
+            double ocupado = t.nsecsElapsed() / 1e6;
+            entrega.invalidate();
+            buscador.Esperar(10000);
+            const double pantalla = t.nsecsElapsed() / 1e6;
+            if (entrega.isValid())
+                ocupado = std::max(ocupado, entrega.nsecsElapsed() / 1e6);
+            const int filas = buscador.Lista() ? buscador.Lista()->fetchedCount() : -1;
+            if (mostrar)
+                std::printf("                  %-22s %7.1f ms %7.2f ms %7d\n", texto.toUtf8().constData(), pantalla, ocupado,
+                            filas);
+            peorHilo = std::max(peorHilo, pantalla);
+            peorOcupado = std::max(peorOcupado, ocupado);
+            return pantalla;
+        };
+        tecla(QString(), true);  // the window's first list (its attachment opens here)
+        peorHilo = 0;
+        for (const QString &escrito : escritos) {
+            std::vector<double> tiempos;
+            for (int n = 1; n <= escrito.size(); ++n)
+                tiempos.push_back(tecla(escrito.left(n), n == escrito.size() || n == 1 || n == 3));
+            std::sort(tiempos.begin(), tiempos.end());
+            std::printf("  \"%s\" tecla a tecla: mediana %.1f ms, peor %.1f ms\n", escrito.toUtf8().constData(),
+                        tiempos[tiempos.size() / 2], tiempos.back());
+        }
+        // A fast typist (a key every 30 ms): earlier searches are cancelled, the last one shown.
+        const QString rapido = QStringLiteral("ACETAMINOFEN 500");
+        double peorPedido = 0;
+        for (int n = 1; n <= rapido.size(); ++n) {
+            QElapsedTimer p;
+            p.start();
+            buscador.Buscar(rapido.left(n), origen, false);
+            peorPedido = std::max(peorPedido, p.nsecsElapsed() / 1e6);
+            QThread::msleep(30);
+            QCoreApplication::processEvents();
+        }
+        QElapsedTimer fin;
+        fin.start();
+        buscador.Esperar(10000);
+        std::printf("  tecleo rápido de \"%s\": pedir %.2f ms como mucho, lista final %.1f ms tras la última tecla (%s)\n",
+                    rapido.toUtf8().constData(), peorPedido, fin.nsecsElapsed() / 1e6 + 30,
+                    buscador.TextoMostrado().toUtf8().constData());
+    }
     base.close();
     std::printf("peor tecla: %.1f ms (límite %.0f ms); peor sentencia desnuda: %.1f ms\n", peor, kLimiteMs, peorDesnuda);
-    return peor < kLimiteMs ? 0 : 1;
+    std::printf("en segundo plano: peor primera pantalla %.1f ms, hilo de la interfaz ocupado %.2f ms como mucho\n",
+                peorHilo, peorOcupado);
+    return peor < kLimiteMs && peorHilo < kLimiteMs ? 0 : 1;
 }

@@ -47,6 +47,9 @@ void Llenar(const QString &dir)
     q.setSql(QStringLiteral("insert into FAMILIA (COD_FAMILIA, NOMBRE, ACTIVA, PROMOCION, NRO_ARTICULO) values ('F1', 'FAMILIA', 'S', 'N', 1)"));
     q.execQuery();
     tx.commit();
+    // The article search's blocks cut over the whole catalogue, as "compras check" leaves them.
+    base.executeImmediate(tx, QStringLiteral("execute procedure INV_REHACER_BUSQUEDA"));
+    tx.commit();
 }
 
 double Mediana(std::vector<double> v)

@@ -2,9 +2,9 @@
 
 #include "catalogs/Comp_frmfichaarticulo.h"
 
+#include "catalogs/BuscadorArticulos.h"
 #include "catalogs/BusquedaArticulos.h"
 #include "data/Comp_fdatos.h"
-#include "platform/db/DbError.h"
 #include "platform/Mensajes.h"
 #include "ui/Permisos.h"
 
@@ -35,7 +35,8 @@ TfrmBuscarArticulos::TfrmBuscarArticulos(TFDatosComp &datos, QWidget *parent) : 
 
     GridArticulos = new QTableView(this);
     GridArticulos->setObjectName(QStringLiteral("GridArticulos"));
-    modelo_ = new db::DatasetModel(datos_.TInventario, this);
+    // The list comes from the search's own attachment, not from the shared inventory dataset.
+    modelo_ = new db::DatasetModel(nullptr, this);
     modelo_->setColumns({{QStringLiteral("COD_BARRAS"), QStringLiteral("Código"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("NOMBRE"), QStringLiteral("Descripción"), {}, Qt::AlignLeft | Qt::AlignVCenter},
                          {QStringLiteral("STOCK"), QStringLiteral("Cantidad"), datos_.FormatearCantidad(),
@@ -70,6 +71,10 @@ TfrmBuscarArticulos::TfrmBuscarArticulos(TFDatosComp &datos, QWidget *parent) : 
     setTabOrder(btnAceptar, btnCancelar);
     setTabOrder(btnCancelar, btnAgregar);
 
+    buscador_ = new BuscadorArticulos(datos_.TInventario->database()->params(), this);
+    connect(buscador_, &BuscadorArticulos::listaNueva, modelo_, &db::DatasetModel::setDataset);
+    connect(buscador_, &BuscadorArticulos::error, this, [](const QString &mensaje) { mensajes().Error(mensaje); });
+
     espera_ = new QTimer(this);
     espera_->setSingleShot(true);
     espera_->setInterval(kEsperaTeclas);
@@ -99,22 +104,25 @@ void TfrmBuscarArticulos::AbrirDesde(QWidget *llamador)
 void TfrmBuscarArticulos::FiltrarArticulos()
 {
     espera_->stop();
-    try {
-        busqueda_.FiltrarAlEscribir(*datos_.TInventario, edBuscar->text(), Origen);
-    } catch (const db::DbError &e) {
-        mensajes().Error(e.message());
-    }
+    buscador_->Buscar(edBuscar->text(), Origen, BusquedaArticulos::OcultarInactivos());
 }
 
 bool TfrmBuscarArticulos::BusquedaPendiente() const
 {
-    return espera_->isActive();
+    return espera_->isActive() || buscador_->Ocupado();
 }
 
 void TfrmBuscarArticulos::AplicarBusquedaPendiente()
 {
     if (espera_->isActive())
         FiltrarArticulos();
+    if (buscador_->Ocupado() && !buscador_->Esperar(kEsperaLista))
+        mensajes().Error(QStringLiteral("La búsqueda de artículos no respondió a tiempo."));
+}
+
+db::Dataset *TfrmBuscarArticulos::Lista() const
+{
+    return buscador_->Lista();
 }
 
 void TfrmBuscarArticulos::AgregarArticulo()
@@ -144,7 +152,8 @@ void TfrmBuscarArticulos::ArticuloCreado(const QString &codigo)
 void TfrmBuscarArticulos::btnAceptarClick()
 {
     AplicarBusquedaPendiente();  // a code scanned and Enter at once: the list for the whole code
-    const QString codigo = BusquedaArticulos::CodigoElegido(*datos_.TInventario);
+    db::Dataset *lista = Lista();
+    const QString codigo = lista ? BusquedaArticulos::CodigoElegido(*lista) : QString();
     llamador_.Habilitar();
     QPointer<TfrmBuscarArticulos> yo(this);
     emit articuloElegido(codigo, Origen);
@@ -166,6 +175,7 @@ void TfrmBuscarArticulos::showEvent(QShowEvent *e)
 
 void TfrmBuscarArticulos::closeEvent(QCloseEvent *e)
 {
+    buscador_->Detener();  // no search outlives the window
     setAttribute(Qt::WA_DeleteOnClose);
     llamador_.Habilitar();
     QWidget::closeEvent(e);

@@ -6,6 +6,8 @@
 #include "catalogs/BusquedaArticulos.h"
 #include "ui/UtilBusqueda.h"
 
+class BuscadorArticulos;
+
 #include <QWidget>
 #include <functional>
 
@@ -27,13 +29,21 @@ public:
     // Shows the window without blocking and disables `llamador` until it closes.
     void AbrirDesde(QWidget *llamador);
 
+    // Starts the search of the text typed on the worker and returns at once; the grid shows the
+    // list when it arrives (only the newest text's list is ever shown).
     void FiltrarArticulos();
     // Typing only schedules the search: keys that arrive within kEsperaTeclas ms of each other
     // (a bar-code scanner) run it once, for the latest text. Accepting runs a pending one first.
     static constexpr int kEsperaTeclas = 50;
+    // Longest wait for the list of the text typed when the user asks for it (Enter, arrows).
+    static constexpr int kEsperaLista = 20000;
+    // True while a search is scheduled or its list has not arrived.
     bool BusquedaPendiente() const;
-    // Runs the scheduled search now (nothing when none is pending).
+    // Runs the scheduled search now and waits for its list (nothing when none is pending).
     void AplicarBusquedaPendiente();
+    // The list shown in the grid; nullptr before the first one arrives.
+    db::Dataset *Lista() const;
+    BuscadorArticulos &Buscador() { return *buscador_; }
     // Opens the article card when the user may add articles.
     void AgregarArticulo();
     // Called by the article card once it has saved: searches the new code.
@@ -71,6 +81,6 @@ private:
 
     db::DatasetModel *modelo_ = nullptr;
     QTimer *espera_ = nullptr;
+    BuscadorArticulos *buscador_ = nullptr;
     Llamador llamador_;
-    BusquedaArticulos busqueda_;
 };

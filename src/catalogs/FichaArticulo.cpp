@@ -121,9 +121,9 @@ ArticuloFicha FichaArticulo::Nuevo(const QString &origen, const QString &codigo)
     f.GRAVADO = SN(a_.gravado);
     f.IMPUESTO_INCLUIDO = SN(a_.ivi);
     f.REDONDEA_PRECIO_FINAL = SN(a_.redondeaFinal);
-    if (origen == OrigenFicha::Buscar)
-        f.PORC_IV = a_.porcIv;
-    else
+    // Every caller starts from the store's tax (purchase entry and the order editor as the search).
+    f.PORC_IV = a_.porcIv;
+    if (origen != OrigenFicha::Buscar)
         f.OLD_COD_BARRAS = codigo.trimmed().toUpper();
     return n;
 }

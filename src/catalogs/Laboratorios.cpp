@@ -63,5 +63,15 @@ void Laboratorios::Renombrar(int id, const QString &nombre)
 
 void Laboratorios::Borrar(int id)
 {
-    UnidadInventario(c_, [&] { BorrarLaboratorio(*c_.inventario, *c_.transInventario, id); });
+    UnidadInventario(c_, [&] {
+        db::Query q(c_.inventario, c_.transInventario);
+        q.setSql(QStringLiteral("select first 1 1 from INVENTARIO where ID_LABORATORIO = :Id"));
+        q.paramByName(QStringLiteral("Id")).setAsInteger(id);
+        q.execQuery();
+        const bool usado = !q.eof();
+        q.close();
+        if (usado)
+            throw ErrorLaboratorioEnUso(kLaboratorioEnUso);
+        BorrarLaboratorio(*c_.inventario, *c_.transInventario, id);
+    });
 }

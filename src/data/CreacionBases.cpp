@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 const QStringList &RolesBases()
 {
     static const QStringList roles{QStringLiteral("tienda"), QStringLiteral("inventario"),
@@ -69,6 +71,43 @@ bool ExisteTabla(db::Database &base, db::Transaction &t, const QString &tabla)
     return existe;
 }
 
+int Contar(db::Database &base, db::Transaction &t, const QString &sql)
+{
+    db::Query q(&base, &t);
+    q.setSql(sql);
+    q.execQuery();
+    const int n = q.field(0).asInteger();
+    q.close();
+    return n;
+}
+
+// Drops the article search's objects of the round-robin layout that exist, dependants first.
+void BorrarBusquedaAnterior(db::Database &base)
+{
+    struct Objeto {
+        const char *clase, *nombre, *catalogo, *campo;
+    };
+    static const Objeto objetos[] = {
+        {"trigger", "INVENTARIO_BUSQUEDA_AI", "RDB$TRIGGERS", "RDB$TRIGGER_NAME"},
+        {"trigger", "INVENTARIO_BUSQUEDA_AU", "RDB$TRIGGERS", "RDB$TRIGGER_NAME"},
+        {"trigger", "INVENTARIO_BUSQUEDA_AD", "RDB$TRIGGERS", "RDB$TRIGGER_NAME"},
+        {"procedure", "INV_REHACER_BUSQUEDA", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME"},
+        {"procedure", "INV_REHACER_BLOQUE", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME"},
+        {"function", "INV_TEXTO_BUSQUEDA", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME"},
+        {"table", "INV_BUSQUEDA_BLOQUES", "RDB$RELATIONS", "RDB$RELATION_NAME"},
+        {"table", "INV_BUSQUEDA", "RDB$RELATIONS", "RDB$RELATION_NAME"},
+        {"sequence", "GEN_INV_BUSQUEDA", "RDB$GENERATORS", "RDB$GENERATOR_NAME"},
+    };
+    for (const Objeto &o : objetos) {
+        db::Transaction t(base, db::TransactionKind::Update);
+        const int existe = Contar(base, t, QStringLiteral("select count(*) from %1 where %2 = '%3'")
+                                               .arg(QLatin1String(o.catalogo), QLatin1String(o.campo), QLatin1String(o.nombre)));
+        if (existe)
+            base.executeImmediate(t, QStringLiteral("drop %1 %2").arg(QLatin1String(o.clase), QLatin1String(o.nombre)));
+        t.commit();
+    }
+}
+
 int LargoColumna(db::Database &base, db::Transaction &t, const QString &tabla, const QString &columna)
 {
     db::Query q(&base, &t);
@@ -118,17 +157,30 @@ QStringList ActualizarEsquema(db::Database &base, const QString &rol)
     // The bookkeeping of grouped commits, in every database that takes part in one.
     CrearTablasFaltantes(base, rol, {QString::fromLatin1(db::kGroupTable), QString::fromLatin1(db::kMembersTable)}, cambios);
     if (rol == QLatin1String("inventario")) {
-        bool falta = false;
+        bool falta = false, anterior = false, rehacer = false;
         {
             db::Transaction t(base, db::TransactionKind::Read);
             falta = !ExisteTabla(base, t, QStringLiteral("INV_BUSQUEDA_BLOQUES"));
+            // Blocks dealt round-robin, before the blocks by name.
+            anterior = !falta && !ExisteTabla(base, t, QStringLiteral("INV_BUSQUEDA_AGREGADOS"));
+            // Many texts added since the blocks were cut: each search reads them one by one.
+            rehacer = !falta && !anterior &&
+                      Contar(base, t, QStringLiteral("select count(*) from INV_BUSQUEDA_AGREGADOS")) >
+                          std::max(1000, Contar(base, t, QStringLiteral("select count(*) from INV_BUSQUEDA")) / 10);
             t.commit();
         }
-        if (falta) {
+        if (anterior)
+            BorrarBusquedaAnterior(base);
+        if (falta || anterior)
             db::RunScript(base, ScriptEsquema(QStringLiteral("inventario_busqueda")), QStringLiteral("inventario_busqueda.sql"));
+        if (falta || anterior || rehacer)
             db::RunScript(base, QStringLiteral("execute procedure INV_REHACER_BUSQUEDA;\ncommit;\n"));
+        if (falta)
             cambios << QStringLiteral("Creados los textos de búsqueda de artículos (INV_BUSQUEDA)");
-        }
+        else if (anterior)
+            cambios << QStringLiteral("Rehechos los textos de búsqueda de artículos en bloques por nombre (INV_BUSQUEDA)");
+        else if (rehacer)
+            cambios << QStringLiteral("Reagrupados los textos de búsqueda de artículos agregados (INV_BUSQUEDA_AGREGADOS)");
         return cambios;
     }
     if (rol != QLatin1String("tienda"))

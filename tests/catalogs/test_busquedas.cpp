@@ -1,5 +1,6 @@
 // Article search and warehouse search over the demo inventory, driven offscreen.
 
+#include "catalogs/BuscadorArticulos.h"
 #include "catalogs/BusquedaArticulos.h"
 #include "catalogs/Comp_frmbuscararticulos.h"
 #include "catalogs/Comp_frmbuscarbodega.h"
@@ -17,7 +18,10 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace pruebas;
 
@@ -156,13 +160,13 @@ TEST_F(Busquedas, EscribirEnElCampoOEnLaGrillaFiltraYEnterEntregaElCodigo)
     Tecla(v->GridArticulos, Qt::Key_Space);
     Teclear(v, v->GridArticulos, QStringLiteral("hx"));
     EXPECT_EQ(v->edBuscar->text(), QStringLiteral("CREMA HX"));
-    EXPECT_TRUE(Columna(inv, "COD_BARRAS").isEmpty());
+    EXPECT_TRUE(Columna(*v->Lista(), "COD_BARRAS").isEmpty());
     Pulsar(v, v->GridArticulos, Qt::Key_Backspace);
-    EXPECT_EQ(Columna(inv, "COD_BARRAS"), QStringList{kCremaCorporal});
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), QStringList{kCremaCorporal});
     Tecla(v->btnCancelar, Qt::Key_Backspace);
     Pulsar(v, v->btnCancelar, Qt::Key_Backspace);
     EXPECT_EQ(v->edBuscar->text(), QStringLiteral("CREMA"));
-    ASSERT_EQ(Columna(inv, "COD_BARRAS"), (QStringList{kCremaDental, kCremaCorporal}));
+    ASSERT_EQ(Columna(*v->Lista(), "COD_BARRAS"), (QStringList{kCremaDental, kCremaCorporal}));
     Tecla(v->GridArticulos, Qt::Key_Down);
     Tecla(v->GridArticulos, Qt::Key_Return);
     ASSERT_EQ(elegido.count(), 1);
@@ -192,11 +196,11 @@ TEST_F(Busquedas, UnaRafagaDeTeclasFiltraUnaVezYEnterUsaElTextoCompleto)
     v = Abrir(kPedido);
     Escribir(v->edBuscar, QStringLiteral("crema"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !v->BusquedaPendiente(); }, 2000));  // runs once typing pauses
-    EXPECT_EQ(Columna(inv, "COD_BARRAS"), (QStringList{kCremaDental, kCremaCorporal}));
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), (QStringList{kCremaDental, kCremaCorporal}));
     Escribir(v->edBuscar, QStringLiteral(" H"));
     Tecla(v->edBuscar, Qt::Key_Down);  // into the grid: the list of what was typed
     EXPECT_FALSE(v->BusquedaPendiente());
-    EXPECT_EQ(Columna(inv, "COD_BARRAS"), QStringList{kCremaCorporal});
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), QStringList{kCremaCorporal});
     v->close();
 }
 
@@ -234,7 +238,7 @@ TEST_F(Busquedas, TextoRaroNoRompeNiInyecta)
     for (const auto &[texto, esperado] : casos) {
         v->edBuscar->clear();
         Teclear(v, v->edBuscar, texto);
-        EXPECT_EQ(Columna(inv, "COD_BARRAS"), esperado) << texto.toStdString();
+        EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), esperado) << texto.toStdString();
     }
     EXPECT_EQ(v->edBuscar->text().size(), 99);
     EXPECT_TRUE(env.mensajes.mostrados().empty()) << env.mensajes.textos().join(QLatin1Char('|')).toStdString();
@@ -263,8 +267,39 @@ TEST_F(Busquedas, AgregarArticuloAbreLaFichaYLuegoBuscaElCodigoNuevo)
     EXPECT_FALSE(v->isEnabled());
     v->ArticuloCreado(QStringLiteral("7441001000158"));
     EXPECT_TRUE(v->isEnabled());
-    EXPECT_EQ(Columna(inv, "COD_BARRAS"), QStringList{QStringLiteral("7441001000158")});
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS"), QStringList{QStringLiteral("7441001000158")});
     v->close();
+}
+
+// The search runs on its own attachment: closing the window while one reads ends it, shows
+// nothing more and leaves no attachment behind; typing never waits for the list.
+TEST_F(Busquedas, CerrarMientrasBuscaTerminaLaBusquedaYNoDejaConexiones)
+{
+    const QString conexiones = QStringLiteral("select count(*) from MON$ATTACHMENTS where MON$SYSTEM_FLAG = 0");
+    const int antes = EntornoPrueba::Entero(env.inventario, conexiones);
+    QPointer<TfrmBuscarArticulos> v = Abrir(kPedido);
+    v->AplicarBusquedaPendiente();
+    ASSERT_TRUE(v->Lista());
+    EXPECT_GE(v->GridArticulos->model()->rowCount(), 40);  // the first screen, read on the worker
+    EXPECT_EQ(Columna(*v->Lista(), "COD_BARRAS").size(), EntornoPrueba::Entero(env.inventario, QStringLiteral("select count(*) from INVENTARIO")));
+    std::atomic<bool> leyendo{false};
+    v->Buscador().AntesDeLeer = [&](const QString &) {
+        leyendo = true;
+        QThread::msleep(300);
+    };
+    QElapsedTimer reloj;
+    reloj.start();
+    Escribir(v->edBuscar, QStringLiteral("crema"));
+    v->FiltrarArticulos();
+    EXPECT_LT(reloj.elapsed(), 250);  // the key came back before the search ended
+    EXPECT_TRUE(v->BusquedaPendiente());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return leyendo.load(); }, 5000));
+    v->close();
+    Procesar();
+    EXPECT_TRUE(v.isNull());
+    EXPECT_TRUE(llamador.isEnabled());
+    EXPECT_TRUE(env.mensajes.mostrados().empty());
+    EXPECT_EQ(EntornoPrueba::Entero(env.inventario, conexiones), antes);
 }
 
 TEST(BusquedaSinPermiso, ElCajeroNoPuedeAgregarArticulos)
@@ -489,7 +524,7 @@ TEST(CatalogoGrande, DISABLED_CadaTeclaFiltraRapido)
     };
     const qint64 nombre = peorTecla(QStringLiteral("CREMA 12"));
     const qint64 codigo = lector(QStringLiteral("G00123456"));
-    const int filasCodigo = env.datos->TInventario->recordCount();
+    const int filasCodigo = v->Lista()->recordCount();
     const qint64 nada = peorTecla(QStringLiteral("ZZZZZZ"));
     std::printf("abrir %lld ms; peor tecla: nombre %lld ms, código leído %lld ms, sin resultado %lld ms\n",
                 static_cast<long long>(alAbrir), static_cast<long long>(nombre), static_cast<long long>(codigo),

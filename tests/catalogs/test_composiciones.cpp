@@ -319,6 +319,28 @@ TEST_F(Laboratorio, ElNombreRepetidoSeRechazaSinImportarMayusculasNiBlancos)
     EXPECT_EQ(Cuantos(), antes + 1);
 }
 
+TEST_F(Laboratorio, NoSeBorraUnLaboratorioQueUnArticuloUsa)
+{
+    Laboratorios labs(ConexionesDeDatosComp(*env.datos));
+    const int usado = labs.Agregar(QStringLiteral("LAB EN USO"));
+    const int libre = labs.Agregar(QStringLiteral("LAB LIBRE"));
+    EntornoPrueba::Ejecutar(env.inventario, QStringLiteral(
+        "insert into INVENTARIO (COD_BARRAS, NOMBRE, ID_LABORATORIO) values ('LAB-1', 'CON LABORATORIO', %1)").arg(usado));
+    const int antes = Cuantos();
+    try {
+        labs.Borrar(usado);
+        ADD_FAILURE() << "borró un laboratorio en uso";
+    } catch (const ErrorLaboratorioEnUso &e) {
+        EXPECT_EQ(e.mensaje(), kLaboratorioEnUso);
+    }
+    EXPECT_EQ(Cuantos(), antes);
+    EXPECT_FALSE(env.datos->TransUpdateInv->active());  // the unit of work rolled back
+    labs.Borrar(libre);
+    EntornoPrueba::Ejecutar(env.inventario, QStringLiteral("update INVENTARIO set ID_LABORATORIO = null where COD_BARRAS = 'LAB-1'"));
+    labs.Borrar(usado);
+    EXPECT_EQ(Cuantos(), antes - 2);
+}
+
 TEST_F(Laboratorio, LaVentanaAgregaConEnterRechazaDuplicadosYBorraTrasPreguntar)
 {
     TfrmLaboratorios v(*env.datos);

@@ -499,6 +499,7 @@ TEST_F(VentanaFicha, DesdeLaEntradaDeComprasSeCreaElArticuloYSeAgregaLaLinea)
     ASSERT_TRUE(v);
     EXPECT_FALSE(compra->isEnabled());
     EXPECT_EQ(v->editCodBarras->text(), QStringLiteral("NUEVO-500"));
+    EXPECT_EQ(v->Articulo().fila.PORC_IV, C("13"));  // the store's tax, as from the search
     Nombre(v, QStringLiteral("ARTICULO NUEVO"));
     Campo(v->editPrecom, QStringLiteral("250"));
     v->btnAceptar->click();
@@ -513,6 +514,7 @@ TEST_F(VentanaFicha, DesdeLaEntradaDeComprasSeCreaElArticuloYSeAgregaLaLinea)
     Campo(precio, QStringLiteral("250"));
     Campo(pruebas::Control<QLineEdit>(compra, "edCantidad"), QStringLiteral("4"));
     EXPECT_EQ(Entero(env.tienda, QStringLiteral("select count(*) from TEMPORAL_COMPRAS where COD_BARRAS = 'NUEVO-500'")), 1);
+    EXPECT_EQ(Entero(env.tienda, QStringLiteral("select PORCE_IV_ARTI from TEMPORAL_COMPRAS where COD_BARRAS = 'NUEVO-500'")), 13);
     compra->close();
     Procesar();
 }

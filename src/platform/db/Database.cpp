@@ -314,6 +314,22 @@ std::size_t Database::cachedStatementCount() const
 
 } // namespace db
 
+namespace db {
+
+void CancelarOperacion(Database &base)
+{
+    if (!base.connected())
+        return;
+    try {
+        Status st;
+        base.attachment()->cancelOperation(&st, fb_cancel_raise);
+    } catch (const FbException &) {
+        // nothing running on it
+    }
+}
+
+} // namespace db
+
 namespace db::detalle {
 
 bool EsperarTrabajo(EsperaTrabajo &espera, Database &base, int segundos)
@@ -323,11 +339,7 @@ bool EsperarTrabajo(EsperaTrabajo &espera, Database &base, int segundos)
         return true;
     // A live server stops the statement; a silent one leaves the thread waiting, and the
     // process must not wait for it at exit.
-    try {
-        Status st;
-        base.attachment()->cancelOperation(&st, fb_cancel_raise);
-    } catch (const std::exception &) {
-    }
+    CancelarOperacion(base);
     MarcarConexionAbandonada();
     return false;
 }

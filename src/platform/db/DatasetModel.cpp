@@ -6,6 +6,28 @@ namespace db {
 
 DatasetModel::DatasetModel(Dataset *dataset, QObject *parent) : QAbstractTableModel(parent), dataset_(dataset)
 {
+    connectDataset();
+    rows_ = dataset ? dataset->fetchedCount() : 0;
+    rebuildFieldIndexes();
+}
+
+void DatasetModel::setDataset(Dataset *dataset)
+{
+    beginResetModel();
+    if (dataset_)
+        disconnect(dataset_, nullptr, this, nullptr);
+    dataset_ = dataset;
+    connectDataset();
+    rows_ = dataset ? dataset->fetchedCount() : 0;
+    rebuildFieldIndexes();
+    endResetModel();
+}
+
+void DatasetModel::connectDataset()
+{
+    Dataset *dataset = dataset_;
+    if (!dataset)
+        return;
     connect(dataset, &Dataset::reset, this, [this] {
         beginResetModel();
         rows_ = dataset_->fetchedCount();
@@ -32,8 +54,12 @@ DatasetModel::DatasetModel(Dataset *dataset, QObject *parent) : QAbstractTableMo
         --rows_;
         endRemoveRows();
     });
-    rows_ = dataset->fetchedCount();
-    rebuildFieldIndexes();
+    connect(dataset, &QObject::destroyed, this, [this] {
+        beginResetModel();
+        rows_ = 0;
+        fieldIndexes_.clear();
+        endResetModel();
+    });
 }
 
 void DatasetModel::setColumns(const QList<Column> &columns)

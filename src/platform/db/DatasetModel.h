@@ -29,6 +29,8 @@ public:
     std::function<QVariant(int row, int role)> rowStyle;
 
     Dataset *dataset() const { return dataset_; }
+    // Shows another dataset (nullptr: none); the model is reset.
+    void setDataset(Dataset *dataset);
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -37,6 +39,7 @@ public:
     void fetchMore(const QModelIndex &parent) override;
 
 private:
+    void connectDataset();
     int fieldOf(int column) const;
     void rebuildFieldIndexes();
 

@@ -23,6 +23,10 @@ public:
     using DbError::DbError;
 };
 
+// Asks the engine, from any thread, to cancel what `base` runs: the call running fails with an
+// error. Sent while nothing runs, it may fail the next call on `base` instead.
+void CancelarOperacion(Database &base);
+
 namespace detalle {
 struct EsperaTrabajo {
     std::mutex m;

@@ -91,3 +91,42 @@ TEST(LimiteEspera, AlVencerAvisaATiempoYCancelaLaSentencia)
     EXPECT_TRUE(*terminado);
     dueña.rollback();
 }
+
+// A search no longer wanted is stopped from another thread; the attachment stays usable.
+TEST(LimiteEspera, CancelarOperacionDetieneLaSentenciaEnCurso)
+{
+    testsupport::ScratchDir dir;
+    db::Database base;
+    base.create({dir.file("c.fdb"), "SYSDBA", "", "", "UTF8"});
+    db::CancelarOperacion(base);  // nothing running: a later call may fail once, never hang
+    // Rows of the catalogue joined with themselves `veces` times.
+    const auto contar = [&](int veces) {
+        db::Transaction t(base, db::TransactionKind::Read);
+        db::Query q(&base, &t);
+        QString sql = QStringLiteral("select count(*) from RDB$RELATION_FIELDS a0");
+        for (int i = 1; i < veces; ++i)
+            sql += QStringLiteral(", RDB$RELATION_FIELDS a%1").arg(i);
+        q.setSql(sql);
+        q.execQuery();
+        const int n = q.field(0).asInteger();
+        q.close();
+        return n;
+    };
+    try {
+        contar(1);
+    } catch (const db::DbError &) {
+    }
+    QElapsedTimer reloj;
+    reloj.start();
+    std::thread cancelar([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        db::CancelarOperacion(base);
+    });
+    EXPECT_THROW(contar(4), db::DbError);  // minutes of work
+    cancelar.join();
+    EXPECT_GE(reloj.elapsed(), 150);
+    EXPECT_LT(reloj.elapsed(), 5000);
+    EXPECT_GT(contar(1), 100);
+    db::Database cerrada;
+    db::CancelarOperacion(cerrada);  // not attached: nothing to ask
+}
