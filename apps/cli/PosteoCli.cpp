@@ -282,33 +282,10 @@ ResultadoCli PagarYPublicar(TFDatosComp &datos, EntradaCompra &entrada, const Fa
 
 } // namespace
 
-namespace {
-
-// The entry's writes to the work tables stay in the update transaction that the posting commits
-// (one commit, not one per header field); whatever ends the run before that commit rolls them back,
-// so the station is left as it was found: empty.
-class EntradaSinConfirmar {
-public:
-    explicit EntradaSinConfirmar(TFDatosComp &datos) : datos_(datos) { datos_.TransaccionGlobal = true; }
-    ~EntradaSinConfirmar()
-    {
-        datos_.TransaccionGlobal = false;
-        DeshacerTransacciones({datos_.TransUpdate, datos_.TransUpdateInv});
-    }
-    EntradaSinConfirmar(const EntradaSinConfirmar &) = delete;
-    EntradaSinConfirmar &operator=(const EntradaSinConfirmar &) = delete;
-
-private:
-    TFDatosComp &datos_;
-};
-
-} // namespace
-
 ResultadoCli PostearFactura(const FacturaJson &f, const QString &computadora)
 {
     MensajesCli avisos;
     TFDatosComp &datos = *FDatosComp;
-    const EntradaSinConfirmar sinConfirmar(datos);
     std::optional<EntradaCompra> abierta;
     QString nombreProveedor;
     if (auto r = AbrirEntrada(abierta, computadora, f.proveedor, nombreProveedor))

@@ -466,22 +466,3 @@ TEST(PosteoCli, ElImporteDeNotasEsSiempreElQueDanLasNotas)
                                                 "COMPROBANTE in ('NC-2001', 'NC-2002')"),
               2);
 }
-
-// Every commit is a forced write: the entry's lines and header go in with the posting's own commit
-// (the work tables never hold a committed line of this run), and a refusal commits nothing at all.
-TEST(PosteoCli, LaEntradaSeConfirmaConElPosteoYUnRechazoNoConfirmaNada)
-{
-    EntornoPrueba env;
-    auto transacciones = [&env](const QByteArray &json, int codigo) {
-        const int antes = EntornoPrueba::Entero(env.tienda, "select MON$NEXT_TRANSACTION from MON$DATABASE");
-        const ResultadoCli r = Postear(json);
-        EXPECT_EQ(r.codigo, codigo) << r.mensaje.toStdString();
-        return EntornoPrueba::Entero(env.tienda, "select MON$NEXT_TRANSACTION from MON$DATABASE") - antes - 1;
-    };
-    // the update transaction of the entry and posting, and the group's record of it
-    EXPECT_LE(transacciones(Factura(R"("credito": 33.90, "dias": 30)"), 0), 2);
-    const Bases antes = Volcar(env);
-    EXPECT_LE(transacciones(QByteArray(Factura(R"("credito": 1.00, "dias": 30)")).replace("F-1001", "F-1002"), 1), 1);
-    EXPECT_TRUE(Volcar(env) == antes);
-    EXPECT_EQ(TrabajoPendiente(env), 0);
-}
