@@ -37,7 +37,7 @@ protected:
     }
     QStringList Codigos(const QString &texto, const QString &origen, bool ocultar, Plan plan)
     {
-        return Codigos(texto, origen, ocultar, BusquedaArticulos::Eleccion{plan, {}});
+        return Codigos(texto, origen, ocultar, BusquedaArticulos::Eleccion{plan, {}, {}});
     }
     // Through the plan the search would choose.
     QStringList Buscar(const char *texto)
