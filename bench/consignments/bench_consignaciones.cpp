@@ -89,14 +89,11 @@ public:
             db::Query &u = I("UPDATE INVENTARIO SET STOCK = :s, PREVEN_1 = :p1, PRECIOSINIV_1 = :s1, PRECIOCONIV_1 = :c1, "
                              "PREVEN_2 = :p2, PRECIOSINIV_2 = :s2, PRECIOCONIV_2 = :c2, COSTO_PROMEDIO = :cp, "
                              "PRECIO_COMPRA = :pc, FK_PROVEEDOR = 12, FECHA_ULTIMACOMPRA = current_date, GRAVADO = 'S', "
-                             "IMPUESTO_INCLUIDO = 'N' WHERE COD_BARRAS = :c");
+                             "IMPUESTO_INCLUIDO = 'N', COMPRA_MONEDA1 = 520, COMPRA_MONEDA2 = 1 WHERE COD_BARRAS = :c");
             for (const char *p : {"s", "p1", "s1", "c1", "p2", "s2", "c2", "cp", "pc"})
                 u.paramByName(p).setAsCurrency(Currency(100));
             u.paramByName("c").setAsString(cod);
             u.execQuery();
-            db::Query &m = I("Update Inventario set COMPRA_MONEDA1 = 520, COMPRA_MONEDA2 = 1 where COD_BARRAS = :c");
-            m.paramByName("c").setAsString(cod);
-            m.execQuery();
             db::Query &k = I("update INVENTARIO set CONSIGNACION = 'S' where COD_BARRAS = :c");
             k.paramByName("c").setAsString(cod);
             k.execQuery();

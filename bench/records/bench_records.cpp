@@ -93,7 +93,7 @@ public:
           nueva(&b.inventario, &b.transInventario), costoCompuesto(&b.inventario, &b.transInventario),
           compuestos(&b.inventario, &b.transInventario), bloqueo(&b.inventario, &b.transInventario),
           suma(&b.inventario, &b.transInventario), precio(&b.inventario, &b.transInventario),
-          articulo(&b.inventario, &b.transInventario), cambio(&b.inventario, &b.transInventario),
+          articulo(&b.inventario, &b.transInventario),
           movimiento(&b.tienda, &b.transTienda)
     {
         QStringList cols{"STOCK", "COSTO_PROMEDIO", "PRECIO_COMPRA", "ACTUALIZAR_EXIST", "PORC_IV", "REDONDEA_PRECIO_FINAL"};
@@ -116,8 +116,7 @@ public:
                         ",PREVEN_3 = :preventres,PRECIOSINIV_3 = :psivtres,PRECIOCONIV_3 = :pcivtres\n"
                         ",COSTO_PROMEDIO = :costopro\n,PRECIO_COMPRA = :preciocompra\n,FK_PROVEEDOR = :codproveedor\n"
                         ",FECHA_ULTIMACOMPRA = :fechaultcomp\n,GRAVADO = :gravado\n,IMPUESTO_INCLUIDO = :ivi\n"
-                        "WHERE COD_BARRAS = :cod");
-        cambio.setSql("Update Inventario set COMPRA_MONEDA1=:vMoneda1,COMPRA_MONEDA2=:vMoneda2 where COD_BARRAS=:vCodigo");
+                        ",COMPRA_MONEDA1 = :moneda1,COMPRA_MONEDA2 = :moneda2\nWHERE COD_BARRAS = :cod");
         movimiento.setSql(
             "insert into MOVIMIENTOS_STOCK\n"
             "(FECHA, TIPO_MOVIMIENTO, DESCRIPCION_MOV, FAMILIA, COD_BARRAS, NOMBRE_ARTICULO, COMPROBANTE,\n"
@@ -172,12 +171,10 @@ public:
         articulo.paramByName("fechaultcomp").setAsDate(QDate(2024, 3, 4));
         articulo.paramByName("gravado").setAsString("S");
         articulo.paramByName("ivi").setAsString("N");
+        articulo.paramByName("moneda1").setAsCurrency(Currency(520));
+        articulo.paramByName("moneda2").setAsCurrency(Currency(1));
         articulo.paramByName("cod").setAsString(cod);
         articulo.execQuery();
-        cambio.paramByName("vMoneda1").setAsCurrency(Currency(520));
-        cambio.paramByName("vMoneda2").setAsCurrency(Currency(1));
-        cambio.paramByName("vCodigo").setAsString(cod);
-        cambio.execQuery();
         const QDateTime fecha(QDate(2024, 3, 4), QTime(0, 0));
         movimiento.paramByName("vFECHA").setAsDateTime(fecha);
         movimiento.paramByName("vTIPO_MOVIMIENTO").setAsInteger(3);
@@ -199,7 +196,7 @@ public:
     }
 
 private:
-    db::Query lectura, existencia, nueva, costoCompuesto, compuestos, bloqueo, suma, precio, articulo, cambio, movimiento;
+    db::Query lectura, existencia, nueva, costoCompuesto, compuestos, bloqueo, suma, precio, articulo, movimiento;
 };
 
 double Mediana(std::vector<double> v)

@@ -196,6 +196,8 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
     r.CostoPromedio = precios.costoPromedio;
     r.FechaUltimaCompra = f.consignacion ? ultimaCompra : QDateTime(f.fecha, QTime(0, 0));
     r.CodProveedor = f.codProveedor;
+    r.TipoCambio = tc;
+    r.TipoCambio2 = tc2;
 
     ActualizarCompuestos(l.codBarras, res.costoNeto);
 
@@ -207,12 +209,12 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
                                 e.detalle());
     }
 
-    try {
-        registros_.ActualizaInventario(ModoInventario::TipoCambio, l.codBarras, ValoresInventario().TipoCambio(tc).TipoCambio2(tc2));
-        if (f.consignacion)
+    if (f.consignacion) {
+        try {
             registros_.ActualizaInventario(ModoInventario::Consignacion, l.codBarras);
-    } catch (const ErrorRegistro &e) {
-        throw ErrorRegistro(QStringLiteral("Error al Guardar Precio de Compra"), e.detalle());
+        } catch (const ErrorRegistro &e) {
+            throw ErrorRegistro(QStringLiteral("Error al Guardar Precio de Compra"), e.detalle());
+        }
     }
     InsertarMovimiento(f, l, res);
 }

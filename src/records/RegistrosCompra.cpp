@@ -410,7 +410,8 @@ QString TextoCompra(bool conStock, unsigned niveles)
             lineas << QStringLiteral(",PREVEN_%1 = :preven%2,PRECIOSINIV_%1 = :psiv%2,PRECIOCONIV_%1 = :pciv%2")
                           .arg(QString::number(i + 1), QLatin1String(sufijos[i]));
     lineas << QStringLiteral(",COSTO_PROMEDIO = :costopro,PRECIO_COMPRA = :preciocompra,FK_PROVEEDOR = :codproveedor,"
-                             "FECHA_ULTIMACOMPRA = :fechaultcomp,GRAVADO = :gravado,IMPUESTO_INCLUIDO = :ivi")
+                             "FECHA_ULTIMACOMPRA = :fechaultcomp,GRAVADO = :gravado,IMPUESTO_INCLUIDO = :ivi,"
+                             "COMPRA_MONEDA1 = :moneda1,COMPRA_MONEDA2 = :moneda2")
            << QStringLiteral("WHERE COD_BARRAS = :cod");
     return lineas.join(QLatin1Char('\n'));
 }
@@ -454,6 +455,8 @@ void RegistrosCompra::ActualizarInventarioCompras(const TRegistroCompras &r, con
         q.paramByName("fechaultcomp").setValue(FechaDe(r.FechaUltimaCompra));
         q.paramByName("gravado").setAsString(gravado);
         q.paramByName("ivi").setAsString(BanderaSN(ivi));
+        q.paramByName("moneda1").setAsCurrency(r.TipoCambio);
+        q.paramByName("moneda2").setAsCurrency(r.TipoCambio2);
         q.paramByName("cod").setAsString(r.Codigo);
         Ejecutar(q);
     });

@@ -87,6 +87,7 @@ struct TRegistroCompras {
     Currency CostoPromedio;               // COSTO_PROMEDIO
     QDateTime FechaUltimaCompra;          // FECHA_ULTIMACOMPRA (date only)
     int CodProveedor = 0;                 // FK_PROVEEDOR
+    Currency TipoCambio, TipoCambio2;     // COMPRA_MONEDA1, COMPRA_MONEDA2: the rates it was bought at
 };
 
 // The article card's record: one value per INVENTARIO column it saves.
