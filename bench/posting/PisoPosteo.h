@@ -82,13 +82,43 @@ public:
         h.execQuery();
         const int id = h.field(0).asInteger();
         h.close();
+        // Each article read without a lock and written once, only if unchanged since read.
+        for (int i = 0; i < lineas; ++i) {
+            const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
+            db::Query &a = I("select INVENTARIO.*, RDB$RECORD_VERSION from INVENTARIO where COD_BARRAS = :c");
+            a.paramByName("c").setAsString(cod);
+            a.execQuery();
+            a.row();
+            const qint64 version = a.fieldByName(QStringLiteral("RDB$RECORD_VERSION")).asInt64();
+            a.close();
+            db::Query &u = I("UPDATE INVENTARIO SET STOCK = :s, PREVEN_1 = :p1, PRECIOSINIV_1 = :s1, PRECIOCONIV_1 = :c1, "
+                             "PREVEN_2 = :p2, PRECIOSINIV_2 = :s2, PRECIOCONIV_2 = :c2, COSTO_PROMEDIO = :cp, "
+                             "PRECIO_COMPRA = :pc, FK_PROVEEDOR = 12, FECHA_ULTIMACOMPRA = current_date, GRAVADO = 'S', "
+                             "IMPUESTO_INCLUIDO = 'N', COMPRA_MONEDA1 = 520, COMPRA_MONEDA2 = 1 WHERE COD_BARRAS = :c "
+                             "AND RDB$RECORD_VERSION = :v");
+            for (const char *p : {"s", "p1", "s1", "c1", "p2", "s2", "c2", "cp", "pc"})
+                u.paramByName(p).setAsCurrency(Currency(100));
+            u.paramByName("c").setAsString(cod);
+            u.paramByName("v").setAsInteger(version);
+            u.execQuery();
+            db::Query &c = I("update compuesto set costo = :p where cod_articulo = :c");
+            c.paramByName("p").setAsCurrency(Currency(100));
+            c.paramByName("c").setAsString(cod);
+            c.execQuery();
+            db::Query &mv = S("insert into MOVIMIENTOS_STOCK (FECHA, TIPO_MOVIMIENTO, DESCRIPCION_MOV, FAMILIA, COD_BARRAS, "
+                              "NOMBRE_ARTICULO, COMPROBANTE, CANTIDAD, FRACCIONADO, CREATE_USERID, CREATE_TMSTMP, "
+                              "UPDATE_USERID, UPDATE_TMSTMP, TIPO_CAMBIO, TIPO_CAMBIO_2, ID_TRANSACCION) values "
+                              "(current_date, 3, 'x', 'MED-ANA', :c, 'ARTICULO', :n, 2, 'N', 'ADMIN', :t, 'ADMIN', :t, 520, "
+                              "1, :id)");
+            mv.paramByName("c").setAsString(cod);
+            mv.paramByName("n").setAsString(numero);
+            mv.paramByName("t").setAsDateTime(ahora);
+            mv.paramByName("id").setAsInteger(id);
+            mv.execQuery();
+        }
         std::vector<int> detalles;
         for (int i = 0; i < lineas; ++i) {
             const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
-            db::Query &a = I("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO where COD_BARRAS = :c with lock");
-            a.paramByName("c").setAsString(cod);
-            a.execQuery();
-            a.close();
             db::Query &d = S("insert into DETALLE_FACTURAS_COMPRA (COMPUTADORA, NRO_CAJA, ID_COMPRA, FECHA, COMPROBANTE, "
                              "CODIGO_FAMILIA, CODIGO_ARTICULO, DESCRIPCION, GRAVADO, IMPUESTO_INCLUIDO, FRACCIONADO, "
                              "IMPORTE_UNITARIO, IMPORTE_IMPUESTO, IMPORTE_TOTAL, IMPORTE_DESCUENTO, CANTIDAD, "
@@ -102,36 +132,6 @@ public:
             d.execQuery();
             detalles.push_back(d.field(0).asInteger());
             d.close();
-        }
-        for (int i = 0; i < lineas; ++i) {
-            const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
-            db::Query &a = I("select * from INVENTARIO where COD_BARRAS = :c with lock");
-            a.paramByName("c").setAsString(cod);
-            a.execQuery();
-            a.row();
-            a.close();
-            db::Query &c = I("update compuesto set costo = :p where cod_articulo = :c");
-            c.paramByName("p").setAsCurrency(Currency(100));
-            c.paramByName("c").setAsString(cod);
-            c.execQuery();
-            db::Query &u = I("UPDATE INVENTARIO SET STOCK = :s, PREVEN_1 = :p1, PRECIOSINIV_1 = :s1, PRECIOCONIV_1 = :c1, "
-                             "PREVEN_2 = :p2, PRECIOSINIV_2 = :s2, PRECIOCONIV_2 = :c2, COSTO_PROMEDIO = :cp, "
-                             "PRECIO_COMPRA = :pc, FK_PROVEEDOR = 12, FECHA_ULTIMACOMPRA = current_date, GRAVADO = 'S', "
-                             "IMPUESTO_INCLUIDO = 'N', COMPRA_MONEDA1 = 520, COMPRA_MONEDA2 = 1 WHERE COD_BARRAS = :c");
-            for (const char *p : {"s", "p1", "s1", "c1", "p2", "s2", "c2", "cp", "pc"})
-                u.paramByName(p).setAsCurrency(Currency(100));
-            u.paramByName("c").setAsString(cod);
-            u.execQuery();
-            db::Query &mv = S("insert into MOVIMIENTOS_STOCK (FECHA, TIPO_MOVIMIENTO, DESCRIPCION_MOV, FAMILIA, COD_BARRAS, "
-                              "NOMBRE_ARTICULO, COMPROBANTE, CANTIDAD, FRACCIONADO, CREATE_USERID, CREATE_TMSTMP, "
-                              "UPDATE_USERID, UPDATE_TMSTMP, TIPO_CAMBIO, TIPO_CAMBIO_2, ID_TRANSACCION) values "
-                              "(current_date, 3, 'x', 'MED-ANA', :c, 'ARTICULO', :n, 2, 'N', 'ADMIN', :t, 'ADMIN', :t, 520, "
-                              "1, :id)");
-            mv.paramByName("c").setAsString(cod);
-            mv.paramByName("n").setAsString(numero);
-            mv.paramByName("t").setAsDateTime(ahora);
-            mv.paramByName("id").setAsInteger(id);
-            mv.execQuery();
         }
         for (int i = 0; i < lineas; ++i) {
             db::Query &p = I("select PRECIOSINIV_1 from INVENTARIO where COD_BARRAS = :c");

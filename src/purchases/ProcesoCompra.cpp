@@ -394,28 +394,56 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
 
     const QString msgDetalle = QStringLiteral("Error al insertar el detalle de la factura de compra. ");
     const QString errDetalle = QStringLiteral("Error al insertar DETALLE_FACTURAS_COMPRA.");
-    // Every article of the invoice locked in article order, before any of them is written, so
-    // two postings of the same articles take turns instead of waiting on each other in a cycle.
-    // What each had before this invoice goes on its lines.
+    // Stock, costs and prices first, article after article in code order, so two postings of the
+    // same articles take turns instead of waiting on each other in a cycle. What each article had
+    // before this invoice goes on its lines. A consignment's goods are already in stock: its
+    // articles are only locked and read.
     struct Anterior {
         Currency precio, promedio, stock;
     };
     std::map<QString, Anterior> anteriores;
-    Paso(msgDetalle, errDetalle, [&] {
-        for (size_t i : OrdenPorArticulo(lineas, [](const LineaTrabajo &l) { return l.linea.codBarras; })) {
-            const QString &codigo = lineas[i].linea.codBarras;
-            if (anteriores.count(codigo))
-                continue;
-            db::Query &a = Sql(Base::Inventario, QStringLiteral("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO "
-                                                                "where COD_BARRAS = :Codigo with lock"));
-            a.paramByName("Codigo").setAsString(codigo);
-            a.execQuery();
-            Anterior &ant = anteriores[codigo];
-            if (!a.eof())
-                ant = {a.field(0).asCurrency(), a.field(1).asCurrency(), a.field(2).asCurrency()};
-            a.close();
+    std::map<QString, Currency> precioDelElegido;  // PRECIO_COMPRA the update wrote for a chosen cost
+    if (!doc.consignacionAFacturar) {
+        FacturaCompraPosteo f;
+        f.idCompra = idCompra_;
+        f.comprobante = doc.comprobante;
+        f.fecha = doc.fecha;
+        f.codProveedor = doc.codProveedor;
+        f.monedaCarga = doc.monedaCarga;
+        f.inventarioPrincipal = doc.inventarioPrincipal;
+        f.codBodega = doc.codBodega;
+        // Lines of one article keep among themselves the order the chosen costs ask for.
+        const std::vector<size_t> orden = OrdenActualizacion(lineas, doc.preciosElegidos);
+        for (size_t k : OrdenPorArticulo(orden, [&](size_t i) { return lineas[i].linea.codBarras; })) {
+            const LineaCompra &l = lineas[orden[k]].linea;
+            ResultadoLineaCompra r;
+            try {
+                actualizador_->ActualizarLinea(f, l, &r);
+            } catch (const ErrorRegistro &e) {
+                throw FalloPaso(e.aviso(), QStringLiteral("Error al actualizar INVENTARIO"), e.detalle());
+            }
+            if (r.articuloEncontrado && !anteriores.count(l.codBarras))
+                anteriores[l.codBarras] = {r.precioCompraAnterior, r.costoPromedioAnterior, r.stockAnterior};
+            if (r.articuloEncontrado && EsCostoElegido(l, doc.preciosElegidos))
+                precioDelElegido[l.codBarras] = r.registro.PrecioCompra;
         }
-    });
+    } else {
+        Paso(msgDetalle, errDetalle, [&] {
+            for (size_t i : OrdenPorArticulo(lineas, [](const LineaTrabajo &l) { return l.linea.codBarras; })) {
+                const QString &codigo = lineas[i].linea.codBarras;
+                if (anteriores.count(codigo))
+                    continue;
+                db::Query &a = Sql(Base::Inventario, QStringLiteral("select PRECIO_COMPRA, COSTO_PROMEDIO, STOCK from INVENTARIO "
+                                                                    "where COD_BARRAS = :Codigo with lock"));
+                a.paramByName("Codigo").setAsString(codigo);
+                a.execQuery();
+                Anterior &ant = anteriores[codigo];
+                if (!a.eof())
+                    ant = {a.field(0).asCurrency(), a.field(1).asCurrency(), a.field(2).asCurrency()};
+                a.close();
+            }
+        });
+    }
 
     // Lines, in entry order.
     const bool moneda2 = doc.monedaCarga == 2;
@@ -451,30 +479,6 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
             d.CANTIDAD_ANTERIOR = ant.stock;
             registros_.InsertarDetalleFacturasCompras(d);
         });
-    }
-
-    // Stock, costs and prices (a consignment's goods are already in stock).
-    std::map<QString, Currency> precioDelElegido;  // PRECIO_COMPRA the update wrote for a chosen cost
-    if (!doc.consignacionAFacturar) {
-        FacturaCompraPosteo f;
-        f.idCompra = idCompra_;
-        f.comprobante = doc.comprobante;
-        f.fecha = doc.fecha;
-        f.codProveedor = doc.codProveedor;
-        f.monedaCarga = doc.monedaCarga;
-        f.inventarioPrincipal = doc.inventarioPrincipal;
-        f.codBodega = doc.codBodega;
-        for (size_t i : OrdenActualizacion(lineas, doc.preciosElegidos)) {
-            const LineaCompra &l = lineas[i].linea;
-            ResultadoLineaCompra r;
-            try {
-                actualizador_->ActualizarLinea(f, l, &r);
-            } catch (const ErrorRegistro &e) {
-                throw FalloPaso(e.aviso(), QStringLiteral("Error al actualizar INVENTARIO"), e.detalle());
-            }
-            if (r.articuloEncontrado && EsCostoElegido(l, doc.preciosElegidos))
-                precioDelElegido[l.codBarras] = r.registro.PrecioCompra;
-        }
     }
 
     // Chosen purchase prices, as the update turns a line's cost into a purchase price (local

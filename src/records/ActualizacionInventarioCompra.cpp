@@ -21,9 +21,11 @@ const QString kLectura = [] {
         for (const char *c : {"BASECALCULO_", "PREVEN_", "COEFA_", "COEFB_", "SUMAFIJA_", "REDONDEO_", "PRECIOSINIV_",
                               "PRECIOCONIV_"})
             cols << QLatin1String(c) + QString::number(n);
+    cols << QStringLiteral("RDB$RECORD_VERSION");
     return QStringLiteral("select ") + cols.join(QStringLiteral(", ")) +
-           QStringLiteral(" from INVENTARIO where COD_BARRAS = :Codigo with lock");
+           QStringLiteral(" from INVENTARIO where COD_BARRAS = :Codigo");
 }();
+const QString kLecturaBloqueada = kLectura + QStringLiteral(" with lock");
 
 // An amount of the second currency in local currency: x * rate / rate2, rounded once.
 Currency ALocal(Currency x, Currency tipoCambio, Currency tipoCambio2)
@@ -83,86 +85,132 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
     DatosRecalculo d;
     QString actualizaExist;
     QDateTime ultimaCompra;
-    try {
-        // The row stays locked until the caller ends the transaction.
-        db::Query &articulo = consultas_.Sql(BaseCompra::Inventario, kLectura);
-        articulo.paramByName("Codigo").setAsString(l.codBarras);
-        articulo.execQuery();
-        if (articulo.eof()) {
+    qint64 version = 0;
+    auto leer = [&](bool bloquear) {
+        try {
+            db::Query &articulo = consultas_.Sql(BaseCompra::Inventario, bloquear ? kLecturaBloqueada : kLectura);
+            articulo.paramByName("Codigo").setAsString(l.codBarras);
+            articulo.execQuery();
+            if (articulo.eof()) {
+                articulo.close();
+                return false;
+            }
+            auto m = [&articulo](const QString &c) { return articulo.fieldByName(c).asCurrency(); };
+            auto t = [&articulo](const QString &c) { return articulo.fieldByName(c).asString(); };
+            d = DatosRecalculo();
+            d.stockAnterior = m(QStringLiteral("STOCK"));
+            d.costoPromedioAnterior = m(QStringLiteral("COSTO_PROMEDIO"));
+            res.precioCompraAnterior = m(QStringLiteral("PRECIO_COMPRA"));
+            actualizaExist = t(QStringLiteral("ACTUALIZAR_EXIST"));
+            d.porcIv = m(QStringLiteral("PORC_IV"));
+            d.redondeaPrecioFinal = t(QStringLiteral("REDONDEA_PRECIO_FINAL"));
+            ultimaCompra = QDateTime();
+            if (!articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).isNull())
+                ultimaCompra = articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).asDateTime();
+            for (int i = 0; i < 4; ++i) {
+                const QString n = QString::number(i + 1);
+                NivelPrecio &nv = d.niveles[i];
+                nv.baseCalculo = articulo.fieldByName(QStringLiteral("BASECALCULO_") + n).asInteger();
+                nv.preven = m(QStringLiteral("PREVEN_") + n);
+                nv.coefA = m(QStringLiteral("COEFA_") + n);
+                nv.coefB = m(QStringLiteral("COEFB_") + n);
+                nv.sumaFija = m(QStringLiteral("SUMAFIJA_") + n);
+                nv.redondeo = articulo.fieldByName(QStringLiteral("REDONDEO_") + n).asInteger();
+                nv.precioSinIv = m(QStringLiteral("PRECIOSINIV_") + n);
+                nv.precioConIv = m(QStringLiteral("PRECIOCONIV_") + n);
+            }
+            version = articulo.fieldByName(QStringLiteral("RDB$RECORD_VERSION")).asInt64();
             articulo.close();
-            return;
+        } catch (const std::exception &e) {
+            throw ErrorRegistro(errorInventario, TextoDeError(e));
         }
-        auto m = [&articulo](const QString &c) { return articulo.fieldByName(c).asCurrency(); };
-        auto t = [&articulo](const QString &c) { return articulo.fieldByName(c).asString(); };
-        d.stockAnterior = m(QStringLiteral("STOCK"));
-        d.costoPromedioAnterior = m(QStringLiteral("COSTO_PROMEDIO"));
-        res.precioCompraAnterior = m(QStringLiteral("PRECIO_COMPRA"));
-        actualizaExist = t(QStringLiteral("ACTUALIZAR_EXIST"));
-        d.porcIv = m(QStringLiteral("PORC_IV"));
-        d.redondeaPrecioFinal = t(QStringLiteral("REDONDEA_PRECIO_FINAL"));
-        if (!articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).isNull())
-            ultimaCompra = articulo.fieldByName(QStringLiteral("FECHA_ULTIMACOMPRA")).asDateTime();
-        for (int i = 0; i < 4; ++i) {
-            const QString n = QString::number(i + 1);
-            NivelPrecio &nv = d.niveles[i];
-            nv.baseCalculo = articulo.fieldByName(QStringLiteral("BASECALCULO_") + n).asInteger();
-            nv.preven = m(QStringLiteral("PREVEN_") + n);
-            nv.coefA = m(QStringLiteral("COEFA_") + n);
-            nv.coefB = m(QStringLiteral("COEFB_") + n);
-            nv.sumaFija = m(QStringLiteral("SUMAFIJA_") + n);
-            nv.redondeo = articulo.fieldByName(QStringLiteral("REDONDEO_") + n).asInteger();
-            nv.precioSinIv = m(QStringLiteral("PRECIOSINIV_") + n);
-            nv.precioConIv = m(QStringLiteral("PRECIOCONIV_") + n);
-        }
-        articulo.close();
-    } catch (const std::exception &e) {
-        throw ErrorRegistro(errorInventario, TextoDeError(e));
-    }
-    res.articuloEncontrado = true;
-    res.stockAnterior = d.stockAnterior;
-    res.costoPromedioAnterior = d.costoPromedioAnterior;
+        res.articuloEncontrado = true;
+        res.stockAnterior = d.stockAnterior;
+        res.costoPromedioAnterior = d.costoPromedioAnterior;
+        return true;
+    };
 
     // Amounts in local currency; the sale price is never converted.
     Currency costo = l.imporeCosto, conIv = l.impUnitConIv, sinIv = l.impUnitSinIv;
-    ResultadoRecalculo precios;
-    Currency precioCompra;
-    try {
-        if (f.monedaCarga == 2) {
+    if (f.monedaCarga == 2) {
+        try {
             costo = ALocal(costo, tc, tc2);
             conIv = ALocal(conIv, tc, tc2);
             sinIv = ALocal(sinIv, tc, tc2);
+        } catch (const std::exception &e) {
+            throw ErrorRegistro(errorInventario, TextoDeError(e));
         }
-        const bool descuento = ajustes_.precios.descuentoEnPrecioCompra;
-        const Currency neto = descuento ? AplicarDescuento(costo, l.porceDesc) : costo;
-        res.costoNeto = neto;
+    }
 
-        d.cantidad = l.cantidad;
-        d.costoNeto = neto;
-        d.precioVenta = l.precioVenta;
-        d.impUnitConIv = conIv;
-        d.impUnitSinIv = sinIv;
-        d.porceDesc = l.porceDesc;
-        d.gravado = l.gravado;
-        d.ivi = l.ivi;
-        d.ajustes = ajustes_.precios;
-        // Average cost (net cost when the stock sum is not positive) and the four levels.
-        precios = RecalcularPreciosVenta(d);
+    // The row is read without a lock and written only if no one has changed it since; when
+    // someone has, it is read again, locked. Writing the row once in the transaction, rather
+    // than locking and then writing it, spares the engine a forced page write per line.
+    TRegistroCompras &r = res.registro;
+    for (bool bloquear : {false, true}) {
+        if (!leer(bloquear))
+            return;
+        ResultadoRecalculo precios;
+        Currency precioCompra;
+        try {
+            const bool descuento = ajustes_.precios.descuentoEnPrecioCompra;
+            const Currency neto = descuento ? AplicarDescuento(costo, l.porceDesc) : costo;
+            res.costoNeto = neto;
 
-        const bool ivIncluido = l.gravado == QLatin1String("S") && l.ivi == QLatin1String("S");
-        precioCompra = ivIncluido ? ConImpuesto(neto, d.porcIv) : neto;
-    } catch (const std::exception &e) {
-        throw ErrorRegistro(errorInventario, TextoDeError(e));
+            d.cantidad = l.cantidad;
+            d.costoNeto = neto;
+            d.precioVenta = l.precioVenta;
+            d.impUnitConIv = conIv;
+            d.impUnitSinIv = sinIv;
+            d.porceDesc = l.porceDesc;
+            d.gravado = l.gravado;
+            d.ivi = l.ivi;
+            d.ajustes = ajustes_.precios;
+            // Average cost (net cost when the stock sum is not positive) and the four levels.
+            precios = RecalcularPreciosVenta(d);
+
+            const bool ivIncluido = l.gravado == QLatin1String("S") && l.ivi == QLatin1String("S");
+            precioCompra = ivIncluido ? ConImpuesto(neto, d.porcIv) : neto;
+        } catch (const std::exception &e) {
+            throw ErrorRegistro(errorInventario, TextoDeError(e));
+        }
+        if (f.consignacion && actualizaExist != QLatin1String("S")) {
+            InsertarMovimiento(f, l, res);
+            return;
+        }
+
+        r = TRegistroCompras();
+        r.Codigo = l.codBarras;
+        r.Stock = f.inventarioPrincipal || f.consignacion ? d.stockAnterior + l.cantidad : d.stockAnterior;
+        r.PrecioCompra = precioCompra;
+        for (int i = 0; i < 4; ++i) {
+            r.PrecioVenta[i] = precios.niveles[i].preven;
+            r.PrecioConIv[i] = precios.niveles[i].precioConIv;
+            r.PrecioSinIv[i] = precios.niveles[i].precioSinIv;
+            r.BaseCalculo[i] = d.niveles[i].baseCalculo;
+        }
+        r.CostoPromedio = precios.costoPromedio;
+        r.FechaUltimaCompra = f.consignacion ? ultimaCompra : QDateTime(f.fecha, QTime(0, 0));
+        r.CodProveedor = f.codProveedor;
+        r.TipoCambio = tc;
+        r.TipoCambio2 = tc2;
+
+        std::uint64_t escritas = 0;
+        try {
+            escritas = registros_.ActualizarInventarioCompras(r, actualizaExist, l.gravado, l.ivi,
+                                                              bloquear ? std::nullopt : std::optional<qint64>(version));
+        } catch (const ErrorRegistro &e) {
+            throw ErrorRegistro(errorInventario, e.detalle(),
+                                QStringLiteral("Sucedió un inconveniente al Actualizar el Inventario\r\nMensaje:\r\n") +
+                                    e.detalle());
+        }
+        if (escritas > 0)
+            break;
     }
 
     // Warehouse stock.
-    const bool llevaExistencia = actualizaExist == QLatin1String("S");
     const bool enBodega = !f.inventarioPrincipal || f.consignacion;
     const QString bodega = f.consignacion ? QStringLiteral("0") : f.codBodega;
-    if (f.consignacion && !llevaExistencia) {
-        InsertarMovimiento(f, l, res);
-        return;
-    }
-    if (enBodega && llevaExistencia) {
+    if (enBodega && actualizaExist == QLatin1String("S")) {
         std::uint64_t filas = 0;
         try {
             filas = registros_.ActualizaInventario(ModoInventario::SumarExistencia, l.codBarras,
@@ -183,31 +231,7 @@ void ActualizadorInventarioCompra::ActualizarLinea(const FacturaCompraPosteo &f,
         }
     }
 
-    TRegistroCompras &r = res.registro;
-    r.Codigo = l.codBarras;
-    r.Stock = f.inventarioPrincipal || f.consignacion ? d.stockAnterior + l.cantidad : d.stockAnterior;
-    r.PrecioCompra = precioCompra;
-    for (int i = 0; i < 4; ++i) {
-        r.PrecioVenta[i] = precios.niveles[i].preven;
-        r.PrecioConIv[i] = precios.niveles[i].precioConIv;
-        r.PrecioSinIv[i] = precios.niveles[i].precioSinIv;
-        r.BaseCalculo[i] = d.niveles[i].baseCalculo;
-    }
-    r.CostoPromedio = precios.costoPromedio;
-    r.FechaUltimaCompra = f.consignacion ? ultimaCompra : QDateTime(f.fecha, QTime(0, 0));
-    r.CodProveedor = f.codProveedor;
-    r.TipoCambio = tc;
-    r.TipoCambio2 = tc2;
-
     ActualizarCompuestos(l.codBarras, res.costoNeto);
-
-    try {
-        registros_.ActualizarInventarioCompras(r, actualizaExist, l.gravado, l.ivi);
-    } catch (const ErrorRegistro &e) {
-        throw ErrorRegistro(errorInventario, e.detalle(),
-                            QStringLiteral("Sucedió un inconveniente al Actualizar el Inventario\r\nMensaje:\r\n") +
-                                e.detalle());
-    }
 
     if (f.consignacion) {
         try {

@@ -2,6 +2,7 @@
 #include "records/EscrituraRegistro.h"
 
 #include "platform/AritmeticaEscalada.h"
+#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Value.h"
 
@@ -399,7 +400,7 @@ void RegistrosCompra::ActualizaFamilia(const QString &codFamilia)
 namespace {
 
 // The purchase update's text for one stock choice and the set of levels it writes.
-QString TextoCompra(bool conStock, unsigned niveles)
+QString TextoCompra(bool conStock, unsigned niveles, bool conVersion)
 {
     static const char *const sufijos[] = {"uno", "dos", "tres", "cuatro"};
     QStringList lineas{QStringLiteral("UPDATE INVENTARIO")};
@@ -413,32 +414,37 @@ QString TextoCompra(bool conStock, unsigned niveles)
                              "FECHA_ULTIMACOMPRA = :fechaultcomp,GRAVADO = :gravado,IMPUESTO_INCLUIDO = :ivi,"
                              "COMPRA_MONEDA1 = :moneda1,COMPRA_MONEDA2 = :moneda2")
            << QStringLiteral("WHERE COD_BARRAS = :cod");
+    if (conVersion)
+        lineas << QStringLiteral("AND RDB$RECORD_VERSION = :version");
     return lineas.join(QLatin1Char('\n'));
 }
 
 } // namespace
 
-void RegistrosCompra::ActualizarInventarioCompras(const TRegistroCompras &r, const QString &actualizaStock,
-                                                  const QString &gravado, const QString &ivi)
+std::uint64_t RegistrosCompra::ActualizarInventarioCompras(const TRegistroCompras &r, const QString &actualizaStock,
+                                                           const QString &gravado, const QString &ivi,
+                                                           std::optional<qint64> version)
 {
     static const char *const precioVenta[] = {"prevenuno", "prevendos", "preventres", "prevencuatro"};
     static const char *const sinIv[] = {"psivuno", "psivdos", "psivtres", "psivcuatro"};
     static const char *const conIv[] = {"pcivuno", "pcivdos", "pcivtres", "pcivcuatro"};
-    // Two stock choices times eight sets of levels 2-4, each text built once.
-    static const std::array<QString, 16> textos = [] {
-        std::array<QString, 16> t;
-        for (unsigned i = 0; i < 16; ++i)
-            t[i] = TextoCompra(i & 1u, (i & ~1u) | 1u);
+    // Two stock choices times eight sets of levels 2-4, with and without the version check,
+    // each text built once.
+    static const std::array<QString, 32> textos = [] {
+        std::array<QString, 32> t;
+        for (unsigned i = 0; i < 32; ++i)
+            t[i] = TextoCompra(i & 1u, (i & 14u) | 1u, i & 16u);
         return t;
     }();
-    Escribir(kActualizar, "INVENTARIO", [&] {
+    return Escribir(kActualizar, "INVENTARIO", [&] {
         const bool conStock = actualizaStock == QLatin1String("S");
         // A level on a manual base, or on a base the card does not offer, keeps its stored prices.
         unsigned niveles = 1;
         for (int i = 1; i < 4; ++i)
             if (r.BaseCalculo[i] >= 1 && r.BaseCalculo[i] <= 3)
                 niveles |= 1u << i;
-        db::Query &q = q_.Sql(BaseCompra::Inventario, textos[(niveles & ~1u) | (conStock ? 1u : 0u)]);
+        db::Query &q = q_.Sql(BaseCompra::Inventario,
+                              textos[(niveles & ~1u) | (conStock ? 1u : 0u) | (version ? 16u : 0u)]);
         if (conStock)
             q.paramByName("stock").setAsCurrency(r.Stock);
         for (int i = 0; i < 4; ++i) {
@@ -458,7 +464,18 @@ void RegistrosCompra::ActualizarInventarioCompras(const TRegistroCompras &r, con
         q.paramByName("moneda1").setAsCurrency(r.TipoCambio);
         q.paramByName("moneda2").setAsCurrency(r.TipoCambio2);
         q.paramByName("cod").setAsString(r.Codigo);
-        Ejecutar(q);
+        if (!version)
+            return Ejecutar(q);
+        q.paramByName("version").setAsInteger(*version);
+        try {
+            return Ejecutar(q);
+        } catch (const db::DbError &e) {
+            // Changed by a transaction that ended while this one waited for the row: the
+            // caller reads it again, locked.
+            if (e.sqlCode() == -913)
+                return std::uint64_t{0};
+            throw;
+        }
     });
 }
 

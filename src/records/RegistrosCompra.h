@@ -448,8 +448,11 @@ public:
     // Stock (when actualizaStock is "S"), level prices (level 1 always, levels 2-4 when their
     // base is 1 to 3), average cost, purchase price, supplier, date and tax flags. An article
     // that keeps no stock gets its purchase price as average cost; an IVI other than "S" is "N".
-    void ActualizarInventarioCompras(const TRegistroCompras &registro, const QString &actualizaStock,
-                                     const QString &gravado, const QString &ivi);
+    // With `version` (the row's RDB$RECORD_VERSION when it was read) the row is written only if
+    // no one has changed it since: 0 rows means it must be read again. Returns the rows written.
+    std::uint64_t ActualizarInventarioCompras(const TRegistroCompras &registro, const QString &actualizaStock,
+                                              const QString &gravado, const QString &ivi,
+                                              std::optional<qint64> version = std::nullopt);
     void ActualizarInventario(ModoArticulo modo, const TArticuloInventario &articulo);
 
     // Stock ledger (store).

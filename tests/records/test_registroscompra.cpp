@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <ostream>
 
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
@@ -266,6 +268,43 @@ TEST_F(Registros, PurchaseUpdateWritesOnlyWhatItShould)
         EXPECT_TRUE(e.detalle().contains("articulo bloqueado"));
     }
     EXPECT_TRUE(env.mensajes.mostrados().empty());
+}
+
+// With the version read, the update writes only a row no one has changed since; a change
+// committed while it waited for the row is reported the same way, never as an error.
+TEST_F(Registros, PurchaseUpdateWithAVersionWritesOnlyAnUnchangedRow)
+{
+    const QString art = "7501031311309";
+    const QString donde = " from INVENTARIO where COD_BARRAS = '7501031311309'";
+    auto version = [&] { return IT("select RDB$RECORD_VERSION" + donde).toLongLong(); };
+    TRegistroCompras reg;
+    reg.Codigo = art;
+    reg.Stock = C("64");
+    reg.BaseCalculo = {1, 0, 0, 0};
+    reg.CodProveedor = 5;
+
+    const qint64 leida = version();
+    EI("update INVENTARIO set STOCK = 7 where COD_BARRAS = '7501031311309'");
+    EXPECT_EQ(r.ActualizarInventarioCompras(reg, "S", "S", "N", leida), 0u);
+    Confirmar();
+    EXPECT_EQ(IM("select STOCK" + donde), C("7"));
+
+    // Another station holds the row and commits while this update waits for it.
+    auto otra = env.AbrirConexion();
+    const qint64 antes = version();
+    db::Query q(&otra->inventario, &otra->transUpdateInv);
+    q.setSql("update INVENTARIO set STOCK = 8 where COD_BARRAS = '7501031311309'");
+    q.execQuery();
+    auto enEspera = std::async(std::launch::async, [&] { return r.ActualizarInventarioCompras(reg, "S", "S", "N", antes); });
+    EXPECT_EQ(enEspera.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    otra->transUpdateInv.commit();
+    EXPECT_EQ(enEspera.get(), 0u);
+    Confirmar();
+    EXPECT_EQ(IM("select STOCK" + donde), C("8"));
+
+    EXPECT_EQ(r.ActualizarInventarioCompras(reg, "S", "S", "N", version()), 1u);
+    Confirmar();
+    EXPECT_EQ(IM("select STOCK" + donde), C("64"));
 }
 
 TEST_F(Registros, ArticleCardSaveAndInsert)
