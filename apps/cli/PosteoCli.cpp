@@ -203,16 +203,26 @@ QString CargarDocumento(EntradaCompra &entrada, const FacturaJson &f, const QStr
                         const QString &descripcionBodega, const MensajesCli &avisos)
 {
     QString error;
-    entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
-    if (!entrada.EstablecerComprobante(f.comprobante))
-        return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
-    entrada.EstablecerFecha(f.fecha);
-    if (!entrada.EstablecerMoneda(f.moneda, &error))
-        return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
-    if (entrada.EsCompra())
-        entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
-                                  f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
-    entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+    // The whole header in one commit.
+    entrada.DiferirEncabezado();
+    const QString enEncabezado = [&]() -> QString {
+        entrada.EstablecerProveedor(f.proveedor, nombreProveedor);
+        if (!entrada.EstablecerComprobante(f.comprobante))
+            return RevisarCodigo(f.comprobante, EntradaCompra::kLargoComprobante, QStringLiteral("comprobante"));
+        entrada.EstablecerFecha(f.fecha);
+        if (!entrada.EstablecerMoneda(f.moneda, &error))
+            return error.isEmpty() ? entrada.MensajeTipoCambioCero() : error;
+        if (entrada.EsCompra())
+            entrada.EstablecerDestino(f.bodega.isEmpty(), f.bodega,
+                                      f.bodega.isEmpty() ? EntradaCompra::kInventarioPrincipal : descripcionBodega);
+        entrada.EstablecerCambioCosto(EntradaCompra::CambioCosto::Cambiar);
+        return QString();
+    }();
+    const bool confirmado = entrada.ConfirmarEncabezado();
+    if (!enEncabezado.isEmpty())
+        return enEncabezado;
+    if (!confirmado)
+        return entrada.UltimoError();
     if (!CargarLineas(entrada, f, error))
         return error.isEmpty() ? avisos.primero : error;
     return QString();

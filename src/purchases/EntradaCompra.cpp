@@ -439,6 +439,21 @@ bool EntradaCompra::GuardarEncabezadoAhora()
 {
     try {
         GuardarEncabezado();
+        if (!encabezadoDiferido_)
+            Confirmar();
+    } catch (const std::exception &e) {
+        Recordar(e);
+        Deshacer();
+        Avisos().Error(kNoGuardaEncabezado + QLatin1Char('\n') + ultimoError_);
+        return false;
+    }
+    return true;
+}
+
+bool EntradaCompra::ConfirmarEncabezado()
+{
+    encabezadoDiferido_ = false;
+    try {
         Confirmar();
     } catch (const std::exception &e) {
         Recordar(e);

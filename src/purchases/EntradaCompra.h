@@ -239,6 +239,12 @@ public:
     int CodigoProveedor() const { return codigoProveedor_; }
     const QString &NombreProveedor() const { return nombreProveedor_; }
     void EstablecerProveedor(int codigo, const QString &nombre);
+    // The header's fields are committed one by one as they are set (a window changes them one at a
+    // time). Between DiferirEncabezado and ConfirmarEncabezado they are written but committed
+    // together at the end, as when a whole header is set at once. ConfirmarEncabezado: false,
+    // with UltimoError() set and nothing kept, when the commit fails.
+    void DiferirEncabezado() { encabezadoDiferido_ = true; }
+    bool ConfirmarEncabezado();
     const QString &Comprobante() const { return comprobante_; }
     // False (nothing saved) when the number is longer than kLargoComprobante or holds control
     // or invisible characters.
@@ -446,6 +452,7 @@ private:
     std::vector<PrecioElegido> preciosElegidos_;
     TotalesEntrada totales_;
     QString ultimoError_;
+    bool encabezadoDiferido_ = false;
 };
 
 // Parses a typed amount (empty text is not a number).

@@ -992,3 +992,24 @@ TEST_F(Entrada, EnUnSoloPasoUnaLineaRechazadaNoEscribeNada)
 } // namespace
 
 PRUEBAS_CON_VENTANAS_MAIN()
+
+// A header set in one go reaches the base in one commit: no other station sees it half set,
+// and each change after that is committed as it is made.
+TEST_F(Entrada, UnEncabezadoDiferidoSeConfirmaDeUnaVez)
+{
+    auto otra = env.AbrirConexion();
+    auto visto = [&](const char *comprobante) {
+        return EntornoPrueba::Entero(otra->tienda, QStringLiteral("select count(*) from TEMPORAL_ENC_COMPRA where "
+                                                                  "COMPUTADORA = 'PRUEBA' and NRO_CAJA = 1 and COMPROBANTE = '%1'")
+                                                       .arg(QLatin1String(comprobante)));
+    };
+    e->DiferirEncabezado();
+    e->EstablecerProveedor(12, QStringLiteral("COMERCIALIZADORA EL ROBLE S.A."));
+    ASSERT_TRUE(e->EstablecerComprobante(QStringLiteral("F-9")));
+    e->EstablecerFecha(QDate(2026, 12, 1));
+    EXPECT_EQ(visto("F-9"), 0);
+    ASSERT_TRUE(e->ConfirmarEncabezado());
+    EXPECT_EQ(visto("F-9"), 1);
+    ASSERT_TRUE(e->EstablecerComprobante(QStringLiteral("F-10")));
+    EXPECT_EQ(visto("F-10"), 1);
+}
