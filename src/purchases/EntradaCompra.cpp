@@ -453,15 +453,7 @@ bool EntradaCompra::GuardarEncabezadoAhora()
 bool EntradaCompra::ConfirmarEncabezado()
 {
     encabezadoDiferido_ = false;
-    try {
-        Confirmar();
-    } catch (const std::exception &e) {
-        Recordar(e);
-        Deshacer();
-        Avisos().Error(kNoGuardaEncabezado + QLatin1Char('\n') + ultimoError_);
-        return false;
-    }
-    return true;
+    return GuardarEncabezadoAhora();
 }
 
 void EntradaCompra::EstablecerProveedor(int codigo, const QString &nombre)
