@@ -128,9 +128,10 @@ TEST(PdfEnHilos, UnErrorAlPintarLlegaAlLlamadorYNoDejaArchivos)
     ReporteDatos ds;
     ds.setDataSet(&filas);
 
-    // The page spool cut short: at 70 % only the second half fails (on the worker), at 20 % both.
-    for (double parte : {0.7, 0.2}) {
-        SCOPED_TRACE(parte);
+    // The page spool cut short: at 70 % only the second half fails (on the worker), at 20 %
+    // both; and in one pass.
+    for (auto [hilos, parte] : {std::pair{2, 0.7}, std::pair{2, 0.2}, std::pair{1, 0.7}}) {
+        SCOPED_TRACE(testing::Message() << hilos << " " << parte);
         Temporales enTemporales(temporales.path());
         Reporte reporte;
         reporte.setDataSet(&ds);
@@ -140,6 +141,7 @@ TEST(PdfEnHilos, UnErrorAlPintarLlegaAlLlamadorYNoDejaArchivos)
         ASSERT_GE(reporte.PageCount(), reporte.PaginasEnHilos);
         // Once painted on several threads the spool has a name there (the others have none).
         reporte.ExportToPdf(dir.filePath(QStringLiteral("bien.pdf")));
+        reporte.HilosPdf = hilos;
         const QStringList spool = archivosEn(temporales.path());
         ASSERT_FALSE(spool.isEmpty());
         for (const QString &f : spool) {
