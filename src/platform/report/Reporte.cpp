@@ -1092,10 +1092,10 @@ struct Reporte::Impl {
                 moldes_.push_back(m->molde.get());
         }
 
-        // For another thread, and built on it: opens the spool again and makes its own molds,
-        // from the same HTML, so that they place every text where the shared ones would.
-        struct Aparte {};
-        Pintor(Impl &r, Aparte) : r_(r), archivo_(std::make_unique<QFile>(r.spoolPaginas->fileName()))
+        // For another thread, and built on it: opens the spool again by name (asked for on
+        // the preparing thread: naming it may link the file) and makes its own molds, from the
+        // same HTML, so that they place every text where the shared ones would.
+        Pintor(Impl &r, const QString &spool) : r_(r), archivo_(std::make_unique<QFile>(spool))
         {
             if (!archivo_->open(QIODevice::ReadOnly))
                 r.fallar(kErrorSpool.arg(archivo_->errorString()));
@@ -1287,13 +1287,14 @@ struct Reporte::Impl {
             if (!partes.back()->open())
                 fallar(QStringLiteral("No se pudo crear un archivo temporal para el reporte \"%1\"").arg(archivo));
         }
+        const QString spool = spoolPaginas->fileName();
         std::atomic<bool> parar = false;
         std::vector<std::exception_ptr> errores(n);
         auto pintarParte = [&](int k) {
             try {
                 std::unique_ptr<Pintor> propio;
                 if (k > 0)
-                    propio = std::make_unique<Pintor>(*this, Pintor::Aparte{});
+                    propio = std::make_unique<Pintor>(*this, spool);
                 pintarPdf(k > 0 ? *propio : pintorPrincipal(), *partes[k], paginas * k / n, paginas * (k + 1) / n,
                           titulo, destino, &parar);
                 if (!partes[k]->flush())
