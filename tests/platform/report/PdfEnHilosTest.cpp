@@ -57,6 +57,18 @@ void escribirPdf(const QString &ruta, const QStringList &paginas)
     ASSERT_TRUE(p.end());
 }
 
+// Page `pagina` (from 1) as pdftoppm renders it, in grey at low resolution.
+QByteArray imagenPagina(const QString &pdf, int pagina)
+{
+    QTemporaryDir dir;
+    const QString n = QString::number(pagina);
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {"-r", "40", "-gray", "-f", n, "-l", n, "-singlefile", pdf, dir.filePath("p")});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return leer(dir.filePath("p.pgm"));
+}
+
 QStringList archivosEn(const QString &carpeta)
 {
     return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -96,6 +108,12 @@ TEST(PdfEnHilos, MismasPaginasQueEnUnaPasada)
         reporte.ExportToPdf(pdf);
         EXPECT_EQ(paginasSegunPdfinfo(pdf), n);
         EXPECT_EQ(lineasPorPagina(pdf), esperadas);
+        // Where the parts meet, and the last page, look the same.
+        for (int pagina : {n / hilos, n / hilos + 1, n}) {
+            const QByteArray imagen = imagenPagina(pdf, pagina);
+            EXPECT_FALSE(imagen.isEmpty());
+            EXPECT_TRUE(imagen == imagenPagina(unaPasada, pagina)) << pagina;
+        }
         // One set of subsets per part, each under its own name.
         const QStringList nombres = nombresDeFuente(pdf);
         EXPECT_EQ(nombres.size(), hilos * fuentes);
