@@ -4,6 +4,7 @@
 #include "platform/Formato.h"
 #include "platform/report/MoldeBanda.h"
 #include "platform/report/PlantillaReporte.h"
+#include "platform/report/UnionPdf.h"
 #include "platform/workbook/TmxNativeExcel.h"
 #include "platform/report/VistaPreviaReporte.h"
 
@@ -18,16 +19,21 @@
 #include <QPicture>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QThread>
 
 #include <kainjow/mustache.hpp>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
 #include <unordered_map>
 
 namespace {
@@ -461,7 +467,7 @@ struct Reporte::Impl {
         preparadas.clear();
         moldes.clear();
         porId.clear();
-        bandasDePagina.clear();
+        pintor.reset();
         dsBandas.reset();
         spoolPaginas.reset();
         spoolBandas.reset();
@@ -720,8 +726,9 @@ struct Reporte::Impl {
     }
 
     // The band's HTML; `textos`, when given, gets each key's text (empty for conditions).
+    // `propia`, when given, is a copy of the band's Mustache template to render with.
     QString renderizar(const BandaPlantilla *b, const Ambito *ambito, int numeroPagina, int totalPaginas,
-                       std::vector<QString> *textos = nullptr) const
+                       std::vector<QString> *textos = nullptr, mu::mustache *propia = nullptr) const
     {
         const BandaPreparada &bp = preparadas.at(b);
         mu::data datos{mu::data::type::object};
@@ -740,7 +747,7 @@ struct Reporte::Impl {
                     (*textos)[k] = std::move(t);
             }
         }
-        return QString::fromStdString(b->mustache->render(datos));
+        return QString::fromStdString((propia ? *propia : *b->mustache).render(datos));
     }
 
     // Each key's text, without the HTML (bands with values only, no conditions).
@@ -756,12 +763,26 @@ struct Reporte::Impl {
     }
 
     // The HTML of a band with values only, from its keys' texts.
-    static QString renderizarTextos(const BandaPlantilla *b, const std::vector<QString> &textos)
+    static QString renderizarTextos(const BandaPlantilla *b, const std::vector<QString> &textos,
+                                    mu::mustache *propia = nullptr)
     {
         mu::data datos{mu::data::type::object};
         for (std::size_t k = 0; k < b->refs.size(); ++k)
             datos.set("_" + std::to_string(k), mu::data(k < textos.size() ? textos[k].toStdString() : std::string()));
-        return QString::fromStdString(b->mustache->render(datos));
+        return QString::fromStdString((propia ? *propia : *b->mustache).render(datos));
+    }
+
+    // The band laid out with Marca(k) as the value of key k, molded; null when it has not
+    // the shape MoldeBanda takes. The same band gives the same mold on any thread.
+    std::unique_ptr<MoldeBanda> moldear(const BandaPlantilla *b, mu::mustache *propia = nullptr) const
+    {
+        std::vector<QString> marcas;
+        for (std::size_t k = 0; k < b->refs.size(); ++k)
+            marcas.push_back(QString(MoldeBanda::Marca(static_cast<int>(k))));
+        const QString html = renderizarTextos(b, marcas, propia);
+        if (html.trimmed().isEmpty())
+            return nullptr;
+        return MoldeBanda::Crear(*maquetar(html, plantilla->css, anchoCuerpo));
     }
 
     Ambito *ambitoDe(const BandaPlantilla *pie)
@@ -840,12 +861,7 @@ struct Reporte::Impl {
         for (const auto &ref : b->refs)
             admitida = admitida && !ref.condicion;
         if (admitida) {
-            std::vector<QString> marcas;
-            for (std::size_t k = 0; k < b->refs.size(); ++k)
-                marcas.push_back(QString(MoldeBanda::Marca(static_cast<int>(k))));
-            const QString html = renderizarTextos(b, marcas);
-            if (!html.trimmed().isEmpty())
-                m.molde = MoldeBanda::Crear(*maquetar(html, plantilla->css, anchoCuerpo));
+            m.molde = moldear(b);
             m.puedeVaciarse = renderizarTextos(b, {}).trimmed().isEmpty();
         }
         Moldeada &guardada = moldes.emplace(b, std::move(m)).first->second;
@@ -1061,124 +1077,255 @@ struct Reporte::Impl {
         std::unique_ptr<QTextDocument> doc;  // null: not of that shape
         std::vector<std::pair<int, int>> numeros;  // position and length of each page number
     };
-    std::unordered_map<const BandaPlantilla *, BandaDePagina> bandasDePagina;
 
-    BandaDePagina &bandaDePagina(const BandaPlantilla *b)
-    {
-        auto it = bandasDePagina.find(b);
-        if (it != bandasDePagina.end())
-            return it->second;
-        BandaDePagina &bp = bandasDePagina[b];
-        const BandaPreparada &prep = preparadas.at(b);
-        std::vector<QString> textos;
-        textosDe(b, nullptr, 1, paginas, textos);
-        const QChar marca = MoldeBanda::Marca(0);
-        for (std::size_t k = 0; k < b->refs.size(); ++k) {
-            const auto &ref = b->refs[k];
-            if (ref.condicion || std::any_of(textos[k].cbegin(), textos[k].cend(), [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xF900; }))
-                return bp;
-            if (prep.resolvedores[k].tipo == Resolvedor::Pagina) {
-                if (!ref.formato.isEmpty())
+    // Paints prepared pages. It holds everything painting changes, and everything that holds
+    // fonts (Qt's font engines and FreeType faces belong to the thread that made them): the
+    // spool's read position, the molds with their caches, the page bands laid out once and
+    // the Mustache templates it renders with. Impl itself is only read while pages are
+    // painted. One per painting thread.
+    class Pintor {
+    public:
+        // Paints with the molds made while preparing, on the thread that prepared.
+        explicit Pintor(Impl &r) : r_(r), spool_(r.spoolPaginas.get())
+        {
+            for (const Moldeada *m : r.porId)
+                moldes_.push_back(m->molde.get());
+        }
+
+        // For another thread, and built on it: opens the spool again by name (asked for on
+        // the preparing thread: naming it may link the file) and makes its own molds, from the
+        // same HTML, so that they place every text where the shared ones would.
+        Pintor(Impl &r, const QString &spool) : r_(r), archivo_(std::make_unique<QFile>(spool))
+        {
+            if (!archivo_->open(QIODevice::ReadOnly))
+                r.fallar(kErrorSpool.arg(archivo_->errorString()));
+            spool_ = archivo_.get();
+            for (const Moldeada *m : r.porId) {
+                propios_.push_back(r.moldear(m->banda, plantillaDe(m->banda)));
+                if (!propios_.back() || std::abs(propios_.back()->Alto() - m->molde->Alto()) > 0.001)
+                    r.fallar(QStringLiteral("El reporte \"%1\" no se pudo pintar en varios hilos").arg(r.archivo));
+                moldes_.push_back(propios_.back().get());
+            }
+        }
+
+        // Paints page i (from 0) as the spool keeps it.
+        void pagina(QPainter &p, int i)
+        {
+            documento(p, r_.plantilla->encabezadoPagina, i + 1, r_.margenes.left(), r_.margenes.top(), false);
+            const double arriba = r_.margenes.top() + r_.altoEncabezado;
+            if (!spool_->seek(r_.offsets[i]))
+                r_.fallar(kErrorSpool.arg(spool_->errorString()));
+            QDataStream ds(spool_);
+            QString html;
+            while (spool_->pos() < r_.offsets[i + 1]) {
+                qint8 tipo = 0;
+                double y = 0, desde = 0, alto = 0;
+                ds >> tipo >> y >> desde >> alto;
+                const MoldeBanda *molde = nullptr;
+                if (static_cast<Trazo>(tipo) == Trazo::Molde) {
+                    qint32 id = -1;
+                    quint32 n = 0;
+                    ds >> id >> n;
+                    if (id < 0 || id >= static_cast<qint32>(moldes_.size()) || n > static_cast<quint32>(MoldeBanda::kMaxMarcas))
+                        r_.fallar(kErrorSpool.arg(QStringLiteral("registro dañado")));
+                    textos_.resize(n);
+                    for (auto &t : textos_)
+                        ds >> t.texto >> t.x;
+                    molde = moldes_[id];
+                } else {
+                    ds >> html;
+                }
+                if (ds.status() != QDataStream::Ok)
+                    r_.fallar(kErrorSpool.arg(spool_->errorString()));
+                p.save();
+                p.translate(r_.margenes.left(), arriba + y - desde);
+                if (molde) {
+                    if (desde > 0 || alto < molde->Alto() - 0.01)
+                        p.setClipRect(QRectF(0, desde, r_.anchoCuerpo, alto));
+                    molde->Pintar(p, textos_);
+                } else {
+                    maquetar(html, r_.plantilla->css, r_.anchoCuerpo)->drawContents(&p, QRectF(0, desde, r_.anchoCuerpo, alto));
+                }
+                p.restore();
+            }
+            documento(p, r_.plantilla->piePagina, i + 1, r_.margenes.left(), r_.pagina.height() - r_.margenes.bottom(), true);
+        }
+
+    private:
+        // The band's template: the shared one on the preparing thread, a copy elsewhere.
+        mu::mustache *plantillaDe(const BandaPlantilla *b)
+        {
+            if (!archivo_)
+                return nullptr;
+            auto &m = mustaches_[b];
+            if (!m)
+                m = std::make_unique<mu::mustache>(*b->mustache);
+            return m.get();
+        }
+
+        BandaDePagina &bandaDePagina(const BandaPlantilla *b)
+        {
+            auto it = bandas_.find(b);
+            if (it != bandas_.end())
+                return it->second;
+            BandaDePagina &bp = bandas_[b];
+            const BandaPreparada &prep = r_.preparadas.at(b);
+            std::vector<QString> textos;
+            r_.textosDe(b, nullptr, 1, r_.paginas, textos);
+            const QChar marca = MoldeBanda::Marca(0);
+            for (std::size_t k = 0; k < b->refs.size(); ++k) {
+                const auto &ref = b->refs[k];
+                if (ref.condicion || std::any_of(textos[k].cbegin(), textos[k].cend(), [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() < 0xF900; }))
                     return bp;
-                textos[k] = QString(marca);
+                if (prep.resolvedores[k].tipo == Resolvedor::Pagina) {
+                    if (!ref.formato.isEmpty())
+                        return bp;
+                    textos[k] = QString(marca);
+                }
             }
-        }
-        if (b->html.contains(QLatin1String("{{{")))
-            return bp;
-        const QString html = renderizarTextos(b, textos);
-        if (html.trimmed().isEmpty())
-            return bp;
-        auto doc = maquetar(html, plantilla->css, anchoCuerpo);
-        for (QTextBlock bl = doc->begin(); bl.isValid(); bl = bl.next()) {
-            const QString t = bl.text();
-            for (int i = 0; i < t.size(); ++i)
-                if (t[i] == marca)
-                    bp.numeros.push_back({bl.position() + i, 1});
-        }
-        bp.doc = std::move(doc);
-        return bp;
-    }
-
-    void dibujarDocumento(QPainter &p, const BandaPlantilla *b, int numero, double x, double y, bool abajo)
-    {
-        if (!b)
-            return;
-        std::unique_ptr<QTextDocument> propio;
-        QTextDocument *doc = nullptr;
-        if (BandaDePagina &bp = bandaDePagina(b); bp.doc) {
-            // Last number first, so the positions before it stay put.
-            const QString texto = QString::number(numero);
-            int desplazamiento = 0;
-            for (auto &n : bp.numeros)
-                desplazamiento += static_cast<int>(texto.size()) - n.second;
-            for (auto n = bp.numeros.rbegin(); n != bp.numeros.rend(); ++n) {
-                QTextCursor c(bp.doc.get());
-                c.setPosition(n->first);
-                c.setPosition(n->first + n->second, QTextCursor::KeepAnchor);
-                c.insertText(texto);
-                desplazamiento -= static_cast<int>(texto.size()) - n->second;
-                n->first += desplazamiento;
-                n->second = static_cast<int>(texto.size());
-            }
-            doc = bp.doc.get();
-        } else {
-            QString html = renderizar(b, nullptr, numero, paginas);
+            if (b->html.contains(QLatin1String("{{{")))
+                return bp;
+            const QString html = renderizarTextos(b, textos, plantillaDe(b));
             if (html.trimmed().isEmpty())
-                return;
-            propio = maquetar(html, plantilla->css, anchoCuerpo);
-            doc = propio.get();
+                return bp;
+            auto doc = maquetar(html, r_.plantilla->css, r_.anchoCuerpo);
+            for (QTextBlock bl = doc->begin(); bl.isValid(); bl = bl.next()) {
+                const QString t = bl.text();
+                for (int i = 0; i < t.size(); ++i)
+                    if (t[i] == marca)
+                        bp.numeros.push_back({bl.position() + i, 1});
+            }
+            bp.doc = std::move(doc);
+            return bp;
         }
-        double h = doc->size().height();
-        p.save();
-        p.translate(x, abajo ? y - h : y);
-        doc->drawContents(&p, QRectF(QPointF(0, 0), doc->size()));
-        p.restore();
-    }
 
-    // Paints page i (from 0) as the spool keeps it.
-    void dibujarPagina(QPainter &p, int i)
-    {
-        dibujarDocumento(p, plantilla->encabezadoPagina, i + 1, margenes.left(), margenes.top(), false);
-        const double arriba = margenes.top() + altoEncabezado;
-        if (!spoolPaginas->seek(offsets[i]))
-            fallar(kErrorSpool.arg(spoolPaginas->errorString()));
-        QDataStream ds(spoolPaginas.get());
-        QString html;
-        while (spoolPaginas->pos() < offsets[i + 1]) {
-            qint8 tipo = 0;
-            double y = 0, desde = 0, alto = 0;
-            ds >> tipo >> y >> desde >> alto;
-            const MoldeBanda *molde = nullptr;
-            if (static_cast<Trazo>(tipo) == Trazo::Molde) {
-                qint32 id = -1;
-                quint32 n = 0;
-                ds >> id >> n;
-                if (id < 0 || id >= static_cast<qint32>(porId.size()) || n > static_cast<quint32>(MoldeBanda::kMaxMarcas))
-                    fallar(kErrorSpool.arg(QStringLiteral("registro dañado")));
-                textosPagina.resize(n);
-                for (auto &t : textosPagina)
-                    ds >> t.texto >> t.x;
-                molde = porId[id]->molde.get();
+        void documento(QPainter &p, const BandaPlantilla *b, int numero, double x, double y, bool abajo)
+        {
+            if (!b)
+                return;
+            std::unique_ptr<QTextDocument> propio;
+            QTextDocument *doc = nullptr;
+            if (BandaDePagina &bp = bandaDePagina(b); bp.doc) {
+                // Last number first, so the positions before it stay put.
+                const QString texto = QString::number(numero);
+                int desplazamiento = 0;
+                for (auto &n : bp.numeros)
+                    desplazamiento += static_cast<int>(texto.size()) - n.second;
+                for (auto n = bp.numeros.rbegin(); n != bp.numeros.rend(); ++n) {
+                    QTextCursor c(bp.doc.get());
+                    c.setPosition(n->first);
+                    c.setPosition(n->first + n->second, QTextCursor::KeepAnchor);
+                    c.insertText(texto);
+                    desplazamiento -= static_cast<int>(texto.size()) - n->second;
+                    n->first += desplazamiento;
+                    n->second = static_cast<int>(texto.size());
+                }
+                doc = bp.doc.get();
             } else {
-                ds >> html;
+                QString html = r_.renderizar(b, nullptr, numero, r_.paginas, nullptr, plantillaDe(b));
+                if (html.trimmed().isEmpty())
+                    return;
+                propio = maquetar(html, r_.plantilla->css, r_.anchoCuerpo);
+                doc = propio.get();
             }
-            if (ds.status() != QDataStream::Ok)
-                fallar(kErrorSpool.arg(spoolPaginas->errorString()));
+            double h = doc->size().height();
             p.save();
-            p.translate(margenes.left(), arriba + y - desde);
-            if (molde) {
-                if (desde > 0 || alto < molde->Alto() - 0.01)
-                    p.setClipRect(QRectF(0, desde, anchoCuerpo, alto));
-                molde->Pintar(p, textosPagina);
-            } else {
-                maquetar(html, plantilla->css, anchoCuerpo)->drawContents(&p, QRectF(0, desde, anchoCuerpo, alto));
-            }
+            p.translate(x, abajo ? y - h : y);
+            doc->drawContents(&p, QRectF(QPointF(0, 0), doc->size()));
             p.restore();
         }
-        dibujarDocumento(p, plantilla->piePagina, i + 1, margenes.left(), pagina.height() - margenes.bottom(), true);
+
+        Impl &r_;
+        std::unique_ptr<QFile> archivo_;  // own handle on the spool, when apart
+        QIODevice *spool_ = nullptr;
+        std::vector<std::unique_ptr<MoldeBanda>> propios_;
+        std::vector<const MoldeBanda *> moldes_;  // by id
+        std::unordered_map<const BandaPlantilla *, std::unique_ptr<mu::mustache>> mustaches_;
+        std::unordered_map<const BandaPlantilla *, BandaDePagina> bandas_;
+        std::vector<MoldeBanda::Texto> textos_;
+    };
+
+    std::unique_ptr<Pintor> pintor;  // the preparing thread's, kept between outputs
+
+    Pintor &pintorPrincipal()
+    {
+        if (!pintor)
+            pintor = std::make_unique<Pintor>(*this);
+        return *pintor;
     }
 
-    std::vector<MoldeBanda::Texto> textosPagina;
+    // Pages [desde, hasta) as a PDF on `salida`; stops early when `parar` is set.
+    void pintarPdf(Pintor &quien, QIODevice &salida, int desde, int hasta, const QString &titulo,
+                   const QString &destino, const std::atomic<bool> *parar = nullptr)
+    {
+        QPdfWriter pdf(&salida);
+        pdf.setResolution(qRound(dpi));
+        pdf.setPageLayout(QPageLayout(plantilla->tamano, plantilla->orientacion, QMarginsF()));
+        pdf.setCreator(QStringLiteral("Compras"));
+        pdf.setTitle(titulo);
+        QPainter p;
+        if (!p.begin(&pdf))
+            fallar(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(destino));
+        for (int i = desde; i < hasta && !(parar && *parar); ++i) {
+            if (i > desde)
+                pdf.newPage();
+            quien.pagina(p, i);
+        }
+        if (!p.end())
+            fallar(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(destino));
+    }
+
+    // Paints the pages in `n` contiguous parts at once: the first on this thread, each other
+    // on a thread of its own, every part into a temporary PDF; then joins them into
+    // `destino`. An error on any thread is thrown here once all have stopped. False when
+    // the parts cannot be joined (the caller paints in one pass then).
+    bool exportarEnPartes(const QString &destino, const QString &titulo, int n)
+    {
+        std::vector<std::unique_ptr<QTemporaryFile>> partes;
+        for (int k = 0; k < n; ++k) {
+            partes.push_back(std::make_unique<QTemporaryFile>());
+            if (!partes.back()->open())
+                fallar(QStringLiteral("No se pudo crear un archivo temporal para el reporte \"%1\"").arg(archivo));
+        }
+        const QString spool = spoolPaginas->fileName();
+        std::atomic<bool> parar = false;
+        std::vector<std::exception_ptr> errores(n);
+        auto pintarParte = [&](int k) {
+            try {
+                std::unique_ptr<Pintor> propio;
+                if (k > 0)
+                    propio = std::make_unique<Pintor>(*this, spool);
+                pintarPdf(k > 0 ? *propio : pintorPrincipal(), *partes[k], paginas * k / n, paginas * (k + 1) / n,
+                          titulo, destino, &parar);
+                if (!partes[k]->flush())
+                    fallar(kErrorSpool.arg(partes[k]->errorString()));
+            } catch (...) {
+                errores[k] = std::current_exception();
+                parar = true;
+            }
+        };
+        std::vector<std::unique_ptr<QThread>> hilos;
+        for (int k = 1; k < n; ++k) {
+            hilos.emplace_back(QThread::create(pintarParte, k));
+            hilos.back()->start();
+        }
+        pintarParte(0);
+        for (auto &h : hilos)
+            h->wait();
+        for (auto &e : errores)
+            if (e)
+                std::rethrow_exception(e);
+        QStringList nombres;
+        for (auto &p : partes)
+            nombres << p->fileName();
+        try {
+            UnirPdf(nombres, destino);
+        } catch (const ErrorUnionPdf &) {
+            return false;
+        }
+        return true;
+    }
+
     QMap<QString, QString> *PublicVariables = nullptr;
     Acumulado *ambitoAcumulado = nullptr;
 };
@@ -1269,7 +1416,7 @@ void Reporte::Print(QPrinter *printer)
     for (int i = desde - 1; i < hasta; ++i) {
         if (i > desde - 1)
             printer->newPage();
-        d->dibujarPagina(p, i);
+        d->pintorPrincipal().pagina(p, i);
     }
     p.end();
 }
@@ -1278,20 +1425,16 @@ void Reporte::ExportToPdf(const QString &archivo)
 {
     if (!d->preparado)
         PrepareReport();
-    QPdfWriter pdf(archivo);
-    pdf.setResolution(qRound(d->dpi));
-    pdf.setPageLayout(QPageLayout(d->plantilla->tamano, d->plantilla->orientacion, QMarginsF()));
-    pdf.setCreator(QStringLiteral("Compras"));
-    pdf.setTitle(Titulo.isEmpty() ? QFileInfo(d->archivo).completeBaseName() : Titulo);
-    QPainter p;
-    if (!p.begin(&pdf))
+    const QString titulo = Titulo.isEmpty() ? QFileInfo(d->archivo).completeBaseName() : Titulo;
+    const int hilos = std::min(HilosPdf > 0 ? HilosPdf : std::min(QThread::idealThreadCount(), 2), d->paginas);
+    if (hilos > 1 && d->paginas >= PaginasEnHilos && d->exportarEnPartes(archivo, titulo, hilos))
+        return;
+    // Written beside the target and renamed over it at the end: a failure leaves it as it was.
+    QSaveFile salida(archivo);
+    if (!salida.open(QIODevice::WriteOnly))
         throw ErrorReporte(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(archivo));
-    for (int i = 0; i < d->paginas; ++i) {
-        if (i > 0)
-            pdf.newPage();
-        d->dibujarPagina(p, i);
-    }
-    if (!p.end())
+    d->pintarPdf(d->pintorPrincipal(), salida, 0, d->paginas, titulo, archivo);
+    if (!salida.commit())
         throw ErrorReporte(QStringLiteral("No se pudo escribir el archivo \"%1\"").arg(archivo));
 }
 

@@ -88,6 +88,10 @@ public:
     // when the file cannot be written.
     void ExportToPdf(const QString &archivo);
     void ExportToXlsx(const QString &archivo);
+    // ExportToPdf paints a report of PaginasEnHilos pages or more on HilosPdf threads at
+    // once (0: as many as the machine has, at most 2), each a contiguous part.
+    int HilosPdf = 0;
+    int PaginasEnHilos = 64;
     // Paints every prepared page on a printer (its resolution is set to the
     // layout resolution).
     void Print(QPrinter *printer);
