@@ -116,7 +116,6 @@ public:
             mv.paramByName("id").setAsInteger(id);
             mv.execQuery();
         }
-        std::vector<int> detalles;
         for (int i = 0; i < lineas; ++i) {
             const QString cod = QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0'));
             db::Query &d = S("insert into DETALLE_FACTURAS_COMPRA (COMPUTADORA, NRO_CAJA, ID_COMPRA, FECHA, COMPROBANTE, "
@@ -125,22 +124,11 @@ public:
                              "PORC_IMPUESTO, PORC_DESCUENTO, MONEDA_CARGA, PRECIO_ANTERIOR, PROMEDIO_ANTERIOR, "
                              "TIPO_CAMBIO, TIPO_CAMBIO_2, CANTIDAD_ANTERIOR, PRECIO_VENTA_SIN_IV) values ('PRUEBA', 1, "
                              ":id, current_date, :n, 'MED-ANA', :c, 'ARTICULO', 'S', 'N', 'N', 100, 26, 200, 0, 2, 13, 0, "
-                             "1, 100, 100, 520, 1, 10, 0) returning ID_DETALLE_FACTURA");
+                             "1, 100, 100, 520, 1, 10, 130)");
             d.paramByName("id").setAsInteger(id);
             d.paramByName("n").setAsString(numero);
             d.paramByName("c").setAsString(cod);
             d.execQuery();
-            detalles.push_back(d.field(0).asInteger());
-            d.close();
-        }
-        for (int i = 0; i < lineas; ++i) {
-            db::Query &p = I("select PRECIOSINIV_1 from INVENTARIO where COD_BARRAS = :c");
-            p.paramByName("c").setAsString(QStringLiteral("BEN-%1").arg(i, 3, 10, QLatin1Char('0')));
-            p.execQuery();
-            p.close();
-            db::Query &u = S("update DETALLE_FACTURAS_COMPRA set PRECIO_VENTA_SIN_IV = 130 where ID_DETALLE_FACTURA = :id");
-            u.paramByName("id").setAsInteger(detalles[i]);
-            u.execQuery();
         }
         if (!nota.isEmpty()) {
             db::Query &ult = S("select first 1 ID_CAJA, TURNO, SALDO, FECHA_HORA from CAJA_DIARIA order by FECHA_HORA desc, "

@@ -403,6 +403,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
     };
     std::map<QString, Anterior> anteriores;
     std::map<QString, Currency> precioDelElegido;  // PRECIO_COMPRA the update wrote for a chosen cost
+    std::map<QString, Currency> precioSinIv;       // PRECIOSINIV_1 each article is left with
     if (!doc.consignacionAFacturar) {
         FacturaCompraPosteo f;
         f.idCompra = idCompra_;
@@ -422,6 +423,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
             } catch (const ErrorRegistro &e) {
                 throw FalloPaso(e.aviso(), QStringLiteral("Error al actualizar INVENTARIO"), e.detalle());
             }
+            precioSinIv[l.codBarras] = r.articuloEncontrado ? r.registro.PrecioSinIv[0] : Currency();
             if (r.articuloEncontrado && !anteriores.count(l.codBarras))
                 anteriores[l.codBarras] = {r.precioCompraAnterior, r.costoPromedioAnterior, r.stockAnterior};
             if (r.articuloEncontrado && EsCostoElegido(l, doc.preciosElegidos))
@@ -477,6 +479,7 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
             d.TIPO_CAMBIO = ajustes_.inventario.tipoCambio;
             d.TIPO_CAMBIO_2 = ajustes_.inventario.tipoCambio2;
             d.CANTIDAD_ANTERIOR = ant.stock;
+            d.PRECIO_VENTA_SIN_IV = precioSinIv[l.codBarras];
             registros_.InsertarDetalleFacturasCompras(d);
         });
     }
@@ -520,7 +523,9 @@ void ProcesoCompra::Publicar(const DocumentoCompra &doc, const TotalesCompra &to
         }
     }
 
-    PrecioVentaEnLineas();
+    // The lines of an invoice that updated its articles already carry their sale price.
+    if (doc.consignacionAFacturar)
+        PrecioVentaEnLineas();
     CajaDiaria(doc, pago, ahora);
     CuentaProveedor(doc, pago, ahora);
     NotasCredito(doc, tot, pago, ahora);
